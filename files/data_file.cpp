@@ -1,0 +1,27 @@
+#include "files/data_file.h"
+
+FILE* openDataFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+
+bool seekDataFile(FILE* file, int64_t offset, int origin) {
+#ifdef _WIN32
+  return _fseeki64(file, offset, origin) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(offset), origin) == 0;
+#endif
+}
+
+int64_t tellDataFile(FILE* file) {
+#ifdef _WIN32
+  return _ftelli64(file);
+#else
+  return static_cast<int64_t>(ftello(file));
+#endif
+}
+
+int64_t dataFileSize(FILE* file) {
+  const int64_t here = tellDataFile(file);
+  if (here < 0 || !seekDataFile(file, 0, SEEK_END)) return -1;
+  const int64_t size = tellDataFile(file);
+  if (!seekDataFile(file, here, SEEK_SET)) return -1;
+  return size;
+}

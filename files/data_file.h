@@ -1,0 +1,10 @@
+// Opening and positioning data files with 64-bit offsets on every platform.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+FILE* openDataFile(const char* path, const char* mode);
+bool seekDataFile(FILE* file, int64_t offset, int origin);
+int64_t tellDataFile(FILE* file);
+// The size in bytes of an open file, or -1; the position is kept.
+int64_t dataFileSize(FILE* file);

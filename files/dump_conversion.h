@@ -1,0 +1,20 @@
+// Conversion of a raw memory dump (".SUP") into a data file (".QEL").
+#pragma once
+#include <string>
+
+#include "common/status_code.h"
+
+constexpr unsigned kDumpUnits = 393216;       // units after the leading one
+constexpr unsigned kDumpFirstRecordUnit = 65532;
+constexpr unsigned kDumpRecords = 4096;
+
+// The dump and data-file names that belong to the text of the file-name box: the text up to its
+// first "." plus ".SUP" and ".QEL".
+void dumpNamesFor(const std::string& fileBoxText, std::string& dumpPath, std::string& dataPath);
+
+// Converts dumpPath into dataPath. Status 5 when the dump cannot be opened or the output cannot
+// be created, 7 when the dump is short (an existing output is then untouched), 6 when a write fails.
+StatusCode convertDumpFile(const std::string& dumpPath, const std::string& dataPath);
+
+// The dialog's Convert File, given the file-name box text.
+StatusCode convertDump(const std::string& fileBoxText);

@@ -1,0 +1,10 @@
+// The number of whole records in a data file.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "common/status_code.h"
+
+// N for a file of N whole records, whatever trailing fragment follows; constant time.
+// Status 5 when the file cannot be opened (count unchanged).
+StatusCode countRecords(const std::string& path, uint64_t& count);

@@ -1,0 +1,16 @@
+// The time-tag search: the first record at or after a typed time.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "common/status_code.h"
+
+// The five time fields (day, hours, minutes, seconds, fraction digits) to microseconds.
+// target is 0 first and stays 0 on status 9.
+StatusCode parseTimeTagFields(const char* day, const char* hours, const char* minutes, const char* seconds,
+                              const char* fraction, double& target);
+
+// The line (from 1) of the first record in file order whose timeTagMicros is at or after target;
+// the number of records plus one when none is. line is 0 first. Status 5 when the file cannot be
+// opened. A trailing fragment of fewer than 16 bytes is ignored.
+StatusCode findTimeTag(const std::string& path, double target, uint64_t& line);

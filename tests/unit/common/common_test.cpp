@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/decimal_field.h"
+#include "common/local_time.h"
+#include "common/status_code.h"
+
+TEST(StatusMessages, EveryTextIsPaddedToExactly35Characters) {
+  for (int code = 0; code < kStatusCount; ++code) {
+    EXPECT_EQ(std::strlen(statusMessages[code]), 35u) << code;
+    EXPECT_NE(statusMessages[code][0], ' ') << code;
+  }
+  EXPECT_STREQ(statusText(StatusCode::Success), "Success                            ");
+  EXPECT_STREQ(statusText(StatusCode::CardNotFound), "ERROR: Could not find KOLVA card   ");
+  char buffer[36];
+  EXPECT_STREQ(statusTextTrimmed(StatusCode::InvalidFileName, buffer), "ERROR: Invalid file name");
+}
+
+TEST(ParseDecimalField, DigitsOnlyAndExactBeyondFloatRange) {
+  struct Case {
+    const char* text;
+    double value;
+    bool error;
+  };
+  const Case cases[] = {
+      {"", 0, false},          {"0", 0, false},           {"12", 12, false},
+      {"-1", 0, true},         {" 5", 0, true},           {"1.5", 1, true},
+      {"1a", 1, true},         {"16777217", 16777217.0, false},
+      {"3435973837", 3435973837.0, false},                {"9007199254740992", 9007199254740992.0, false},
+  };
+  for (const Case& c : cases) {
+    uint16_t error = 0;
+    EXPECT_EQ(parseDecimalField(c.text, error), c.value) << c.text;
+    EXPECT_EQ(error != 0, c.error) << c.text;
+  }
+  uint16_t sticky = 1;
+  parseDecimalField("42", sticky);
+  EXPECT_EQ(sticky, 1) << "the parser never clears the flag";
+}
+
+TEST(DayOfYear, LeapRuleIsEveryFourthYear) {
+  struct Case {
+    int year, month, day, expected;
+  };
+  const Case cases[] = {{2023, 1, 1, 1},    {2023, 3, 1, 60},    {2024, 3, 1, 61},  {2024, 2, 29, 60},
+                        {2024, 12, 31, 366}, {2026, 12, 5, 339}, {2100, 3, 1, 61}};
+  for (const Case& c : cases) {
+    LocalTime t;
+    t.year = c.year;
+    t.month = c.month;
+    t.day = c.day;
+    EXPECT_EQ(dayOfYear(t), c.expected) << c.year << "-" << c.month << "-" << c.day;
+  }
+}
