@@ -28,8 +28,6 @@ struct DialogPort {
   virtual unsigned launch(const std::string& commandLine, int showMode) = 0;
   // Opens a document with the system's default viewer; false when that fails.
   virtual bool openDocument(const std::string& path) = 0;
-  // Sends the dialog a command synchronously, as WM_COMMAND with this wParam.
-  virtual void sendCommand(unsigned wParam) = 0;
   virtual LocalTime localTime() = 0;
   // The folder of the running program (for documents shipped beside it).
   virtual std::string programFolder() = 0;

@@ -1,0 +1,13 @@
+// The dialog's local field operations: the data-file name check, the format selector and the
+// data-file list.
+#pragma once
+#include "app/recorder_state.h"
+#include "files/stack_format.h"
+
+// Status 13 for a name of 4 characters or fewer, 8 unless it ends in ".qel" (any case), 5 when
+// create is set and the file cannot be created or emptied. On 0, currentPath holds the name.
+StatusCode checkDataFileName(Recorder& recorder, bool create);
+
+StackFormat selectedStackFormat(DialogPort& dialog);
+
+void refreshFileList(DialogPort& dialog, int comboId);

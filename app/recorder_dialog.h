@@ -1,0 +1,11 @@
+// The portable dialog logic behind the dialog procedure: initialisation, command dispatch by the
+// whole wParam, and the two timers. Each returns what the dialog procedure returns.
+#pragma once
+#include "app/recorder_state.h"
+
+constexpr unsigned kTaskTimerPeriodMs = 4;
+constexpr unsigned kClockTimerPeriodMs = 1000;
+
+bool dialogInit(Recorder& recorder);
+bool dialogCommand(Recorder& recorder, unsigned wParam);
+bool dialogTimer(Recorder& recorder, unsigned timerId);

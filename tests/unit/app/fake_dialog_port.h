@@ -1,0 +1,63 @@
+// A dialog port that records every control's text, visibility and check state, the timers,
+// beeps, launches and message boxes.
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/dialog_port.h"
+
+struct FakeDialogPort : DialogPort {
+  std::map<int, std::string> texts;
+  std::map<int, bool> visible;
+  std::map<int, bool> checked;
+  std::map<int, unsigned> timers;  // running timers and their periods
+  std::vector<int> visibilityChanges;  // ids in the order showControl touched them
+  std::vector<std::string> statusHistory;  // every text written to the status line
+  std::vector<std::string> launches;
+  std::vector<std::string> documentsOpened;
+  std::vector<std::pair<std::string, std::string>> messageBoxes;
+  int beeps = 0;
+  int endedWith = -1;
+  unsigned launchResult = 33;
+  bool openDocumentResult = true;
+  int fileListFills = 0;
+  LocalTime now{2026, 12, 6, 21, 0, 0};
+
+  std::string controlText(int id) override { return texts[id].substr(0, kControlTextMax); }
+  void setControlText(int id, const std::string& text) override {
+    texts[id] = text;
+    if (id == 703) statusHistory.push_back(text);
+  }
+  void showControl(int id, bool show) override {
+    visible[id] = show;
+    visibilityChanges.push_back(id);
+  }
+  bool isChecked(int id) override { return checked[id]; }
+  void setChecked(int id, bool on) override { checked[id] = on; }
+  void checkRadioButton(int firstId, int lastId, int checkedId) override {
+    for (int id = firstId; id <= lastId; ++id) checked[id] = id == checkedId;
+  }
+  void startTimer(int timerId, unsigned periodMs) override { timers[timerId] = periodMs; }
+  void killTimer(int timerId) override { timers.erase(timerId); }
+  void endDialog(int result) override { endedWith = result; }
+  void beep() override { ++beeps; }
+  void messageBox(const std::string& text, const std::string& caption) override {
+    messageBoxes.emplace_back(text, caption);
+  }
+  void fillFileList(int, const std::string&) override { ++fileListFills; }
+  unsigned launch(const std::string& commandLine, int) override {
+    launches.push_back(commandLine);
+    return launchResult;
+  }
+  bool openDocument(const std::string& path) override {
+    documentsOpened.push_back(path);
+    return openDocumentResult;
+  }
+  LocalTime localTime() override { return now; }
+  std::string programFolder() override { return "C:\\varnotek\\"; }
+
+  std::string status() { return texts[703]; }
+  bool timerRunning(int id) const { return timers.count(id) != 0; }
+};
