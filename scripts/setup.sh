@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the build, the programs and the tests need on a Debian machine, when missing:
+# the native toolchain and test libraries, mingw-w64 for i686, Wine with 32-bit support, Xvfb.
+# As root directly, otherwise through sudo; without either it says what to install.
+set -euo pipefail
+
+packages=(cmake make g++ python3 libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth x11-utils imagemagick
+          clang libclang-rt-14-dev wine wine32:i386)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "Please install, as root:" >&2
+  echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
