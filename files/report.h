@@ -33,11 +33,13 @@ std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const
 
 // Writes the report of `lines` records from record `from` (counted from 1) of the open data file
 // into `out`. Status 10 when the file holds fewer than (from - 1) records; nothing is then
-// written. A trailing fragment of fewer than 16 bytes counts as the end.
+// written. A trailing fragment of fewer than 16 bytes counts as the end. Status 6 when `out`
+// cannot be written.
 StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines);
 
 // The dialog's View: opens dataPath ("rb") and creates reportPath ("w+t"), then writes the report.
 // Status 5 when either cannot be opened (reportPath untouched when the data file fails), 10 as
-// above with reportPath left empty. Launching the editor is the caller's.
+// above with reportPath left empty, 6 when the report cannot be written. Launching the editor
+// is the caller's.
 StatusCode writeReport(const std::string& dataPath, const std::string& reportPath, StackFormat format,
                        int64_t from, int64_t lines);

@@ -1,0 +1,17 @@
+// Building report lines straight into a caller's character buffer, for the report writer's
+// inner loop (formatReportLine in files/report.h wraps the same code into a std::string).
+#pragma once
+#include <cstdint>
+
+#include "files/bus_record.h"
+#include "files/stack_format.h"
+
+// No report line is longer than this (a 20-character label and a 64-character data part
+// included), so a buffer with this much room always takes one more line.
+constexpr unsigned kMaxReportLineChars = 256;
+
+// Writes one report line, without line end or terminator, at out and returns the end of it.
+// previousHalfMicros is the previous record's time tag in the half-microsecond form, 0 when
+// there is none.
+char* appendReportLine(char* out, int64_t lineNumber, const BusRecord& current, uint64_t previousHalfMicros,
+                       StackFormat format);

@@ -1,0 +1,125 @@
+// Report and record-count speed on a 1 GiB data file (67,108,864 records).
+//
+// Usage: report_bench [data-file]   (or VARNOTEK_BENCH_FILE; default /tmp/varnotek-bench/bench.qel)
+// The data file is made once and reused while it has the right size. Prints, for comparison with
+// the disk: the time of `cat FILE > /dev/null`, Get File Size, the skip of a report to a record
+// near the end, and the rate at which report lines are written.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/bus_record.h"
+#include "files/data_file.h"
+#include "files/record_count.h"
+#include "files/report.h"
+
+namespace {
+
+constexpr uint64_t kRecords = 67108864;  // 1 GiB
+constexpr int64_t kReportLines = 2000000;
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Traffic of the kind a recording holds: a command word and a few data words per message, about
+// 20 us apart, on the four channels, with an occasional error flag.
+bool makeDataFile(const std::string& path) {
+  FILE* file = openDataFile(path.c_str(), "wb");
+  if (!file) return false;
+  std::vector<unsigned char> block(65536 * kBusRecordBytes);
+  uint64_t time = 2ull * 86400 * 1000000 * 123;  // day 123, in half microseconds
+  uint32_t state = 1;
+  bool written = true;
+  for (uint64_t n = 0; n < kRecords && written;) {
+    size_t used = 0;
+    for (; used < block.size() && n < kRecords; used += kBusRecordBytes, ++n) {
+      state = state * 1664525u + 1013904223u;
+      time += 40 + (state >> 28);
+      const uint64_t ms = time / 2000, s = ms / 1000;
+      const unsigned day = static_cast<unsigned>(s / 86400 % 366);
+      BusRecord r{};
+      r.words[0] = static_cast<uint16_t>((day / 100) << 12 | (day % 100) << 5 | (s / 3600 % 24));
+      r.words[1] = static_cast<uint16_t>((s / 60 % 60) << 6 | s % 60);
+      r.words[2] = static_cast<uint16_t>(ms % 1000);
+      r.words[3] = static_cast<uint16_t>(time % 2000);
+      const unsigned command = n % 5 == 0 ? 1u : 0u;
+      const unsigned errors = (state & 0xFF) == 7 ? (state >> 8) & 0xF : 0u;
+      const uint32_t word = (state >> 4) & 0xFFFFFF;
+      r.words[4] = static_cast<uint16_t>((n / 5 % 4) << 14 | command << 12 | errors << 8 | word >> 16);
+      r.words[5] = static_cast<uint16_t>(word & 0xFFFF);
+      busRecordToBytes(r, &block[used]);
+    }
+    written = std::fwrite(block.data(), 1, used, file) == used;
+  }
+  return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string path = "/tmp/varnotek-bench/bench.qel";
+  if (const char* env = std::getenv("VARNOTEK_BENCH_FILE")) path = env;
+  if (argc > 1) path = argv[1];
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ignored;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+
+  if (std::filesystem::file_size(path, ignored) != kRecords * kBusRecordBytes) {
+    std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(kRecords));
+    const auto start = std::chrono::steady_clock::now();
+    if (!makeDataFile(path)) {
+      std::printf("cannot write %s\n", path.c_str());
+      return 1;
+    }
+    std::printf("made in %.2f s\n", secondsSince(start));
+  } else {
+    std::printf("reusing %s\n", path.c_str());
+  }
+
+  auto start = std::chrono::steady_clock::now();
+  const std::string cat = "cat '" + path + "' > /dev/null";
+  const int catResult = std::system(cat.c_str());
+  std::printf("cat FILE > /dev/null:        %8.3f s  (%.0f MB/s)%s\n", secondsSince(start),
+              kRecords * kBusRecordBytes / 1e6 / secondsSince(start), catResult == 0 ? "" : "  [cat failed]");
+
+  uint64_t count = 0;
+  start = std::chrono::steady_clock::now();
+  const StatusCode countStatus = countRecords(path, count);
+  std::printf("countRecords:                %8.6f s  (%llu records, status %d)\n", secondsSince(start),
+              static_cast<unsigned long long>(count), static_cast<int>(countStatus));
+
+  const std::string report = (folder.empty() ? std::string(".") : folder.string()) + "/QEL.TMP";
+  const int64_t nearEnd = static_cast<int64_t>(kRecords) - 99;
+  start = std::chrono::steady_clock::now();
+  StatusCode status = writeReport(path, report, StackFormat::Mdm, nearEnd, 1);
+  std::printf("report skip to From %lld, 1 line: %8.6f s  (status %d)\n", static_cast<long long>(nearEnd),
+              secondsSince(start), static_cast<int>(status));
+
+  struct Run {
+    const char* what;
+    StackFormat format;
+    int64_t from;
+    const char* to;
+  };
+  const Run runs[] = {
+      {"MDM, From 1, to /dev/null", StackFormat::Mdm, 1, "/dev/null"},
+      {"MDM, From 1, to QEL.TMP", StackFormat::Mdm, 1, nullptr},
+      {"binary/hex, From 40000000, to QEL.TMP", StackFormat::BinaryHex, 40000000, nullptr},
+  };
+  for (const Run& run : runs) {
+    const std::string out = run.to ? run.to : report;
+    start = std::chrono::steady_clock::now();
+    status = writeReport(path, out, run.format, run.from, kReportLines);
+    const double seconds = secondsSince(start);
+    std::printf("report %lld lines, %s: %.3f s  (%.0f lines/s, status %d)\n", static_cast<long long>(kReportLines),
+                run.what, seconds, kReportLines / seconds, static_cast<int>(status));
+  }
+  std::printf("report file size after last run: %llu bytes\n",
+              static_cast<unsigned long long>(std::filesystem::file_size(report, ignored)));
+  std::remove(report.c_str());
+  return 0;
+}
