@@ -7,10 +7,11 @@ Python 3 standard library only. Every icon is drawn on a pixel grid with a small
 5x7 font and simple shapes, so the output is the same byte for byte on every run.
 
 Sizes follow the icon controls of the dialog "VARNOTEK". The controls show an icon at its
-own pixel size, centred in the control's area; at 8-point Arial a dialog unit is about
-1.5 pixels wide and 1.6 to 1.75 pixels high, so for example a control of 60 x 7 units is
-about 90 x 12 pixels. Each icon is a little smaller than its control's area, with the
-drawing in the middle, so that nothing that matters is cut off at other font sizes.
+own pixel size, centred in the control's area (SS_REALSIZEIMAGE | SS_CENTERIMAGE). With the
+dialog's 8-point Arial at 96 dpi a dialog unit is about 1.5 pixels wide and 1.5 to 1.75
+pixels high, so for example a control of 60 x 7 units is about 90 x 11 pixels and a bit
+cell of 10 x 8 units, less its sunken frame, about 13 x 10. Each icon is at most that
+size, with the drawing in the middle, so that nothing that matters is cut off.
 
 The .ico files hold 32-bit BGRA images with an AND mask (the mask is set where the image
 is transparent), which every Windows version since 95 reads; the application icon also
@@ -156,8 +157,8 @@ def text_icon(text, width, height, colour=INK):
     return image
 
 
-# Pattern bits: a cell of 12 x 11 pixels inside a sunken frame of 10 x 8 units.
-BIT_W, BIT_H = 12, 11
+# Pattern bits: 12 x 10 pixels, inside the sunken frame of a 10 x 8 unit control.
+BIT_W, BIT_H = 12, 10
 
 
 def bit_icon(char, colour, bold):
@@ -202,13 +203,15 @@ def gap_icon():
         image.line(x1, top, x1, base, BLACK)
         for x in range(x0 + 1, x1):
             image.put(x, base, TRANSPARENT)
-    # The arrow between the falling edge of the first and the rising edge of the second.
+    # A double-headed arrow from the falling edge of the first pulse to the rising edge of
+    # the second, with solid triangular heads.
     mid = (top + base) // 2
     a0, a1 = left_pulse[1] + 2, right_pulse[0] - 2
     image.line(a0, mid, a1, mid, INK)
-    for d in (1, 2):
-        image.line(a0 + d, mid - d, a0 + d, mid + d, INK)
-        image.line(a1 - d, mid - d, a1 - d, mid + d, INK)
+    for d in range(4):
+        half = d  # the tip touches the pulse's edge
+        image.line(a0 + d, mid - half, a0 + d, mid + half, INK)
+        image.line(a1 - d, mid - half, a1 - d, mid + half, INK)
     return image
 
 
@@ -239,29 +242,33 @@ def light_icon(colour, size=32):
     return image
 
 
-def app_icon(size):
-    """The application's mark: "DT" over a square-wave pulse train on a dark blue tile."""
+def app_icon(size, tile):
+    """The application's mark: "DT" over a square-wave pulse train on a dark blue tile of
+    tile x tile pixels, centred in a size x size icon. The 32-pixel icon keeps a transparent
+    margin so that the about icon's control (21 x 18 units, about 32 x 27 pixels) shows the
+    whole tile; the window class takes the same image as its 32 x 32 icon."""
     image = Image(size, size)
+    o = (size - tile) // 2
     navy = (16, 40, 112, 255)
     edge = (8, 20, 64, 255)
-    image.fill_rect(1, 1, size - 1, size - 1, navy)
-    for i in range(1, size - 1):
-        for x, y in ((i, 0), (i, size - 1), (0, i), (size - 1, i)):
-            image.put(x, y, edge)
+    image.fill_rect(o + 1, o + 1, o + tile - 1, o + tile - 1, navy)
+    for i in range(1, tile - 1):
+        for x, y in ((i, 0), (i, tile - 1), (0, i), (tile - 1, i)):
+            image.put(o + x, o + y, edge)
     yellow = (255, 214, 0, 255)
-    if size >= 32:
-        draw_text(image, (size - text_width("DT", 2)) // 2, 3, "DT", WHITE, scale=2)
-        low, high = size - 5, size - 11
-        step = 4
+    if tile >= 24:
+        draw_text(image, o + (tile - text_width("DT", 2)) // 2, o + 2, "DT", WHITE, scale=2)
+        low, high = o + tile - 4, o + tile - 8
+        step = 3
     else:
-        draw_text(image, (size - text_width("DT")) // 2, 2, "DT", WHITE)
-        low, high = size - 3, size - 6
+        draw_text(image, o + (tile - text_width("DT")) // 2, o + 2, "DT", WHITE)
+        low, high = o + tile - 3, o + tile - 6
         step = 2
     level = low
-    x = 2
-    while x < size - 2:
+    x = o + 2
+    while x < o + tile - 2:
         image.put(x, level, yellow)
-        if (x - 2) % step == step - 1 and x < size - 3:
+        if (x - o - 2) % step == step - 1 and x < o + tile - 3:
             other = high if level == low else low
             image.line(x, level, x, other, yellow)
             level = other
@@ -276,7 +283,7 @@ def all_icons():
         "green_light": (24, 200, 48),
         "yellow_light": (240, 208, 0),
     }
-    icons = [("aa_dricon", [app_icon(32), app_icon(16)])]
+    icons = [("aa_dricon", [app_icon(32, 26), app_icon(16, 16)])]
     icons += [(name, [light_icon(rgb)]) for name, rgb in light.items()]
     icons += [
         ("one", [bit_icon("1", BLACK, bold=True)]),

@@ -1,0 +1,90 @@
+#include "card/recorder_setup.h"
+
+#include "card/card_access.h"
+#include "card/card_registers.h"
+
+namespace {
+
+constexpr int kFirstBlockWords = 37;
+constexpr int kSecondBlockWords = 17;
+constexpr int kTimeSourceIndex = (reg::kTimeSource - reg::kSetUpBlock1) / 2;
+
+// Registers 0x04 to 0x4C; the time-source word is filled in per recording.
+constexpr uint16_t kFirstBlock[kFirstBlockWords] = {
+    0, 0, 0, 0, 0, 0, 0,                // 0x04-0x10
+    0x000F,                             // 0x12
+    0, 0, 0, 0, 0, 0,                   // 0x14-0x1E
+    0x000F,                             // 0x20
+    static_cast<uint16_t>(reg::kSetUpBlock2),  // 0x22
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // 0x24-0x36: write pointer, time words
+    0,                                  // 0x38: time source
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // 0x3A-0x4C
+};
+
+// Registers 0x1000 to 0x1020: 24-bit word mask at 0x100C, ring start 2 and end 10 (x 0x10000).
+constexpr uint16_t kSecondBlock[kSecondBlockWords] = {
+    0, 0, 0xC000, 0, 0, 0, 0x00FF, 0xFFFF, 0xFFFF, 0x8030, 0, 0, 0, 0x0002, 0, 0x000A, 0,
+};
+
+static_assert(reg::kSetUpBlock1 + 2 * (kFirstBlockWords - 1) == 0x4C, "first block ends at 0x4C");
+static_assert(reg::kSetUpBlock2 + 2 * (kSecondBlockWords - 1) == 0x1020, "second block ends at 0x1020");
+
+}  // namespace
+
+CardTimeWords cardTimeWords(const LocalTime& time, int irigInput) {
+  const unsigned day = static_cast<unsigned>(dayOfYear(time));
+  const unsigned yearMod4 = static_cast<unsigned>(time.year % 4) & 0x3u;
+  const unsigned hour = static_cast<unsigned>(time.hour);
+  const unsigned minute = static_cast<unsigned>(time.minute);
+  const unsigned second = static_cast<unsigned>(time.second);
+  const unsigned hourUnits = hour % 10;
+
+  unsigned a = yearMod4 << 14;
+  a |= ((day / 100) & 0x3u) << 12;
+  a |= ((day / 10) % 10) << 8;
+  a |= (day % 10) << 4;
+  a |= ((hour / 10) & 0x3u) << 2;
+  a |= hourUnits >> 2;
+
+  unsigned b = (hourUnits & 0x3u) << 14;
+  b |= ((minute / 10) & 0x7u) << 11;
+  b |= (minute % 10) << 7;
+  b |= ((second / 10) & 0x7u) << 4;
+  b |= second % 10;
+
+  if (irigInput != 0) a |= kTimeWordAIrigBits;
+  return CardTimeWords{static_cast<uint16_t>(a), static_cast<uint16_t>(b)};
+}
+
+StatusCode setUpRecorder(CardSession& session, int irigInput) {
+  const uint16_t timeSource = irigInput != 0 ? kTimeSourceIrig : 0;
+  uint32_t offset = reg::kSetUpBlock1;
+  for (int i = 0; i < kFirstBlockWords; ++i) {
+    writeCardWordNext(session, offset, i == kTimeSourceIndex ? timeSource : kFirstBlock[i]);
+  }
+  offset = reg::kSetUpBlock2;
+  for (int i = 0; i < kSecondBlockWords; ++i) writeCardWordNext(session, offset, kSecondBlock[i]);
+  return issueCardCommand(session, cmd::kConfigure, true);
+}
+
+StatusCode loadTimeAndStart(CardSession& session, int irigInput, const LocalTime& now) {
+  const CardTimeWords words = cardTimeWords(now, irigInput);
+  uint32_t offset = reg::kTimeWordA;
+  writeCardWordNext(session, offset, words.a);
+  writeCardWordNext(session, offset, words.b);
+  const StatusCode status = issueCardCommand(session, cmd::kLoadTime, true);
+  if (!ok(status)) return status;
+  issueCardCommand(session, cmd::kStartCapture, false);
+  return StatusCode::Success;
+}
+
+void reinitialiseRecorder(CardSession& session, bool cardPresent, int16_t& irigInput, const LocalTime& now) {
+  if (!cardPresent) return;
+  const int16_t saved = irigInput;
+  irigInput = static_cast<int16_t>(kTimeSourceIrig);
+  setUpRecorder(session, irigInput);
+  loadTimeAndStart(session, irigInput, now);
+  busyCount(kReinitialiseBusyCount);
+  issueCardCommand(session, cmd::kStopCapture, false);
+  irigInput = saved;
+}

@@ -1,0 +1,34 @@
+#include "card/win32/driver_port_win32.h"
+
+#include <windows.h>
+
+namespace {
+
+HANDLE toHandle(DriverHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+struct WindowsDriverPort final : DriverPort {
+  DriverHandle openDevice() override {
+    const HANDLE handle = CreateFileA("\\\\.\\WINDRVR", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+    return reinterpret_cast<DriverHandle>(handle);
+  }
+
+  void closeDevice(DriverHandle handle) override {
+    // Null and INVALID_HANDLE_VALUE are never open; closing them would only fail.
+    if (handle == 0 || handle == kInvalidDriverHandle) return;
+    CloseHandle(toHandle(handle));
+  }
+
+  int deviceIoControl(DriverHandle handle, uint32_t code, void* block, uint32_t blockSize) override {
+    // The driver writes its results back into the input block; nothing reads the byte count.
+    DWORD bytesReturned = 0;
+    return DeviceIoControl(toHandle(handle), code, block, blockSize, NULL, 0, &bytesReturned, NULL) ? 1 : 0;
+  }
+};
+
+}  // namespace
+
+DriverPort& windowsDriverPort() {
+  static WindowsDriverPort port;
+  return port;
+}
