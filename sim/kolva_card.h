@@ -22,7 +22,7 @@
 //   selected) and run on from there by the steady clock. Without a signal the clock runs on.
 // - Load time with word A's low 14 bits all set (what the recorder writes for IRIG-B input)
 //   loads no digits: with the IRIG-B source and a signal the clock locks on to IRIG-B time,
-//   otherwise it runs on. Other words load their digits (sub-second part 0); while the IRIG-B
+//   otherwise it runs on. Other words load their digits (with no fraction of a second); while the IRIG-B
 //   source has a signal the clock stays on IRIG-B time instead.
 // - Bit 31 of the first latched time word is set while there is no IRIG-B signal, whatever the
 //   time source. Records carry zeros in the bits no reader looks at and in their reserved words.
