@@ -125,7 +125,7 @@ bool dialogCommand(Recorder& recorder, unsigned id) {
     case IDC_STOP_RECORDING:
       stopRecordingCommand(recorder);
       return true;
-    case IDC_HELP:
+    case IDC_HELP_BUTTON:
       helpCommand(recorder);
       return true;
     case IDC_GAP_MIN_ENABLED:

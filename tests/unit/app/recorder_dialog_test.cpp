@@ -222,7 +222,7 @@ TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
     dialog.openDocumentResult = c.documentOpens;
     dialog.texts[IDC_STATUS_LINE] = "before";
     const int beeps = dialog.beeps;
-    EXPECT_TRUE(click(IDC_HELP));
+    EXPECT_TRUE(click(IDC_HELP_BUTTON));
     EXPECT_EQ(dialog.launches.back(), "c:\\program files\\adobe\\reader 8.0\\reader\\AcroRd32.exe QELHELP.PDF");
     if (c.statusShown) {
       EXPECT_EQ(dialog.status(), "ERROR: Could not find application  ");
