@@ -1,0 +1,26 @@
+// Whole 16-byte records of a data file, delivered in large blocks for one sequential pass.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+constexpr size_t kRecordBlockBytes = 1u << 20;
+
+struct RecordBlockReader {
+  FILE* file = nullptr;
+  std::vector<unsigned char> buffer;
+  size_t held = 0;       // bytes in buffer
+  size_t handedOut = 0;  // bytes of buffer already delivered as records
+  bool atEnd = false;
+};
+
+// False when the file cannot be opened.
+bool openRecordBlocks(RecordBlockReader& reader, const std::string& path, size_t blockBytes = kRecordBlockBytes);
+
+// The next run of whole records (count returned, 0 at the end). A trailing fragment of fewer than
+// 16 bytes is never delivered; a read error ends the file as its end does.
+size_t nextRecordBlock(RecordBlockReader& reader, const unsigned char*& records);
+
+void closeRecordBlocks(RecordBlockReader& reader);

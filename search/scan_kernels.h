@@ -1,0 +1,77 @@
+// The inner loops of the pattern search and the time-tag search over one block of whole records.
+//
+// Each has a portable form, record by record, and on x86 an SSE2 form that takes four records at a
+// time while they share longword 0 (day to second) with the record before them, which is nearly
+// always; both give the same results.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "search/search_settings.h"
+
+// A little-endian 32-bit longword of a record (0 to 3) as the file holds it.
+inline uint32_t recordLongword(const unsigned char* record, unsigned index) {
+  const unsigned char* p = record + 4 * index;
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Caches the day-to-seconds part of the time tags: consecutive records mostly share longword 0.
+struct HalfMicrosClock {
+  uint32_t longword0 = 0;          // a longword 0 of all zeros is day 0, 00:00:00
+  uint64_t secondsHalfMicros = 0;  // the time of longword0 in half microseconds
+};
+
+// The time tag of a record in half microseconds, equal to timeTagHalfMicrosExact of its TimeTag.
+inline uint64_t recordHalfMicros(HalfMicrosClock& clock, const unsigned char* record) {
+  const uint32_t lw0 = recordLongword(record, 0);
+  const uint32_t lw1 = recordLongword(record, 1);
+  if (lw0 != clock.longword0) {
+    const uint64_t days = 100u * ((lw0 >> 28) & 0x3u) + ((lw0 >> 21) & 0x7Fu);
+    const uint64_t secondsOfDay = 3600u * ((lw0 >> 16) & 0x1Fu) + 60u * ((lw0 >> 6) & 0x3Fu) + (lw0 & 0x3Fu);
+    clock.longword0 = lw0;
+    clock.secondsHalfMicros = (days * 86400u + secondsOfDay) * 2000000u;
+  }
+  return clock.secondsHalfMicros + 2000u * ((lw1 >> 16) & 0x3FFu) + (lw1 & 0x7FFu);
+}
+
+// Beyond every difference of two time tags (those stay below 2^48 half microseconds).
+constexpr int64_t kGapBeyond = int64_t(1) << 52;
+
+// The criteria of SearchSettings in the form the scan tests them. Everything but the gap and
+// "with errors" is one masked compare of longword 2 (busWord in bits 0-23, errorFlags 24-27,
+// commandSync 28, busChannel 30-31). The gap window is on d - 56, with d the difference of the
+// two time tags in half microseconds, both ends included.
+struct MatchPlan {
+  uint32_t care = 0;
+  uint32_t want = 0;
+  bool withErrors = false;
+  bool gap = false;
+  bool gapAfter = false;
+  int64_t lowest = -kGapBeyond;
+  int64_t highest = kGapBeyond;
+};
+
+MatchPlan makeMatchPlan(const SearchSettings& settings);
+
+// What the pattern scan carries from one record to the next.
+struct MatchScanState {
+  uint64_t line = 0;      // records read so far
+  HalfMicrosClock clock;  // its longword 0 is that of the last record read
+  uint64_t prevTime = 0;  // time of the last record read, half microseconds
+  bool pending = false;   // GAP_AFTER: the last record read meets every criterion but the gap
+};
+
+// The number of records decided to match by this block. With GAP_AFTER a record is decided when
+// the record after it is read: the last record of a block is decided in the next block, and the
+// last record of the file never matches.
+uint64_t countBlockMatches(const MatchPlan& plan, MatchScanState& state, const unsigned char* records, size_t count);
+
+// The same decisions, calling onMatch(line) for each match in file order; false as soon as
+// onMatch returns false.
+bool visitBlockMatches(const MatchPlan& plan, MatchScanState& state, const unsigned char* records, size_t count,
+                       const std::function<bool(uint64_t line)>& onMatch);
+
+// The index of the first record of the block whose time in half microseconds is at least wanted,
+// or count when there is none.
+size_t findBlockTimeAtOrAfter(HalfMicrosClock& clock, uint64_t wanted, const unsigned char* records, size_t count);
