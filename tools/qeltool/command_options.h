@@ -1,0 +1,70 @@
+// What each qeltool subcommand takes from its command line, after parsing.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// --lines left out: every record from From to the end, then "END OF DATA".
+constexpr int64_t kAllLines = INT64_MAX;
+
+struct ReportOptions {
+  std::string file;
+  int64_t from = 1;
+  int64_t lines = kAllLines;
+  std::string format = "binary";  // binary, mdm, ldb, mec, eiu, 1553
+  std::string output;             // empty: standard output
+};
+
+struct SearchOptions {
+  std::string file;
+  std::string pattern;         // 24 characters of 1, 0 and x, bit 23 first; empty: all x
+  std::string sync = "any";    // any, cmd, data
+  std::string errors = "any";  // any, none, with
+  std::string bus = "any";     // any, j1 to j4
+  bool gapMinGiven = false;
+  std::string gapMin;  // whole microseconds
+  bool gapMaxGiven = false;
+  std::string gapMax;
+  std::string gapSide = "before";  // before, after
+  std::string nth = "1";           // the occurrence to find
+  bool count = false;              // count every match
+  bool lines = false;              // list every matching line
+  bool json = false;
+};
+
+struct FindTimeOptions {
+  std::string file;
+  std::string time;  // DDD:HH:MM:SS[.fraction]
+  bool json = false;
+};
+
+struct CountOptions {
+  std::string file;
+  bool json = false;
+};
+
+struct ConvertOptions {
+  std::string dump;
+  std::string output;  // empty: the dump's base name with ".QEL"
+};
+
+struct StatsOptions {
+  std::string file;
+  bool json = false;
+};
+
+struct GenerateOptions {
+  std::string file;
+  uint64_t records = 0;
+  bool seedGiven = false;
+  uint64_t seed = 0;      // the traffic generator's seed; left out: its default
+  uint32_t rate = 20000;  // bus words a second, all channels together
+  std::string start;      // "YYYY-MM-DD HH:MM:SS" of the start of capture; empty: now
+};
+
+struct RecordOptions {
+  std::string file;
+  double seconds = 0.0;
+  uint32_t rate = 20000;   // bus words a second from the simulated card
+  double maxSizeGB = 5.0;  // the recording ends with status 11 at this size
+  bool irig = false;       // "IRIG-B Input": the card's clock follows the IRIG-B time
+};

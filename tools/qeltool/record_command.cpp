@@ -1,0 +1,117 @@
+// qeltool record: a recording from the simulated KOLVA card in real time, through the recorder's
+// own card set-up, drain and progress code. Ctrl-C stops it as Stop Recording does.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+#include "card/card_registers.h"
+#include "card/open_card.h"
+#include "card/recorder_setup.h"
+#include "files/data_file.h"
+#include "files/record_count.h"
+#include "record/file_appender.h"
+#include "record/recording_drain.h"
+#include "sim/sim_driver.h"
+#include "tools/qeltool/commands.h"
+#include "tools/qeltool/local_clock.h"
+#include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/tool_exit.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
+
+namespace {
+
+// The dialog's timer 1 ticks every 4 ms while a recording runs.
+constexpr int kTickMilliseconds = 4;
+constexpr const char* kRecordingStopped = "Recording stopped";
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+void sleepOneTick() {
+#ifdef _WIN32
+  Sleep(kTickMilliseconds);
+#else
+  const timespec pause{0, kTickMilliseconds * 1000000L};
+  nanosleep(&pause, nullptr);
+#endif
+}
+
+// Creates the data file, or empties it, as Start Recording does.
+bool createEmptyDataFile(const std::string& path) {
+  FILE* file = openDataFile(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  return std::fclose(file) == 0;
+}
+
+}  // namespace
+
+int runRecord(const RecordOptions& options) {
+  SimConfig config;
+  config.card.irigSignalPresent = true;
+  config.card.keepWriteLog = false;
+  config.card.traffic.wordsPerSecond = options.rate;
+  SimDriver driver(config, realSteadyClock(), currentLocalTime);
+
+  CardSession session;
+  session.port = &driver;
+  StatusCode status = openCard(&session);
+  if (!ok(status)) return failWithStatus("record", status, "simulated card");
+  if (!createEmptyDataFile(options.file)) return failWithStatus("record", StatusCode::FileOpenError, options.file);
+
+  int16_t irigInput = options.irig ? 1 : 0;
+  status = setUpRecorder(session, irigInput);
+  if (!ok(status)) return failWithStatus("record", status, "simulated card");
+
+  FileAppender& appender = stdioFileAppender();
+  RecordingProgress progress;
+  progress.wordLimit = static_cast<float>(options.maxSizeGB * kRecordsPerGigabyte);
+  uint16_t captureHalf = 0;
+  stopRequested = 0;
+  std::signal(SIGINT, requestStop);
+  status = loadTimeAndStart(session, irigInput, currentLocalTime());
+  progress.wordsReceived = 0.0f;
+
+  ProgressLine line = progressAlways();
+  showProgress(line, formatProgressLine(0.0), true);
+  const auto started = std::chrono::steady_clock::now();
+  const auto duration = std::chrono::duration<double>(options.seconds);
+  // The recording tick, until the time is up, Ctrl-C or a failing tick ends it.
+  while (ok(status) && stopRequested == 0 && std::chrono::steady_clock::now() - started < duration) {
+    sleepOneTick();
+    const uint16_t previousHalf = captureHalf;
+    status = drainStep(session, options.file, captureHalf, appender);
+    if (ok(status)) {
+      const float appended = captureHalf != previousHalf ? static_cast<float>(ring::kHalfRecords) : 0.0f;
+      double shown = -1.0;
+      status = progressStep(session, progress, appended, &shown);
+      if (shown >= 0.0) showProgress(line, formatProgressLine(shown), true);
+    }
+  }
+  const bool stoppedByUser = ok(status);
+  if (stoppedByUser) {
+    // Stop Recording: stop capture and store the filled part of the current half.
+    finishProgress(line, true);
+    std::fprintf(stderr, "%s\n", kRecordingStopped);
+    status = stopAndDrain(session, options.file, appender);
+  }
+  std::signal(SIGINT, SIG_DFL);
+  reinitialiseRecorder(session, true, irigInput, currentLocalTime());
+
+  uint64_t records = 0;
+  const StatusCode countStatus = countRecords(options.file, records);
+  if (ok(countStatus)) {
+    // The words now in the file, in the progress line's own words.
+    showProgress(line, formatProgressLine(static_cast<double>(records)), true);
+    finishProgress(line, true);
+    std::printf("%llu\n", static_cast<unsigned long long>(records));
+  }
+  if (!ok(status)) return failWithStatus("record", status, options.file);
+  if (!ok(countStatus)) return failWithStatus("record", countStatus, options.file);
+  return ExitSuccess;
+}

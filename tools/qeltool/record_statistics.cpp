@@ -1,0 +1,122 @@
+#include "tools/qeltool/record_statistics.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "files/data_file.h"
+
+namespace {
+
+constexpr size_t kStatisticsBlockBytes = 1u << 20;
+constexpr uint64_t kProgressEveryBytes = 64u << 20;
+
+TimeTag timeTagAt(const unsigned char* record) { return timeTagOf(busRecordFromBytes(record)); }
+
+uint32_t longwordAt(const unsigned char* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Record time tags in half microseconds. Consecutive records mostly share longword 0 (day to
+// seconds), so its part of the sum is kept from one record to the next.
+struct TagClock {
+  uint32_t longword0 = 0;
+  uint64_t secondsHalfMicros = 0;  // a longword 0 of zeros is day 0, 00:00:00
+};
+
+uint64_t halfMicrosOf(TagClock& clock, const unsigned char* record) {
+  const uint32_t lw0 = longwordAt(record);
+  if (lw0 != clock.longword0) {
+    clock.longword0 = lw0;
+    clock.secondsHalfMicros =
+        timeTagHalfMicrosExact(TimeTag{{static_cast<uint16_t>(lw0 >> 16), static_cast<uint16_t>(lw0 & 0xFFFFu), 0, 0}});
+  }
+  const uint32_t lw1 = longwordAt(record + 4);
+  return clock.secondsHalfMicros + 2000u * ((lw1 >> 16) & 0x3FFu) + (lw1 & 0x7FFu);
+}
+
+// Reads until count bytes have arrived or the file ends.
+size_t readFully(FILE* file, unsigned char* into, size_t count) {
+  size_t got = 0;
+  while (got < count) {
+    const size_t n = std::fread(into + got, 1, count - got, file);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
+}  // namespace
+
+StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
+                                  const std::function<void(uint64_t bytesRead)>& onProgress) {
+  statistics = RecordStatistics{};
+  FILE* file = openDataFile(path.c_str(), "rb");
+  if (file == nullptr) return StatusCode::FileOpenError;
+  // The blocks are large: read straight into them rather than through the stream's own buffer.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  const int64_t size = dataFileSize(file);
+  std::vector<unsigned char> buffer(kStatisticsBlockBytes);
+  size_t held = 0;  // bytes of a cut-off record kept at the front of buffer
+  // Longword 2 bits 31-24 hold the channel, the sync and the error flags: one histogram of that
+  // byte gives every word count. Four histograms in turn keep runs of equal bytes from waiting
+  // on each other's increments.
+  std::vector<uint64_t> histograms(4 * 256, 0);
+  TagClock clock;
+  uint64_t previous = 0;
+  uint64_t line = 0;
+  uint64_t nextProgress = kProgressEveryBytes;
+  const unsigned char* const block = buffer.data();
+  for (;;) {
+    const size_t got = readFully(file, buffer.data() + held, buffer.size() - held);
+    const size_t bytes = held + got;
+    const size_t count = bytes / kBusRecordBytes;
+    if (count == 0) break;
+    if (line == 0) statistics.firstTag = timeTagAt(block);
+    for (size_t i = 0; i < count; ++i) {
+      const unsigned char* record = block + i * kBusRecordBytes;
+      ++histograms[(i & 3u) * 256 + record[11]];
+      const uint64_t time = halfMicrosOf(clock, record);
+      ++line;
+      if (time > previous) {
+        if (time - previous > statistics.largestStepHalfMicros && line != 1) {  // line 1 has no step
+          statistics.largestStepHalfMicros = time - previous;
+          statistics.largestStepLine = line;
+        }
+      } else if (time < previous) {
+        if (statistics.backwardSteps++ == 0) statistics.firstBackwardLine = line;
+      }
+      previous = time;
+    }
+    statistics.lastTag = timeTagAt(block + (count - 1) * kBusRecordBytes);
+    if (onProgress && line * kBusRecordBytes >= nextProgress) {
+      onProgress(line * kBusRecordBytes);
+      nextProgress += kProgressEveryBytes;
+    }
+    held = bytes - count * kBusRecordBytes;
+    std::memmove(buffer.data(), buffer.data() + count * kBusRecordBytes, held);
+    if (got == 0) break;
+  }
+  std::fclose(file);
+
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    const uint64_t words = histograms[byte] + histograms[256 + byte] + histograms[512 + byte] + histograms[768 + byte];
+    statistics.channelWords[byte >> 6] += words;
+    if ((byte & 0x10u) != 0) statistics.commandWords += words;
+    if ((byte & 0x0Fu) == 0) statistics.errorFreeWords += words;
+    for (unsigned flag = 0; flag < 4; ++flag) {
+      if ((byte >> flag) & 1u) statistics.flagWords[flag] += words;
+    }
+  }
+  statistics.records = line;
+  statistics.bytes = size >= 0 ? static_cast<uint64_t>(size) : line * kBusRecordBytes;
+  statistics.dataWords = line - statistics.commandWords;
+  return StatusCode::Success;
+}
+
+std::string formatTimeTag(const TimeTag& tag) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.03u:%.02u:%.02u:%.02u.%.03u%.03u%c", dayOfYear(tag), hours(tag), minutes(tag),
+                seconds(tag), milliseconds(tag), halfMicros(tag) / 2, (halfMicros(tag) & 1u) != 0 ? '5' : '0');
+  return text;
+}

@@ -1,0 +1,35 @@
+// The figures of qeltool stats, gathered in one sequential pass over a data file.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/status_code.h"
+#include "files/bus_record.h"
+
+struct RecordStatistics {
+  uint64_t bytes = 0;             // the file's size
+  uint64_t records = 0;           // whole records
+  uint64_t channelWords[4] = {};  // J1 to J4
+  uint64_t commandWords = 0;      // CMND
+  uint64_t dataWords = 0;         // DATA
+  uint64_t errorFreeWords = 0;
+  uint64_t flagWords[4] = {};  // words with Sh, Lg, Mn, Py set, by errorFlags bit
+  TimeTag firstTag{};          // of record 1
+  TimeTag lastTag{};           // of the last record
+  // The largest step forward between the time tags of two consecutive records, in half
+  // microseconds, and the line of the later one (0 when no tag ever moves forward).
+  uint64_t largestStepHalfMicros = 0;
+  uint64_t largestStepLine = 0;
+  // How many records have a time tag earlier than the record before them.
+  uint64_t backwardSteps = 0;
+  uint64_t firstBackwardLine = 0;
+};
+
+// Reads the file once, front to back, in large blocks. onProgress (when set) is called now and
+// then with the bytes read so far. Status 5 when the file cannot be opened.
+StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
+                                  const std::function<void(uint64_t bytesRead)>& onProgress);
+
+// A time tag as the report's TIME column shows it: DDD:HH:MM:SS.fffffff.
+std::string formatTimeTag(const TimeTag& tag);

@@ -1,0 +1,127 @@
+// qeltool search: the pattern search of "Get Line", "Get Number Of Ocurrences", or every match.
+#include <cstdio>
+#include <string>
+
+#include "search/criteria.h"
+#include "search/pattern_search.h"
+#include "search/search_settings.h"
+#include "tools/qeltool/commands.h"
+#include "tools/qeltool/input_file.h"
+#include "tools/qeltool/json_text.h"
+#include "tools/qeltool/pattern_text.h"
+#include "tools/qeltool/tool_exit.h"
+
+namespace {
+
+constexpr const char* kNoneFound = "None Found";
+
+struct ChoiceName {
+  const char* name;
+  int32_t value;
+};
+
+const ChoiceName kSyncNames[] = {{"any", SyncAny}, {"cmd", SyncCmd}, {"data", SyncData}};
+const ChoiceName kErrorNames[] = {{"any", ErrorsDontCare}, {"none", NoErrors}, {"with", WithErrors}};
+const ChoiceName kBusNames[] = {{"any", BusAny}, {"jx", BusAny}, {"j1", BusJ1},
+                                {"j2", BusJ2},   {"j3", BusJ3},  {"j4", BusJ4}};
+const ChoiceName kGapSideNames[] = {{"before", 1}, {"after", 0}};
+
+template <size_t N>
+bool lookUpChoice(const ChoiceName (&names)[N], const std::string& name, int32_t& value) {
+  for (const ChoiceName& entry : names) {
+    if (name == entry.name) {
+      value = entry.value;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The criteria as the dialog's controls would hold them; the texts of the occurrence and gap
+// edits go through the dialog's own gathering. Status 9 (with why) for anything malformed.
+StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& settings, std::string& why) {
+  setSearchDefaults(settings);
+  if (!parsePatternText(options.pattern, settings.oneMask, settings.dontCareMask)) {
+    why = "--pattern takes 24 characters of 1, 0 and x, bit 23 first";
+    return StatusCode::SyntaxError;
+  }
+  int32_t gapSide = 1;
+  if (!lookUpChoice(kSyncNames, options.sync, settings.syncChoice) ||
+      !lookUpChoice(kErrorNames, options.errors, settings.errorChoice) ||
+      !lookUpChoice(kBusNames, options.bus, settings.busChoice) ||
+      !lookUpChoice(kGapSideNames, options.gapSide, gapSide)) {
+    why = "unknown choice";
+    return StatusCode::SyntaxError;
+  }
+  settings.gapBefore = static_cast<uint8_t>(gapSide);
+  settings.gapMinEnabled = options.gapMinGiven ? 1 : 0;
+  settings.gapMaxEnabled = options.gapMaxGiven ? 1 : 0;
+  settings.searchMode = (options.count || options.lines) ? 1 : 0;
+  const StatusCode status =
+      gatherSearchCriteria(settings, options.nth.c_str(), options.gapMin.c_str(), options.gapMax.c_str());
+  if (!ok(status)) {
+    why =
+        "--nth must be a whole number of at least 1, --gap-min and --gap-max whole microseconds, "
+        "and --gap-min not above --gap-max";
+  }
+  return status;
+}
+
+int listMatchingLines(const SearchOptions& options, const SearchSettings& settings) {
+  uint64_t matches = 0;
+  if (options.json) std::printf("{\"file\": %s, \"lines\": [", jsonQuoted(options.file).c_str());
+  const StatusCode status = forEachMatch(options.file, settings, [&](uint64_t line) {
+    if (options.json) {
+      std::printf(matches == 0 ? "%llu" : ", %llu", static_cast<unsigned long long>(line));
+    } else {
+      std::printf("%llu\n", static_cast<unsigned long long>(line));
+    }
+    ++matches;
+    return true;
+  });
+  if (!ok(status)) {
+    std::fflush(stdout);
+    return failWithStatus("search", status, options.file);
+  }
+  if (options.json) std::printf("], \"count\": %llu}\n", static_cast<unsigned long long>(matches));
+  if (matches == 0 && !options.json) std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
+  return matches == 0 ? ExitNothingFound : ExitSuccess;
+}
+
+}  // namespace
+
+int runSearch(const SearchOptions& options) {
+  SearchSettings settings;
+  std::string why;
+  StatusCode status = settingsFromOptions(options, settings, why);
+  if (!ok(status)) return failWithStatus("search", status, why);
+
+  if (isDirectory(options.file)) {
+    return failWithStatus("search", StatusCode::FileOpenError, options.file + " (a directory)");
+  }
+  if (options.lines) return listMatchingLines(options, settings);
+
+  status = searchPattern(options.file, settings);
+  if (!ok(status)) return failWithStatus("search", status, options.file);
+  const bool found = settings.searchResult != 0.0;
+  if (options.count) {
+    if (options.json) {
+      std::printf("{\"file\": %s, \"count\": %.f}\n", jsonQuoted(options.file).c_str(), settings.searchResult);
+    } else {
+      std::printf("%.f\n", settings.searchResult);
+    }
+  } else if (options.json) {
+    std::printf("{\"file\": %s, \"occurrence\": %.f, \"found\": %s, \"line\": ", jsonQuoted(options.file).c_str(),
+                settings.occurrence, found ? "true" : "false");
+    if (found) {
+      std::printf("%.f}\n", settings.searchResult);
+    } else {
+      std::printf("null}\n");
+    }
+  } else if (found) {
+    std::printf("%.f\n", settings.searchResult);
+  } else {
+    std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
+  }
+  return found ? ExitSuccess : ExitNothingFound;
+}

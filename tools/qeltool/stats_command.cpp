@@ -1,0 +1,110 @@
+// qeltool stats: a quick integrity check of a recording in one pass.
+#include <cstdio>
+#include <string>
+
+#include "files/data_file.h"
+#include "tools/qeltool/commands.h"
+#include "tools/qeltool/input_file.h"
+#include "tools/qeltool/json_text.h"
+#include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/record_statistics.h"
+#include "tools/qeltool/tool_exit.h"
+
+namespace {
+
+// Sh, Lg, Mn, Py by errorFlags bit; shown in the report's order Py, Mn, Lg, Sh.
+const char* const kFlagNames[4] = {"Sh", "Lg", "Mn", "Py"};
+const int kFlagOrder[4] = {3, 2, 1, 0};
+
+// The gap as the report's GAP(uS) column and the search measure it: the step less 28 us.
+double gapMicros(uint64_t stepHalfMicros) { return static_cast<double>(stepHalfMicros) * 0.5 - GapOffsetMicros; }
+
+unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
+
+void printText(const std::string& file, const RecordStatistics& s) {
+  std::printf("file                %s\n", file.c_str());
+  std::printf("bytes               %llu\n", ull(s.bytes));
+  std::printf("records             %llu\n", ull(s.records));
+  std::printf("trailing bytes      %llu\n", ull(s.bytes - s.records * kBusRecordBytes));
+  for (int j = 0; j < 4; ++j) std::printf("J%d words            %llu\n", j + 1, ull(s.channelWords[j]));
+  std::printf("CMND words          %llu\n", ull(s.commandWords));
+  std::printf("DATA words          %llu\n", ull(s.dataWords));
+  std::printf("NO ERRORS words     %llu\n", ull(s.errorFreeWords));
+  for (const int bit : kFlagOrder) std::printf("%s words            %llu\n", kFlagNames[bit], ull(s.flagWords[bit]));
+  if (s.records == 0) {
+    std::printf("first time tag      none\n");
+    std::printf("last time tag       none\n");
+  } else {
+    std::printf("first time tag      %s\n", formatTimeTag(s.firstTag).c_str());
+    std::printf("last time tag       %s\n", formatTimeTag(s.lastTag).c_str());
+  }
+  if (s.largestStepLine == 0) {
+    std::printf("largest gap (us)    none\n");
+  } else {
+    std::printf("largest gap (us)    %.1f before line %llu\n", gapMicros(s.largestStepHalfMicros),
+                ull(s.largestStepLine));
+  }
+  if (s.backwardSteps == 0) {
+    std::printf("time going back     0\n");
+  } else {
+    std::printf("time going back     %llu (first before line %llu)\n", ull(s.backwardSteps), ull(s.firstBackwardLine));
+  }
+}
+
+std::string jsonTag(const RecordStatistics& s, const TimeTag& tag) {
+  return s.records == 0 ? "null" : jsonQuoted(formatTimeTag(tag));
+}
+
+void printJson(const std::string& file, const RecordStatistics& s) {
+  std::printf("{\"file\": %s, \"bytes\": %llu, \"records\": %llu, \"trailing_bytes\": %llu,\n",
+              jsonQuoted(file).c_str(), ull(s.bytes), ull(s.records), ull(s.bytes - s.records * kBusRecordBytes));
+  std::printf(" \"channels\": {\"J1\": %llu, \"J2\": %llu, \"J3\": %llu, \"J4\": %llu},\n", ull(s.channelWords[0]),
+              ull(s.channelWords[1]), ull(s.channelWords[2]), ull(s.channelWords[3]));
+  std::printf(" \"sync\": {\"CMND\": %llu, \"DATA\": %llu},\n", ull(s.commandWords), ull(s.dataWords));
+  std::printf(" \"errors\": {\"none\": %llu, \"Py\": %llu, \"Mn\": %llu, \"Lg\": %llu, \"Sh\": %llu},\n",
+              ull(s.errorFreeWords), ull(s.flagWords[3]), ull(s.flagWords[2]), ull(s.flagWords[1]),
+              ull(s.flagWords[0]));
+  std::printf(" \"first_time_tag\": %s, \"last_time_tag\": %s,\n", jsonTag(s, s.firstTag).c_str(),
+              jsonTag(s, s.lastTag).c_str());
+  if (s.largestStepLine == 0) {
+    std::printf(" \"largest_gap_us\": null, \"largest_gap_line\": null,\n");
+  } else {
+    std::printf(" \"largest_gap_us\": %.1f, \"largest_gap_line\": %llu,\n", gapMicros(s.largestStepHalfMicros),
+                ull(s.largestStepLine));
+  }
+  std::printf(" \"backward_steps\": %llu, \"first_backward_line\": ", ull(s.backwardSteps));
+  if (s.backwardSteps == 0) {
+    std::printf("null}\n");
+  } else {
+    std::printf("%llu}\n", ull(s.firstBackwardLine));
+  }
+}
+
+}  // namespace
+
+int runStats(const StatsOptions& options) {
+  if (isDirectory(options.file))
+    return failWithStatus("stats", StatusCode::FileOpenError, options.file + " (a directory)");
+  uint64_t size = 0;
+  if (FILE* probe = openDataFile(options.file.c_str(), "rb")) {
+    const int64_t bytes = dataFileSize(probe);
+    size = bytes > 0 ? static_cast<uint64_t>(bytes) : 0;
+    std::fclose(probe);
+  }
+  ProgressLine progress = progressOnTerminal();
+  RecordStatistics statistics;
+  const StatusCode status = gatherRecordStatistics(options.file, statistics, [&](uint64_t bytesRead) {
+    char text[96];
+    std::snprintf(text, sizeof text, "stats: %.0f%% of %.1f GiB", size ? 100.0 * bytesRead / size : 0.0,
+                  size / 1073741824.0);
+    showProgress(progress, text);
+  });
+  finishProgress(progress, false);
+  if (!ok(status)) return failWithStatus("stats", status, options.file);
+  if (options.json) {
+    printJson(options.file, statistics);
+  } else {
+    printText(options.file, statistics);
+  }
+  return ExitSuccess;
+}
