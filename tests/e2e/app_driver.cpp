@@ -59,13 +59,15 @@ std::string buildFolder() {
 }
 
 std::string makeWorkDir(const std::string& tag) {
+  // Wine reuses small process ids from run to run: take the first name that is not there yet.
   static int counter = 0;
   char temp[MAX_PATH] = {0};
   GetTempPathA(sizeof temp, temp);
-  std::ostringstream name;
-  name << temp << "varnotek-" << tag << "-" << GetCurrentProcessId() << "-" << ++counter;
-  CreateDirectoryA(name.str().c_str(), nullptr);
-  return name.str();
+  for (;;) {
+    std::ostringstream name;
+    name << temp << "varnotek-" << tag << "-" << GetCurrentProcessId() << "-" << GetTickCount() << "-" << ++counter;
+    if (CreateDirectoryA(name.str().c_str(), nullptr)) return name.str();
+  }
 }
 
 bool startApp(RunningApp& app, const std::string& exeName, const std::string& workDir, const std::string& arguments) {
@@ -82,7 +84,12 @@ bool startApp(RunningApp& app, const std::string& exeName, const std::string& wo
     app.dialog = findProcessWindow(app, kDialogTitle);
     if (app.dialog == nullptr) Sleep(50);
   }
-  return app.dialog != nullptr;
+  if (app.dialog == nullptr) return false;
+  // The window exists before its initialisation ends; it becomes visible only afterwards.
+  for (int i = 0; i < 400 && !IsWindowVisible(app.dialog); ++i) Sleep(25);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(app.dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
+  return IsWindowVisible(app.dialog) != FALSE;
 }
 
 void stopApp(RunningApp& app) {

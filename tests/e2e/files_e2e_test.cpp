@@ -81,6 +81,7 @@ TEST_F(FilesE2E, ConvertFileMakesTheDataFileAndRefreshesTheList) {
   EXPECT_NE(found, CB_ERR) << "the list shows the new data file";
   // A short dump fails with 7 and leaves the converted file as it was.
   ASSERT_TRUE(writeFileBytes(path("RUN7.SUP"), dump.substr(0, 786433)));
+  setText(app, IDC_FILE_NAME, "RUN7.QEL");  // the list refresh empties the box's edit field
   clickButton(app, IDC_CONVERT_FILE);
   EXPECT_EQ(statusLine(app), "ERROR: File read error");
   EXPECT_EQ(fileSizeOf(path("RUN7.QEL")), 65536);
