@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
   shoot("recording");
   clickButton(app, IDC_STOP_RECORDING);
   say("Stop Recording");
+  setText(app, IDC_FILE_NAME, "tour.qel");  // the list refresh at the stop empties the box
 
   deferred(IDC_GET_FILE_SIZE, "Get File Size");
   std::printf("%-34s %s\n", "  records", text(app, IDC_FILE_SIZE_TEXT).c_str());
