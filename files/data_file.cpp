@@ -1,6 +1,13 @@
 #include "files/data_file.h"
 
-FILE* openDataFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+#include <sys/stat.h>
+
+FILE* openDataFile(const char* path, const char* mode) {
+  // A folder is no data file: on Linux fopen would open it and its "size" is nonsense.
+  struct stat info;
+  if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
+  return std::fopen(path, mode);
+}
 
 bool seekDataFile(FILE* file, int64_t offset, int origin) {
 #ifdef _WIN32

@@ -1,4 +1,5 @@
 // Opening and positioning data files with 64-bit offsets on every platform.
+// openDataFile refuses a folder (null, as for a file that cannot be opened).
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -18,9 +18,10 @@ TEST(CountRecords, WholeRecordsWhateverFollows) {
   }
 }
 
-TEST(CountRecords, MissingFileLeavesTheCountAlone) {
+TEST(CountRecords, MissingFileOrAFolderLeavesTheCountAlone) {
   TempFolder folder;
   uint64_t count = 77;
   EXPECT_EQ(countRecords(folder.file("absent.qel"), count), StatusCode::FileOpenError);
+  EXPECT_EQ(countRecords(folder.path, count), StatusCode::FileOpenError);
   EXPECT_EQ(count, 77u);
 }
