@@ -1,0 +1,217 @@
+// Recording through the dialog logic on the simulated card, with a clock the test advances, and
+// the faults a recording must survive.
+#include <sys/stat.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "../sim/sim_card_fixture.h"
+#include "dialog_test_support.h"
+#include "res/resource_ids.h"
+#include "sim/generated_data_file.h"
+
+namespace {
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// Refuses to open the data file from a given call on, as a file made read-only or locked would.
+struct RefusingAppender : FileAppender {
+  FileAppender& inner = stdioFileAppender();
+  int opensAllowed;
+  explicit RefusingAppender(int allowed) : opensAllowed(allowed) {}
+  bool open(const char* path) override { return opensAllowed-- > 0 && inner.open(path); }
+  size_t write(const void* data, size_t bytes) override { return inner.write(data, bytes); }
+  void truncate(int64_t bytes) override { inner.truncate(bytes); }
+  int64_t sizeAtOpen() const override { return inner.sizeAtOpen(); }
+  void close() override { inner.close(); }
+};
+
+// Lets `allowed` bytes through, then the disk is full.
+struct FullDiskAppender : RefusingAppender {
+  size_t allowed;
+  explicit FullDiskAppender(size_t bytes) : RefusingAppender(1 << 30), allowed(bytes) {}
+  size_t write(const void* data, size_t bytes) override {
+    const size_t n = bytes < allowed ? bytes : allowed;
+    allowed -= n;
+    return inner.write(data, n);
+  }
+};
+
+class SimDialogTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    SimConfig config;
+    config.card.keepWriteLog = false;
+    sim = std::make_unique<SimCardFixture>(config);
+    card.port = sim->driver.get();
+    dialog.now = sim->local;
+  }
+  // Runs the dialog's timers for a stretch of simulated time: timer 1 every 4 ms.
+  void run(uint64_t milliseconds) {
+    for (uint64_t t = 0; t < milliseconds && dialog.timerRunning(TIMER_TASK); t += 4) {
+      sim->clock.advance(4'000'000);
+      tick(TIMER_TASK);
+    }
+  }
+  void startRecording(const char* name) {
+    dialog.texts[IDC_FILE_NAME] = name;
+    click(IDC_START_RECORDING);
+  }
+  // The recording equals the generator's words from the start of capture.
+  void expectGeneratorSequence(const std::string& path) {
+    const std::string recorded = readAll(path);
+    ASSERT_EQ(recorded.size() % 16, 0u);
+    const std::string expected = folder + "/expected.qel";
+    ASSERT_EQ(writeGeneratedRecords(expected.c_str(), sim->driver->config.card.traffic, recorded.size() / 16, sim->local),
+              StatusCode::Success);
+    EXPECT_TRUE(recorded == readAll(expected)) << path << " differs from the generator's words";
+  }
+  std::unique_ptr<SimCardFixture> sim;
+};
+}  // namespace
+
+TEST_F(SimDialogTest, StartFindsTheCardAndARecordingRunsUntilStop) {
+  start();
+  EXPECT_TRUE(state.cardPresent);
+  EXPECT_EQ(dialog.status(), "Found KOLVA card");
+  tick(TIMER_CLOCK);
+  EXPECT_TRUE(dialog.visible[IDC_GREEN_LIGHT]);
+  startRecording("run.qel");
+  EXPECT_EQ(dialog.status(), "Success                            ");
+  EXPECT_TRUE(state.recording);
+  run(2000);
+  EXPECT_EQ(dialog.status().rfind("RECORDING: ", 0), 0u) << dialog.status();
+  click(IDC_STOP_RECORDING);
+  EXPECT_FALSE(state.recording);
+  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+  EXPECT_TRUE(state.currentPath.empty());
+  EXPECT_EQ(dialog.statusHistory[dialog.statusHistory.size() - 2], "Recording stopped");
+  EXPECT_EQ(dialog.status(), "Success                            ");
+  expectGeneratorSequence("run.qel");
+  EXPECT_GT(readAll("run.qel").size(), 16u * 30000);
+}
+
+TEST_F(SimDialogTest, NoStaleHalfReachesTheNextRecording) {
+  start();
+  startRecording("first.qel");
+  run(1000);  // 20,000 words: the card is in the upper half, the lower half is stored
+  ASSERT_EQ(state.captureHalf, 1);
+  click(IDC_STOP_RECORDING);
+  startRecording("second.qel");
+  run(2500);
+  click(IDC_STOP_RECORDING);
+  expectGeneratorSequence("first.qel");
+  expectGeneratorSequence("second.qel");
+}
+
+TEST_F(SimDialogTest, QuitDuringARecordingStopsItWithTheFinalDrain) {
+  start();
+  startRecording("run.qel");
+  run(2300);
+  click(IDC_QUIT);
+  EXPECT_EQ(dialog.endedWith, 0);
+  EXPECT_FALSE(state.recording);
+  EXPECT_TRUE(dialog.timers.empty());
+  const size_t bytes = readAll("run.qel").size();
+  EXPECT_GT(bytes, 16u * 2 * 16384) << "more than the stored halves";
+  EXPECT_NE(bytes % (16 * 16384), 0u);
+  expectGeneratorSequence("run.qel");
+  EXPECT_EQ(sim->card().capturing, false);
+}
+
+TEST_F(SimDialogTest, TheSizeLimitEndsTheRecordingWithElevenAtTheHalfThatReachesIt) {
+  start();
+  startRecording("run.qel");
+  state.progress.wordLimit = 3 * 16384.0f;  // as a tiny maximum size would
+  run(10000);
+  EXPECT_FALSE(state.recording);
+  EXPECT_EQ(dialog.status(), "ERROR: Maximum file size exceeded  ");
+  EXPECT_EQ(readAll("run.qel").size(), 3u * 16384 * 16);
+  EXPECT_TRUE(state.currentPath.empty());
+  expectGeneratorSequence("run.qel");
+}
+
+TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
+  struct Case {
+    const char* what;
+    int appenderOpens;  // -1: the real file is deleted or replaced instead
+    bool replaceWithFolder;
+  };
+  const Case cases[] = {{"deleted", -1, false}, {"replaced by a folder", -1, true}, {"read-only or locked", 1, false}};
+  for (const Case& c : cases) {
+    RefusingAppender refusing(c.appenderOpens < 0 ? 1 << 30 : c.appenderOpens);
+    Recorder faulty{dialog, state, card, settings, refusing, false};
+    dialogInit(faulty);
+    dialog.texts[IDC_FILE_NAME] = "run.qel";
+    dialogCommand(faulty, IDC_START_RECORDING);
+    // The first half reaches the file; then the fault comes between two drains.
+    for (int t = 0; t < 250 && state.captureHalf == 0; ++t) {
+      sim->clock.advance(4'000'000);
+      dialogTimer(faulty, TIMER_TASK);
+    }
+    ASSERT_EQ(readAll("run.qel").size(), 16384u * 16) << c.what;
+    if (c.appenderOpens < 0) {
+      std::remove("run.qel");
+      if (c.replaceWithFolder) mkdir("run.qel", 0755);
+    }
+    for (int t = 0; t < 500 && state.recording; ++t) {
+      sim->clock.advance(4'000'000);
+      dialogTimer(faulty, TIMER_TASK);
+    }
+    EXPECT_FALSE(state.recording) << c.what;
+    EXPECT_EQ(dialog.status(), "ERROR: Could not open file         ") << c.what;
+    EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+    if (c.appenderOpens >= 0) {
+      EXPECT_EQ(readAll("run.qel").size(), 16384u * 16) << "what was written stays";
+    }
+    if (c.replaceWithFolder) rmdir("run.qel");
+  }
+}
+
+TEST_F(SimDialogTest, AFullDiskEndsTheRecordingWithSixKeepingWholeRecords) {
+  FullDiskAppender full(16384 * 16 + 1000);
+  Recorder faulty{dialog, state, card, settings, full, false};
+  dialogInit(faulty);
+  dialog.texts[IDC_FILE_NAME] = "run.qel";
+  dialogCommand(faulty, IDC_START_RECORDING);
+  for (int t = 0; t < 1000 && state.recording; ++t) {
+    sim->clock.advance(4'000'000);
+    dialogTimer(faulty, TIMER_TASK);
+  }
+  EXPECT_EQ(dialog.status(), "ERROR: File write error            ");
+  EXPECT_EQ(readAll("run.qel").size(), 16384u * 16 + 992);
+  expectGeneratorSequence("run.qel");
+}
+
+TEST_F(SimDialogTest, ACardCommandThatNeverCompletesStopsTheStart) {
+  start();
+  sim->card().config.completion.mode = CommandCompletion::kNever;
+  startRecording("run.qel");
+  EXPECT_EQ(dialog.status(), "ERROR: Cannot execute command      ");
+  EXPECT_FALSE(state.recording);
+  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+  EXPECT_EQ(readAll("run.qel").size(), 0u) << "created empty by the name check";
+}
+
+TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {
+  start();
+  std::ofstream("run.qel", std::ios::binary) << std::string(32, '\0');
+  mkdir("QEL.TMP", 0755);  // the report file cannot be created
+  mkdir("QEL.SUP", 0755);  // nor the settings file
+  dialog.texts[IDC_FILE_NAME] = "run.qel";
+  dialog.texts[IDC_VIEW_FROM] = "1";
+  dialog.texts[IDC_VIEW_LINES] = "5";
+  click(IDC_VIEW);
+  EXPECT_EQ(dialog.status(), "ERROR: Could not open file         ");
+  EXPECT_TRUE(dialog.launches.empty());
+  click(IDC_QUIT);
+  EXPECT_EQ(dialog.endedWith, 0);
+  rmdir("QEL.TMP");
+  rmdir("QEL.SUP");
+}
