@@ -16,6 +16,8 @@ step() {
 
 step "native build" scripts/build.sh native
 step "unit tests" ctest --test-dir build/native --output-on-failure -j 2
+step "lossless recording (50 million words through the drain, compared word for word)" \
+  build/native/tests/bench/lossless_recording_bench "$top/build"
 step "sanitizer build" scripts/build.sh sanitize
 step "unit tests (address and undefined-behaviour sanitizers)" \
   env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/sanitize --output-on-failure -j 2

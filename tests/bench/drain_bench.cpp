@@ -1,0 +1,73 @@
+// What draining the capture ring costs, and the highest word rate the drain sustains without
+// losing a word at 4 ms and at 16 ms ticks, next to the fastest real bus load.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "card/card_registers.h"
+#include "recording_support.h"
+
+namespace {
+constexpr uint32_t kFastestRealLoad = 4 * 50000;  // four channels at 50,000 words a second
+
+double halfDrainMicros(const std::string& path, int halves) {
+  ManualClock clock;
+  SimConfig config;
+  config.card.keepWriteLog = false;
+  SimDriver driver(config, clock);
+  CardSession session;
+  session.port = &driver;
+  openCard(&session);
+  std::fclose(std::fopen(path.c_str(), "wb"));
+  uint16_t half = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < halves; ++i) {
+    // Move the write pointer across the middle of the ring and back, so that every step drains.
+    writeCardWord(session, reg::kWritePointerHigh, half == 0 ? 6 : 2);
+    drainStep(session, path, half, stdioFileAppender());
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return seconds * 1e6 / halves;
+}
+
+// The highest rate (to 1%) at which a recording of `halves` halves loses nothing.
+uint32_t highestLosslessRate(const std::string& path, double tickMs, int halves) {
+  uint32_t good = kFastestRealLoad;
+  uint32_t bad = 0;
+  for (uint32_t rate = good; bad == 0; rate *= 2) {
+    const RecordingRun run = recordSimulated(path, rate, tickMs, static_cast<uint64_t>(halves) * 16384, true);
+    if (run.lossless) {
+      good = rate;
+    } else {
+      bad = rate;
+    }
+    if (rate > 100000000) return good;
+  }
+  while (bad - good > good / 100) {
+    const uint32_t rate = good + (bad - good) / 2;
+    const RecordingRun run = recordSimulated(path, rate, tickMs, static_cast<uint64_t>(halves) * 16384, true);
+    (run.lossless ? good : bad) = rate;
+  }
+  return good;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string folder = argc > 1 ? argv[1] : "/tmp";
+  const std::string path = folder + "/drain-bench.qel";
+  const int halves = 400;
+  const double perHalf = halfDrainMicros(path, halves);
+  std::printf("drain of one half (256 KiB: block read, open, seek, write, close): %.0f us (mean of %d)\n", perHalf,
+              halves);
+  std::printf("fastest real bus load: %u words/s (a half fills in %.1f ms)\n", kFastestRealLoad,
+              16384.0 * 1000 / kFastestRealLoad);
+  for (double tick : {4.0, 16.0}) {
+    const uint32_t rate = highestLosslessRate(path, tick, 48);
+    std::printf("highest lossless rate at %2.0f ms ticks: %u words/s (%.1f times the fastest real load; "
+                "one half per tick allows %.0f)\n",
+                tick, rate, static_cast<double>(rate) / kFastestRealLoad, 16384.0 * 1000 / tick);
+  }
+  std::remove(path.c_str());
+  return 0;
+}
