@@ -25,6 +25,7 @@ if [ -x scripts/fuzz.sh ]; then
   step "fuzz corpus replay" scripts/fuzz.sh replay
 fi
 step "windows build" scripts/build.sh windows
+step "dialog template check" cmake --build build/windows --target vk_resources_check
 
 e2e() {
   source "$top/scripts/wine_env.sh"
