@@ -63,9 +63,10 @@ double getDouble(const unsigned char* p) {
 
 int32_t getI32(const unsigned char* p) { return static_cast<int32_t>(getU32(p)); }
 
-// A gap bound is a whole number of microseconds, never negative.
+// A gap bound is a whole number of microseconds, never negative. A negative zero becomes 0 too:
+// the dialog would show it as "-0", which its digits-only field then refuses.
 double correctedGapBound(double bound) {
-  if (!std::isfinite(bound) || bound < 0.0) return 0.0;
+  if (!std::isfinite(bound) || bound <= 0.0) return 0.0;
   return std::floor(bound);
 }
 

@@ -23,11 +23,12 @@ void readWholeField(const char* text, unsigned maxLength, StatusCode& status, do
 }
 
 // The digits after the decimal point in microseconds: the first digit counts 100000, the sixth 1,
-// later ones fractions of a microsecond, until their weight has run out.
+// later ones fractions of a microsecond, until their weight has run out. Every character is a
+// digit, however long the field.
 void readFractionField(const char* text, StatusCode& status, double& micros) {
   double weight = 1000000.0;
   double sum = 0.0;
-  for (const char* p = text != nullptr ? text : ""; status == StatusCode::Success && *p != '\0' && weight != 0.0; ++p) {
+  for (const char* p = text != nullptr ? text : ""; status == StatusCode::Success && *p != '\0'; ++p) {
     if (*p < '0' || *p > '9') {
       status = StatusCode::SyntaxError;
     } else {

@@ -210,6 +210,9 @@ TEST(SearchSettingsFile, OutOfRangeValuesArePutRightOnLoad) {
       {"bus -1", [](SearchSettings& s) { s.busChoice = -1; }, [](SearchSettings& s) { s.busChoice = BusAny; }},
       {"gapMin -5", [](SearchSettings& s) { s.gapMin = -5; }, [](SearchSettings& s) { s.gapMin = 0; }},
       {"gapMin NaN", [=](SearchSettings& s) { s.gapMin = nan; }, [](SearchSettings& s) { s.gapMin = 0; }},
+      // Shown as "-0" it would fail the digits-only gap field.
+      {"gapMin -0", [](SearchSettings& s) { s.gapMin = -0.0; }, [](SearchSettings& s) { s.gapMin = 0; }},
+      {"gapMax -0", [](SearchSettings& s) { s.gapMax = -0.0; }, [](SearchSettings& s) { s.gapMax = 0; }},
       {"gapMax inf", [=](SearchSettings& s) { s.gapMax = inf; }, [](SearchSettings& s) { s.gapMax = 0; }},
       {"gapMax 22.7", [](SearchSettings& s) { s.gapMax = 22.7; }, [](SearchSettings& s) { s.gapMax = 22; }},
       {"gapMinEnabled 2", [](SearchSettings& s) { s.gapMinEnabled = 2; },

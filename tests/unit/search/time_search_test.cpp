@@ -15,7 +15,12 @@ TEST(TimeTagFields, LengthsDigitsRangesAndFractionDigits) {
     double target;
   };
   const StatusCode ok = StatusCode::Success, bad = StatusCode::SyntaxError;
+  // Past 330 digits a digit's weight is below the smallest double; the characters still count.
+  const std::string longZeros = "1" + std::string(400, '0');
+  const std::string longThenBad = longZeros + "x";
   const Case cases[] = {
+      {"", "", "", "", longZeros.c_str(), ok, 100000},
+      {"", "", "", "", longThenBad.c_str(), bad, 0},
       {"", "", "", "", "", ok, 0},
       {"1", "2", "3", "4", "5", ok, 86400e6 + 2 * 3600e6 + 3 * 60e6 + 4e6 + 500000},
       {"366", "23", "59", "59", "999999", ok, 366 * 86400e6 + 23 * 3600e6 + 59 * 60e6 + 59e6 + 999999},
