@@ -1,0 +1,63 @@
+// Converts a memory dump of any bytes and length. A dump needs 786434 bytes, far more than a
+// fuzzing input, so the first byte chooses: an even byte takes the rest of the input as the
+// dump itself; an odd one repeats the rest up to the full size plus (byte >> 1) bytes, or minus
+// them when bit 7 is set, which makes a dump just short of the size. Checks: the output holds
+// 65536 bytes exactly when the dump has its full size, each record being the dump's units
+// 65532 + 8 r to 65532 + 8 r + 7 after the leading one; a short dump gives status 7 and leaves an
+// existing output as it was.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/bus_record.h"
+#include "files/dump_conversion.h"
+#include "tests/fuzz/fuzz_scratch.h"
+
+namespace {
+
+constexpr size_t kFullDumpBytes = 2 + 2 * size_t{kDumpUnits};  // 786434
+constexpr size_t kOutputBytes = size_t{kDumpRecords} * kBusRecordBytes;
+const char kEarlierOutput[] = "an earlier data file";
+
+std::vector<uint8_t> dumpFrom(const uint8_t* data, size_t size) {
+  if (size == 0) return {};
+  const uint8_t flag = data[0];
+  const uint8_t* rest = data + 1;
+  const size_t restSize = size - 1;
+  if ((flag & 1) == 0 || restSize == 0) return std::vector<uint8_t>(rest, rest + restSize);
+  const size_t delta = (flag >> 1) & 0x3F;
+  const size_t wanted = (flag & 0x80) ? kFullDumpBytes - 1 - delta : kFullDumpBytes + delta;
+  std::vector<uint8_t> dump(wanted);
+  for (size_t i = 0; i < wanted; ++i) dump[i] = rest[i % restSize];
+  return dump;
+}
+
+unsigned dumpUnit(const std::vector<uint8_t>& dump, size_t unitAfterLeading) {
+  const size_t at = 2 + 2 * unitAfterLeading;
+  return dump[at] | (dump[at + 1] << 8);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string dumpPath = fuzz::scratchPath("DUMP.SUP");
+  static const std::string dataPath = fuzz::scratchPath("DUMP.QEL");
+  const std::vector<uint8_t> dump = dumpFrom(data, size);
+  fuzz::writeScratchFile(dumpPath, dump.data(), dump.size());
+  fuzz::writeScratchFile(dataPath, reinterpret_cast<const uint8_t*>(kEarlierOutput), sizeof kEarlierOutput);
+
+  const StatusCode status = convertDumpFile(dumpPath, dataPath);
+  const std::string output = fuzz::readScratchFile(dataPath);
+  if (dump.size() < kFullDumpBytes) {
+    FUZZ_CHECK(status == StatusCode::FileReadError);
+    FUZZ_CHECK(output == std::string(kEarlierOutput, sizeof kEarlierOutput));
+    return 0;
+  }
+  FUZZ_CHECK(status == StatusCode::Success);
+  FUZZ_CHECK(output.size() == kOutputBytes);
+  for (size_t r = 0; r < kDumpRecords; ++r) {
+    const BusRecord record = busRecordFromBytes(reinterpret_cast<const unsigned char*>(output.data()) + 16 * r);
+    for (size_t w = 0; w < 8; ++w) FUZZ_CHECK(record.words[w] == dumpUnit(dump, kDumpFirstRecordUnit + 8 * r + w));
+  }
+  return 0;
+}
