@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   for (double tick : {4.0, 16.0}) {
     const uint32_t rate = highestLosslessRate(path, tick, 48);
     std::printf("highest lossless rate at %2.0f ms ticks: %u words/s (%.1f times the fastest real load; "
-                "one half per tick allows %.0f)\n",
+                "a half per tick keeps up for certain up to %.0f)\n",
                 tick, rate, static_cast<double>(rate) / kFastestRealLoad, 16384.0 * 1000 / tick);
   }
   std::remove(path.c_str());
