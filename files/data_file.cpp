@@ -25,6 +25,16 @@ int64_t tellDataFile(FILE* file) {
 #endif
 }
 
+size_t readDataFileFully(FILE* file, unsigned char* into, size_t count) {
+  size_t got = 0;
+  while (got < count) {
+    const size_t n = std::fread(into + got, 1, count - got, file);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
 int64_t dataFileSize(FILE* file) {
   const int64_t here = tellDataFile(file);
   if (here < 0 || !seekDataFile(file, 0, SEEK_END)) return -1;

@@ -1,11 +1,15 @@
 // Opening and positioning data files with 64-bit offsets on every platform.
 // openDataFile refuses a folder (null, as for a file that cannot be opened).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 FILE* openDataFile(const char* path, const char* mode);
 bool seekDataFile(FILE* file, int64_t offset, int origin);
 int64_t tellDataFile(FILE* file);
+// Reads until count bytes have arrived or the file ends; returns the bytes read.
+size_t readDataFileFully(FILE* file, unsigned char* into, size_t count);
+
 // The size in bytes of an open file, or -1; the position is kept.
 int64_t dataFileSize(FILE* file);

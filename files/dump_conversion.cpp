@@ -16,16 +16,6 @@ constexpr size_t kLeadingBytes = 2;
 constexpr size_t kDumpBytes = kLeadingBytes + 2 * size_t{kDumpUnits};
 constexpr size_t kOutputBytes = size_t{kDumpRecords} * kBusRecordBytes;
 
-size_t readFully(FILE* file, unsigned char* into, size_t count) {
-  size_t got = 0;
-  while (got < count) {
-    const size_t n = std::fread(into + got, 1, count - got, file);
-    if (n == 0) break;
-    got += n;
-  }
-  return got;
-}
-
 }  // namespace
 
 void dumpNamesFor(const std::string& fileBoxText, std::string& dumpPath, std::string& dataPath) {
@@ -38,7 +28,7 @@ StatusCode convertDumpFile(const std::string& dumpPath, const std::string& dataP
   FILE* in = openDataFile(dumpPath.c_str(), "rb");
   if (!in) return StatusCode::FileOpenError;
   std::vector<unsigned char> dump(kDumpBytes);
-  const size_t got = readFully(in, dump.data(), dump.size());
+  const size_t got = readDataFileFully(in, dump.data(), dump.size());
   std::fclose(in);
   if (got < dump.size()) return StatusCode::FileReadError;
 

@@ -24,17 +24,6 @@ const char kHeadingEndFlat[] = "BINARY\t\t\t\tHEX\tERRORS";
 const char kHeadingEnd[] = "BINARY\t\t\t\tHEX\t\tERRORS\t\tCOMMAND CODE";
 const char kEndOfData[] = "END OF DATA";
 
-// Reads until count bytes have arrived or the file ends; returns the bytes read.
-size_t readFully(FILE* file, unsigned char* into, size_t count) {
-  size_t got = 0;
-  while (got < count) {
-    const size_t n = std::fread(into + got, 1, count - got, file);
-    if (n == 0) break;
-    got += n;
-  }
-  return got;
-}
-
 // Puts the data file at record skipRecords + 1 (counted from 1). False when the file holds
 // fewer than skipRecords whole records. A file that cannot seek is read through from where
 // it stands.
@@ -48,7 +37,7 @@ bool skipRecords(FILE* data, uint64_t skipRecords) {
   uint64_t remaining = skipRecords * kBusRecordBytes;
   while (remaining != 0) {
     const size_t want = remaining < discard.size() ? static_cast<size_t>(remaining) : discard.size();
-    const size_t got = readFully(data, discard.data(), want);
+    const size_t got = readDataFileFully(data, discard.data(), want);
     remaining -= got;
     if (got < want) return false;
   }
@@ -125,7 +114,7 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
         const uint64_t stillWanted = static_cast<uint64_t>(lines - i);
         if (stillWanted < want / kBusRecordBytes) want = static_cast<size_t>(stillWanted) * kBusRecordBytes - held;
       }
-      const size_t got = readFully(data, input.data() + held, want);
+      const size_t got = readDataFileFully(data, input.data() + held, want);
       held += got;
       if (got < want) fileEnded = true;
     }

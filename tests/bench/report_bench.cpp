@@ -15,47 +15,15 @@
 #include "files/data_file.h"
 #include "files/record_count.h"
 #include "files/report.h"
+#include "bench_data_file.h"
 
 namespace {
 
-constexpr uint64_t kRecords = 67108864;  // 1 GiB
+constexpr uint64_t kRecords = kBenchRecords;
 constexpr int64_t kReportLines = 2000000;
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Traffic of the kind a recording holds: a command word and a few data words per message, about
-// 20 us apart, on the four channels, with an occasional error flag.
-bool makeDataFile(const std::string& path) {
-  FILE* file = openDataFile(path.c_str(), "wb");
-  if (!file) return false;
-  std::vector<unsigned char> block(65536 * kBusRecordBytes);
-  uint64_t time = 2ull * 86400 * 1000000 * 123;  // day 123, in half microseconds
-  uint32_t state = 1;
-  bool written = true;
-  for (uint64_t n = 0; n < kRecords && written;) {
-    size_t used = 0;
-    for (; used < block.size() && n < kRecords; used += kBusRecordBytes, ++n) {
-      state = state * 1664525u + 1013904223u;
-      time += 40 + (state >> 28);
-      const uint64_t ms = time / 2000, s = ms / 1000;
-      const unsigned day = static_cast<unsigned>(s / 86400 % 366);
-      BusRecord r{};
-      r.words[0] = static_cast<uint16_t>((day / 100) << 12 | (day % 100) << 5 | (s / 3600 % 24));
-      r.words[1] = static_cast<uint16_t>((s / 60 % 60) << 6 | s % 60);
-      r.words[2] = static_cast<uint16_t>(ms % 1000);
-      r.words[3] = static_cast<uint16_t>(time % 2000);
-      const unsigned command = n % 5 == 0 ? 1u : 0u;
-      const unsigned errors = (state & 0xFF) == 7 ? (state >> 8) & 0xF : 0u;
-      const uint32_t word = (state >> 4) & 0xFFFFFF;
-      r.words[4] = static_cast<uint16_t>((n / 5 % 4) << 14 | command << 12 | errors << 8 | word >> 16);
-      r.words[5] = static_cast<uint16_t>(word & 0xFFFF);
-      busRecordToBytes(r, &block[used]);
-    }
-    written = std::fwrite(block.data(), 1, used, file) == used;
-  }
-  return std::fclose(file) == 0 && written;
 }
 
 }  // namespace
@@ -71,7 +39,7 @@ int main(int argc, char** argv) {
   if (std::filesystem::file_size(path, ignored) != kRecords * kBusRecordBytes) {
     std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(kRecords));
     const auto start = std::chrono::steady_clock::now();
-    if (!makeDataFile(path)) {
+    if (!makeBenchDataFile(path)) {
       std::printf("cannot write %s\n", path.c_str());
       return 1;
     }

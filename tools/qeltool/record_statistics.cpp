@@ -35,17 +35,6 @@ uint64_t halfMicrosOf(TagClock& clock, const unsigned char* record) {
   return clock.secondsHalfMicros + 2000u * ((lw1 >> 16) & 0x3FFu) + (lw1 & 0x7FFu);
 }
 
-// Reads until count bytes have arrived or the file ends.
-size_t readFully(FILE* file, unsigned char* into, size_t count) {
-  size_t got = 0;
-  while (got < count) {
-    const size_t n = std::fread(into + got, 1, count - got, file);
-    if (n == 0) break;
-    got += n;
-  }
-  return got;
-}
-
 }  // namespace
 
 StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
@@ -68,7 +57,7 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   uint64_t nextProgress = kProgressEveryBytes;
   const unsigned char* const block = buffer.data();
   for (;;) {
-    const size_t got = readFully(file, buffer.data() + held, buffer.size() - held);
+    const size_t got = readDataFileFully(file, buffer.data() + held, buffer.size() - held);
     const size_t bytes = held + got;
     const size_t count = bytes / kBusRecordBytes;
     if (count == 0) break;
