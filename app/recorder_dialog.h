@@ -7,5 +7,5 @@ constexpr unsigned kTaskTimerPeriodMs = 4;
 constexpr unsigned kClockTimerPeriodMs = 1000;
 
 bool dialogInit(Recorder& recorder);
-bool dialogCommand(Recorder& recorder, unsigned wParam);
+bool dialogCommand(Recorder& recorder, unsigned id);
 bool dialogTimer(Recorder& recorder, unsigned timerId);

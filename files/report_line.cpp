@@ -197,8 +197,8 @@ int layoutFor(const BusRecord& record, StackFormat format) {
 
 }  // namespace
 
-size_t formatDataColumns(uint32_t value, int layout, char* out) {
-  char* const end = appendDataColumns(out, value, layout);
+size_t formatDataColumns(uint32_t busWord, int layout, char* out) {
+  char* const end = appendDataColumns(out, busWord, layout);
   *end = '\0';
   return static_cast<size_t>(end - out);
 }

@@ -75,6 +75,7 @@ extern "C" LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM
   }
 }
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): our names, not winbase.h's.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR /*commandLine*/, int showMode) {
   char className[9];
   lstrcpynA(className, "Varnotek", sizeof className);

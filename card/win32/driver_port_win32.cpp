@@ -8,8 +8,8 @@ HANDLE toHandle(DriverHandle handle) { return reinterpret_cast<HANDLE>(handle); 
 
 struct WindowsDriverPort final : DriverPort {
   DriverHandle openDevice() override {
-    const HANDLE handle = CreateFileA("\\\\.\\WINDRVR", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+    HANDLE handle = CreateFileA("\\\\.\\WINDRVR", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
     return reinterpret_cast<DriverHandle>(handle);
   }
 
