@@ -36,7 +36,9 @@ struct ParameterBytes {
 
 std::vector<BusRecord> recordsOf(const uint8_t* data, size_t size) {
   std::vector<BusRecord> records;
-  for (size_t at = 0; at + kBusRecordBytes <= size; at += kBusRecordBytes) records.push_back(busRecordFromBytes(data + at));
+  for (size_t at = 0; at + kBusRecordBytes <= size; at += kBusRecordBytes) {
+    records.push_back(busRecordFromBytes(data + at));
+  }
   return records;
 }
 
