@@ -1,6 +1,10 @@
 // A simulated driver and card on a manual clock, with the session the card code works through.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "card/card_session.h"
 #include "card/open_card.h"
@@ -25,13 +29,22 @@ struct SimCardFixture {
   KolvaCard& card() { return driver->card; }
 };
 
+// The card's register writes so far, as (offset, value).
+using RegisterWrites = std::vector<std::pair<uint32_t, unsigned>>;
+inline RegisterWrites registerWritesOf(const SimCardFixture& fixture) {
+  RegisterWrites writes;
+  for (const RegisterWrite& w : fixture.driver->writeLog()) writes.push_back({w.offset, w.value});
+  return writes;
+}
+
+// The card opened, with nothing in its register-write log yet.
+struct OpenedSimCard : SimCardFixture {
+  explicit OpenedSimCard(const SimConfig& config = SimConfig{}) : SimCardFixture(config) {
+    EXPECT_EQ(open(), StatusCode::Success);
+    card().writeLog.clear();
+  }
+};
+
 inline LocalTime makeLocalTime(int year, int month, int day, int hour, int minute, int second) {
-  LocalTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
-  return t;
+  return LocalTime{year, month, day, hour, minute, second};
 }

@@ -1,80 +1,58 @@
+#include "sim/sim_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "card/card_access.h"
-#include "card/card_registers.h"
 #include "card/recorder_setup.h"
 #include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {
 
-bool sameBlock(const WD_TRANSFER& a, const WD_TRANSFER& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+enum Refusal { kNone, kInjectedFailure, kHandleNotOpen, kShortBlock, kCardUnregistered };
 
-TEST(SimDriverTransfer, AccessesOutsideTheCardMemoryFailAndLeaveTheBlockAlone) {
-  struct Case {
+// Transfers reach the card memory only, whole, through an open handle to a registered card, and
+// leave the block alone when refused.
+TEST(SimDriverTransfer, AccessesOutsideTheCardMemoryOrRefusedFailAndLeaveTheBlockAlone) {
+  const struct {
     uint32_t cmdTrans;
     int64_t offset;  // from the memory's transfer address
     uint32_t bytes;  // block reads
+    Refusal refusal;
     bool succeeds;
+  } cases[] = {
+      {RM_WORD, 0x9FFFE, 0, kNone, true},       {RM_WORD, 0x9FFFF, 0, kNone, false},
+      {RM_WORD, -2, 0, kNone, false},           {WM_WORD, 0x9FFFE, 0, kNone, true},
+      {WM_WORD, 0xA0000, 0, kNone, false},      {RM_DWORD, 0x9FFFC, 0, kNone, true},
+      {RM_DWORD, 0x9FFFE, 0, kNone, false},     {RM_SWORD, 0x9FFF0, 16, kNone, true},
+      {RM_SWORD, 0x9FFF0, 18, kNone, false},    {RM_SWORD, 0x20000, 3, kNone, false},
+      {RM_SWORD, 0, 0xA0000, kNone, true},      {40 /* RM_SBYTE: not offered */, 0, 16, kNone, false},
+      {RM_WORD, 6, 0, kInjectedFailure, false}, {RM_WORD, 6, 0, kHandleNotOpen, false},
+      {RM_WORD, 6, 0, kShortBlock, false},      {RM_WORD, 6, 0, kCardUnregistered, false},
   };
-  const Case cases[] = {
-      {RM_WORD, 0x9FFFE, 0, true},    {RM_WORD, 0x9FFFF, 0, false},   {RM_WORD, 0xA0000, 0, false},
-      {RM_WORD, -2, 0, false},        {WM_WORD, 0x9FFFE, 0, true},    {WM_WORD, 0xA0000, 0, false},
-      {RM_DWORD, 0x9FFFC, 0, true},   {RM_DWORD, 0x9FFFE, 0, false},  {RM_SWORD, 0x9FFF0, 16, true},
-      {RM_SWORD, 0x9FFF0, 18, false}, {RM_SWORD, 0x20000, 3, false},  {RM_SWORD, 0, 0xA0000, true},
-      {40 /* RM_SBYTE: not offered */, 0x20000, 16, false},
-  };
-  SimCardFixture fixture;
-  ASSERT_EQ(fixture.open(), StatusCode::Success);
   static unsigned char buffer[0xA0000];
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.cmdTrans << " at " << c.offset);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.cmdTrans << " at " << c.offset << ", refusal " << c.refusal);
+    OpenedSimCard fixture;
+    SimDriver& driver = *fixture.driver;
+    if (c.refusal == kInjectedFailure) driver.setRequestFailing(IOCTL_WD_TRANSFER, true);
+    if (c.refusal == kCardUnregistered) {
+      driver.deviceIoControl(fixture.session.driverHandle, IOCTL_WD_CARD_UNREGISTER, &fixture.session.registration,
+                             sizeof fixture.session.registration);
+    }
     WD_TRANSFER block{};
     block.cmdTrans = c.cmdTrans;
     block.dwPort = static_cast<uint32_t>(kSimMemoryTransAddr + c.offset);
     block.dwBytes = c.bytes;
     block.fAutoinc = 1;
     block.Data.pBuffer = buffer;
-    if (c.cmdTrans == WM_WORD) block.Data.Word = 0x1234;
     const WD_TRANSFER before = block;
-    const int result = fixture.driver->deviceIoControl(fixture.session.driverHandle, IOCTL_WD_TRANSFER, &block,
-                                                       sizeof block);
-    EXPECT_EQ(result != 0, c.succeeds);
-    if (!c.succeeds) {
-      EXPECT_TRUE(sameBlock(block, before));
-    }
+    EXPECT_EQ(driver.deviceIoControl(fixture.session.driverHandle + (c.refusal == kHandleNotOpen ? 4 : 0),
+                                     IOCTL_WD_TRANSFER, &block, sizeof block - (c.refusal == kShortBlock ? 4 : 0)),
+              c.succeeds ? 1 : 0);
+    EXPECT_TRUE(c.succeeds || std::memcmp(&block, &before, sizeof block) == 0);
   }
-}
-
-TEST(SimDriverTransfer, NeedsARegisteredCardAnOpenHandleAndNoInjectedFailure) {
-  SimCardFixture fixture;
-  ASSERT_EQ(fixture.open(), StatusCode::Success);
-  WD_TRANSFER block{};
-  block.cmdTrans = RM_WORD;
-  block.dwPort = kSimMemoryTransAddr + 6;
-  block.Data.Dword = 0xDEADBEEF;
-  const WD_TRANSFER before = block;
-  SimDriver& driver = *fixture.driver;
-
-  driver.setRequestFailing(IOCTL_WD_TRANSFER, true);
-  EXPECT_EQ(driver.deviceIoControl(fixture.session.driverHandle, IOCTL_WD_TRANSFER, &block, sizeof block), 0);
-  EXPECT_TRUE(sameBlock(block, before));
-  driver.setRequestFailing(IOCTL_WD_TRANSFER, false);
-
-  EXPECT_EQ(driver.deviceIoControl(fixture.session.driverHandle + 4, IOCTL_WD_TRANSFER, &block, sizeof block), 0);
-  EXPECT_EQ(driver.deviceIoControl(fixture.session.driverHandle, IOCTL_WD_TRANSFER, &block, sizeof block - 4), 0);
-  EXPECT_TRUE(sameBlock(block, before));
-
-  EXPECT_EQ(driver.deviceIoControl(fixture.session.driverHandle, IOCTL_WD_TRANSFER, &block, sizeof block), 1);
-  EXPECT_EQ(block.Data.Word, 0u);
-
-  driver.deviceIoControl(fixture.session.driverHandle, IOCTL_WD_CARD_UNREGISTER, &fixture.session.registration,
-                         sizeof fixture.session.registration);
-  EXPECT_FALSE(driver.cardRegistered());
-  block = before;
-  EXPECT_EQ(driver.deviceIoControl(fixture.session.driverHandle, IOCTL_WD_TRANSFER, &block, sizeof block), 0);
-  EXPECT_TRUE(sameBlock(block, before));
 }
 
 TEST(DemoSimDriver, FindsTheCardAndShowsTheLocalTimeAsIrigB) {

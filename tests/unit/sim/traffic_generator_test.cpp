@@ -1,8 +1,8 @@
+#include "sim/traffic_generator.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "sim/traffic_generator.h"
 
 namespace {
 
@@ -19,61 +19,47 @@ bool sameWord(const BusWordEvent& a, const BusWordEvent& b) {
          a.commandSync == b.commandSync && a.errorFlags == b.errorFlags;
 }
 
-TEST(TrafficGenerator, SameConfigurationSameWordsAndResetStartsOver) {
-  TrafficConfig config;
-  const std::vector<BusWordEvent> first = firstWords(config, 20000);
-  const std::vector<BusWordEvent> again = firstWords(config, 20000);
-  TrafficConfig otherSeed = config;
-  otherSeed.seed += 1;
-  const std::vector<BusWordEvent> other = firstWords(otherSeed, 20000);
-  size_t differing = 0;
-  for (size_t i = 0; i < first.size(); ++i) {
-    ASSERT_TRUE(sameWord(first[i], again[i])) << i;
-    if (!sameWord(first[i], other[i])) ++differing;
-  }
-  EXPECT_GT(differing, first.size() * 9 / 10);
-}
-
-TEST(TrafficGenerator, MessagesAreACommandWordAndTheDataWordsItAnnounces) {
+// The same configuration gives the same words, another seed other ones. In time order, each
+// channel carries a command word announcing 1 to maxDataWords data words, the word spacing apart.
+TEST(TrafficGenerator, SeededMessagesOfACommandWordAndTheDataWordsItAnnounces) {
   TrafficConfig config;
   config.maxDataWords = 6;
-  const std::vector<BusWordEvent> words = firstWords(config, 50000);
-  uint32_t expectedData[kBusChannels] = {0, 0, 0, 0};
-  uint64_t lastArrival[kBusChannels] = {0, 0, 0, 0};
-  bool seen[kBusChannels] = {false, false, false, false};
-  uint64_t previous = 0;
-  for (const BusWordEvent& w : words) {
+  TrafficConfig otherSeed = config;
+  otherSeed.seed += 1;
+  const std::vector<BusWordEvent> words = firstWords(config, 50000), again = firstWords(config, 50000);
+  const std::vector<BusWordEvent> other = firstWords(otherSeed, 50000);
+  uint32_t dataLeft[kBusChannels] = {0, 0, 0, 0};
+  uint64_t lastArrival[kBusChannels] = {0, 0, 0, 0}, previous = 0;
+  unsigned seen = 0;
+  size_t differing = 0;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const BusWordEvent& w = words[i];
+    ASSERT_TRUE(sameWord(w, again[i])) << i;
+    differing += !sameWord(w, other[i]);
     ASSERT_LT(w.busChannel, kBusChannels);
     ASSERT_LE(w.busWord, 0xFFFFFFu);
-    ASSERT_GE(w.arrival, previous) << "merged stream out of order";
-    previous = w.arrival;
+    ASSERT_GE(w.arrival, previous);
     const int ch = w.busChannel;
-    if (seen[ch]) {
-      ASSERT_GE(w.arrival, lastArrival[ch] + config.wordSpacingHalfMicros);
-    }
-    if (expectedData[ch] == 0) {
-      ASSERT_EQ(w.commandSync, 1) << "a message starts with its command word";
-      expectedData[ch] = w.busWord & 0x3FFFu;
-      ASSERT_GE(expectedData[ch], 1u);
-      ASSERT_LE(expectedData[ch], config.maxDataWords);
-    } else {
-      ASSERT_EQ(w.commandSync, 0);
-      --expectedData[ch];
-    }
-    seen[ch] = true;
-    lastArrival[ch] = w.arrival;
+    ASSERT_TRUE(!(seen & (1u << ch)) || w.arrival >= lastArrival[ch] + config.wordSpacingHalfMicros) << i;
+    ASSERT_EQ(w.commandSync, dataLeft[ch] == 0 ? 1 : 0) << i;
+    dataLeft[ch] = w.commandSync ? (w.busWord & 0x3FFFu) : dataLeft[ch] - 1;
+    ASSERT_TRUE(!w.commandSync || (dataLeft[ch] >= 1 && dataLeft[ch] <= config.maxDataWords)) << dataLeft[ch];
+    seen |= 1u << ch;
+    previous = lastArrival[ch] = w.arrival;
   }
-  for (bool s : seen) EXPECT_TRUE(s);
+  EXPECT_EQ(seen, 0xFu);
+  EXPECT_GT(differing, words.size() * 9 / 10);
 }
 
+// Words in the first second, channels used and error words; a silent bus never delivers.
 TEST(TrafficGenerator, RateChannelsAndErrorsFollowTheConfiguration) {
-  struct Case {
+  const struct {
     uint32_t wordsPerSecond;
     uint8_t channelMask;
     uint32_t errorOneIn;
-  };
-  const Case cases[] = {{20000, 0xF, 2000}, {200000, 0xF, 0}, {50000, 0x1, 100}, {2000000, 0xF, 1000}, {30000, 0x5, 50}};
-  for (const Case& c : cases) {
+  } cases[] = {{20000, 0xF, 2000},   {200000, 0xF, 0}, {50000, 0x1, 100},
+               {2000000, 0xF, 1000}, {30000, 0x5, 50}, {0, 0xF, 0}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.wordsPerSecond);
     TrafficConfig config;
     config.wordsPerSecond = c.wordsPerSecond;
@@ -81,34 +67,22 @@ TEST(TrafficGenerator, RateChannelsAndErrorsFollowTheConfiguration) {
     config.errorOneIn = c.errorOneIn;
     TrafficGenerator generator;
     resetTrafficGenerator(generator, config);
-    const uint64_t oneSecond = 2000000;
     uint64_t count = 0, errors = 0;
     unsigned channelsSeen = 0;
-    while (peekBusWord(generator).arrival < oneSecond) {
+    for (; peekBusWord(generator).arrival < 2000000; ++count) {
       const BusWordEvent w = nextBusWord(generator);
-      ++count;
-      if (w.errorFlags != 0) ++errors;
+      errors += w.errorFlags != 0;
       channelsSeen |= 1u << w.busChannel;
     }
     EXPECT_NEAR(static_cast<double>(count), c.wordsPerSecond, c.wordsPerSecond * 0.05);
-    EXPECT_EQ(channelsSeen, c.channelMask);
-    if (c.errorOneIn == 0) {
-      EXPECT_EQ(errors, 0u);
-    } else {
-      const double expected = static_cast<double>(count) / c.errorOneIn;
-      EXPECT_NEAR(static_cast<double>(errors), expected, expected * 0.3 + 3);
+    EXPECT_EQ(channelsSeen, c.wordsPerSecond ? c.channelMask : 0u);
+    const double expected = c.errorOneIn ? static_cast<double>(count) / c.errorOneIn : 0.0;
+    EXPECT_NEAR(static_cast<double>(errors), expected, c.errorOneIn ? expected * 0.3 + 3 : 0.0);
+    if (c.wordsPerSecond == 0) {
+      EXPECT_EQ(nextBusWord(generator).arrival, kNoMoreTraffic);
+      EXPECT_EQ(peekBusWord(generator).arrival, kNoMoreTraffic);
     }
   }
-}
-
-TEST(TrafficGenerator, SilentBusNeverDelivers) {
-  TrafficConfig config;
-  config.wordsPerSecond = 0;
-  TrafficGenerator generator;
-  resetTrafficGenerator(generator, config);
-  EXPECT_EQ(peekBusWord(generator).arrival, kNoMoreTraffic);
-  EXPECT_EQ(nextBusWord(generator).arrival, kNoMoreTraffic);
-  EXPECT_EQ(peekBusWord(generator).arrival, kNoMoreTraffic);
 }
 
 }  // namespace

@@ -5,36 +5,30 @@
 
 TEST(UsageTool, BadArgumentsExitTwoWithAMessage) {
   TempFolder folder;
-  const std::string file = folder.file("one.qel");
-  writeRecords(file, {makeRecord(tagFromMicros(100), 0, 0, 0, 1)});
-  const std::string f = shellQuoted(file);
-  const std::string cases[] = {
-      "",
-      "frobnicate " + f,
-      "count",
-      "count " + f + " " + f,
-      "count --records " + f,
-      "report " + f + " --from 0",
-      "report " + f + " --from -3",
-      "report " + f + " --from x",
-      "report " + f + " --lines 0",
-      "report " + f + " --format hex",
-      "find-time " + f,
-      "convert",
-      "generate " + f,
-      "generate " + f + " --records 10 --rate 0",
-      "generate " + f + " --records 10 --start 2024-02-30T00:00:00",
-      "generate " + f + " --records 10 --start yesterday",
-      "record " + f,
-      "record " + f + " --seconds 1 --max-size 0",
-      "record " + f + " --seconds 1 --max-size 51",
-      "record " + f + " --seconds -1",
-  };
-  for (const std::string& arguments : cases) {
-    const ToolRun run = runQeltool(arguments);
-    EXPECT_EQ(run.exitCode, 2) << arguments;
-    EXPECT_EQ(run.out, "") << arguments;
-    EXPECT_NE(run.err, "") << arguments;
+  writeRecords(folder.file("one.qel"), {makeRecord(tagFromMicros(100), 0, 0, 0, 1)});
+  // Search patterns of 23 and 25 characters, and one with a character other than 1, 0 and x.
+  const char* generic[] = {
+      "", "frobnicate one.qel", "count", "count one.qel one.qel", "count --records one.qel", "convert",
+      "report one.qel --from 0", "report one.qel --from x", "report one.qel --lines 0", "report one.qel --format hex",
+      "generate one.qel", "generate one.qel --records 10 --rate 0", "generate one.qel --records 10 --start yesterday",
+      "generate one.qel --records 10 --start 2024-02-30T00:00:00", "record one.qel", "record one.qel --seconds -1",
+      "record one.qel --seconds 1 --max-size 0", "record one.qel --seconds 1 --max-size 51",
+      "search one.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx", "search one.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxxxx",
+      "search one.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx2", "search one.qel --gap-min 50 --gap-max 20",
+      "search one.qel --nth 0", "search one.qel --nth 2 --count", "search one.qel --count --lines",
+      "search one.qel --sync both", "search one.qel --bus j5", "search one.qel --gap sideways --gap-min 1",
+      "find-time one.qel"};
+  // Only the tool splits the fields; their values are checked by the time search.
+  const char* times[] = {"367:00:00:00", "000:00:00", "000:00:00:00:00", "000:00:00:00.5.5", "000:00:00:00,5"};
+  std::vector<std::pair<std::string, std::string>> cases;  // arguments, a text of standard error
+  for (const char* arguments : generic) cases.push_back({arguments, ""});
+  for (const char* time : times) cases.push_back({std::string("find-time one.qel ") + time, "ERROR: Syntax error"});
+  for (const auto& c : cases) {
+    const ToolRun run = runQeltool(c.first, folder.path);
+    EXPECT_EQ(run.exitCode, 2) << c.first;
+    EXPECT_EQ(run.out, "") << c.first;
+    EXPECT_NE(run.err, "") << c.first;
+    EXPECT_NE(run.err.find(c.second), std::string::npos) << c.first << "\n" << run.err;
   }
 }
 
@@ -48,41 +42,39 @@ TEST(UsageTool, HelpForEverySubcommand) {
   }
 }
 
+// The status text and the file it concerns, on standard error.
 TEST(UsageTool, FilesThatCannotBeUsedExitThreeWithTheStatusText) {
   TempFolder folder;
-  const std::string missing = shellQuoted(folder.file("missing.qel"));
-  const std::string directory = shellQuoted(folder.path);
-  const std::string good = shellQuoted(folder.file("good.qel"));
   writeRecords(folder.file("good.qel"), {makeRecord(tagFromMicros(100), 0, 0, 0, 1)});
-  const struct {
-    std::string arguments;
-    const char* text;
-    std::string subject;
-  } cases[] = {
-      {"count " + missing, "ERROR: Could not open file", folder.file("missing.qel")},
-      {"report " + missing, "ERROR: Could not open file", folder.file("missing.qel")},
-      {"report " + missing + " -o " + shellQuoted(folder.file("r.txt")), "ERROR: Could not open file",
-       folder.file("missing.qel")},
-      {"search " + missing + " --count", "ERROR: Could not open file", folder.file("missing.qel")},
-      {"find-time " + missing + " 000:00:00:00", "ERROR: Could not open file", folder.file("missing.qel")},
-      {"stats " + missing, "ERROR: Could not open file", folder.file("missing.qel")},
-      {"convert " + shellQuoted(folder.file("missing.SUP")), "ERROR: Could not open file", folder.file("missing.SUP")},
-      {"count " + directory, "ERROR: Could not open file", folder.path},
-      {"stats " + directory, "ERROR: Could not open file", folder.path},
-      {"search " + directory, "ERROR: Could not open file", folder.path},
-      {"report " + good + " -o " + shellQuoted(folder.file("no/such/folder.txt")), "ERROR: Could not open file",
-       folder.file("no/such/folder.txt")},
-      {"generate " + shellQuoted(folder.file("no/such/folder.qel")) + " --records 5", "ERROR: Could not open file",
-       folder.file("no/such/folder.qel")},
-      {"record " + shellQuoted(folder.file("no/such/folder.qel")) + " --seconds 1", "ERROR: Could not open file",
-       folder.file("no/such/folder.qel")},
+  std::filesystem::create_directory(folder.file("folder.qel"));
+  const char* open = "ERROR: Could not open file";
+  const char* noWord = "ERROR: Bus word does not exist";
+  const char* cases[][3] = {
+      {"count missing.qel", open, "missing.qel"},
+      {"report missing.qel", open, "missing.qel"},
+      {"report missing.qel -o untouched.txt", open, "missing.qel"},
+      {"search missing.qel --count", open, "missing.qel"},
+      {"find-time missing.qel 000:00:00:00", open, "missing.qel"},
+      {"stats missing.qel", open, "missing.qel"},
+      {"convert missing.SUP", open, "missing.SUP"},
+      {"count folder.qel", open, "folder.qel"},
+      {"stats folder.qel", open, "folder.qel"},
+      {"search folder.qel", open, "folder.qel"},
+      {"report good.qel -o no/such/r.txt", open, "no/such/r.txt"},
+      {"generate no/such/g.qel --records 5", open, "no/such/g.qel"},
+      {"record no/such/r.qel --seconds 1", open, "no/such/r.qel"},
+      // One past the last record is the end of the data; two past is no record at all.
+      {"report good.qel --from 3", noWord, "good.qel"},
+      {"report good.qel --from 3 -o emptied.txt", noWord, "good.qel"},
   };
   for (const auto& c : cases) {
-    const ToolRun run = runQeltool(c.arguments);
-    EXPECT_EQ(run.exitCode, 3) << c.arguments;
-    EXPECT_EQ(run.out, "") << c.arguments;
-    EXPECT_NE(run.err.find(c.text), std::string::npos) << c.arguments << "\n" << run.err;
-    EXPECT_NE(run.err.find(c.subject), std::string::npos) << c.arguments << "\n" << run.err;
+    const ToolRun run = runQeltool(c[0], folder.path);
+    EXPECT_EQ(run.exitCode, 3) << c[0];
+    EXPECT_EQ(run.out, "") << c[0];
+    EXPECT_NE(run.err.find(std::string(c[1]) + ": " + c[2]), std::string::npos) << c[0] << "\n" << run.err;
   }
-  EXPECT_FALSE(fileExists(folder.file("r.txt")));  // the report file is not touched when the data fails
+  // The report file is not touched when the data file does not open; as with "QEL.TMP", it is
+  // left empty when the data has no such record.
+  EXPECT_FALSE(std::filesystem::exists(folder.file("untouched.txt")));
+  EXPECT_TRUE(std::filesystem::exists(folder.file("emptied.txt")) && readText(folder.file("emptied.txt")).empty());
 }
