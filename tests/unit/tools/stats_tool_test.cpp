@@ -2,6 +2,8 @@
 // generated one.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tool_fixtures.h"
 
 // Seven records and a cut-off one, every count different from its neighbours':
