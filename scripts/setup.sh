@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build, the programs and the tests need on a Debian machine, when missing:
-# the native toolchain and test libraries, mingw-w64 for i686, Wine with 32-bit support, Xvfb.
+# the native toolchain and test libraries, mingw-w64 for i686, Wine with 32-bit support, Xvfb,
+# clang (fuzzing), cppcheck and clang-tidy (static checks).
 # As root directly, otherwise through sudo; without either it says what to install.
 set -euo pipefail
 
 packages=(cmake make g++ python3 libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth x11-utils imagemagick
-          clang libclang-rt-14-dev wine wine32:i386)
+          clang libclang-rt-14-dev clang-tidy-14 cppcheck wine wine32:i386)
 
 missing=()
 for p in "${packages[@]}"; do

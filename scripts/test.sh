@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the native unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the fuzz corpus replay, and the end-to-end tests of the real
+# UndefinedBehaviorSanitizer, the long lossless recording, the fuzz corpus replay, the static
+# checks, the dialog template check, and the end-to-end tests of the real
 # Windows programs under Wine and Xvfb. Installs and builds what is missing first.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +25,7 @@ step "unit tests (address and undefined-behaviour sanitizers)" \
 if [ -x scripts/fuzz.sh ]; then
   step "fuzz corpus replay" scripts/fuzz.sh replay
 fi
+step "static checks (cppcheck and clang-tidy)" scripts/static_checks.sh
 step "windows build" scripts/build.sh windows
 step "dialog template check" cmake --build build/windows --target vk_resources_check
 
