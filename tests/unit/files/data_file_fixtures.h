@@ -3,8 +3,9 @@
 #include <stdlib.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,20 +28,12 @@ struct TempFolder {
 using Bytes = std::vector<unsigned char>;
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return;
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 inline Bytes readBytes(const std::string& path) {
-  Bytes bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return bytes;
-  int c;
-  while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
-  std::fclose(file);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 inline std::string readText(const std::string& path) {
@@ -48,29 +41,18 @@ inline std::string readText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// The time tag that lies the given number of half microseconds after the start of day 0.
+// The time tag that lies `count` half microseconds after the start of day 0.
 inline TimeTag tagFromHalfMicros(uint64_t count) {
-  const unsigned half = static_cast<unsigned>(count % 2000);
-  uint64_t ms = count / 2000;
-  const unsigned milli = static_cast<unsigned>(ms % 1000);
-  uint64_t s = ms / 1000;
-  const unsigned sec = static_cast<unsigned>(s % 60), min = static_cast<unsigned>(s / 60 % 60);
-  const unsigned hour = static_cast<unsigned>(s / 3600 % 24), day = static_cast<unsigned>(s / 86400);
-  TimeTag tag;
-  tag.words[0] = static_cast<uint16_t>((day / 100) << 12 | (day % 100) << 5 | hour);
-  tag.words[1] = static_cast<uint16_t>(min << 6 | sec);
-  tag.words[2] = static_cast<uint16_t>(milli);
-  tag.words[3] = static_cast<uint16_t>(half);
-  return tag;
+  const uint64_t ms = count / 2000, s = ms / 1000, day = s / 86400;
+  return TimeTag{{static_cast<uint16_t>(((day / 100) << 12) | ((day % 100) << 5) | (s / 3600 % 24)),
+                  static_cast<uint16_t>(((s / 60 % 60) << 6) | (s % 60)), static_cast<uint16_t>(ms % 1000),
+                  static_cast<uint16_t>(count % 2000)}};
 }
 
-inline BusRecord makeRecord(const TimeTag& tag, unsigned channel, unsigned commandSync, unsigned errorFlags,
-                            uint32_t busWord) {
-  BusRecord record{};
-  for (int i = 0; i < 4; ++i) record.words[i] = tag.words[i];
-  record.words[4] = static_cast<uint16_t>(channel << 14 | commandSync << 12 | errorFlags << 8 | (busWord >> 16));
-  record.words[5] = static_cast<uint16_t>(busWord & 0xFFFF);
-  return record;
+inline BusRecord makeRecord(const TimeTag& tag, unsigned channel, unsigned sync, unsigned flags, uint32_t word) {
+  return BusRecord{{tag.words[0], tag.words[1], tag.words[2], tag.words[3],
+                    static_cast<uint16_t>(channel << 14 | sync << 12 | flags << 8 | (word >> 16)),
+                    static_cast<uint16_t>(word & 0xFFFF), 0, 0}};
 }
 
 inline Bytes bytesOf(const std::vector<BusRecord>& records) {
@@ -80,11 +62,9 @@ inline Bytes bytesOf(const std::vector<BusRecord>& records) {
 }
 
 // Day 123, 04:05:06, 7 ms and the given half microseconds.
-inline TimeTag exampleTag(unsigned halfMicros) {
-  return TimeTag{{0x12E4, 0x0146, 0x0007, static_cast<uint16_t>(halfMicros)}};
-}
+inline TimeTag exampleTag(unsigned halfMicros) { return TimeTag{{0x12E4, 0x0146, 0x0007, uint16_t(halfMicros)}}; }
 
-// The 16 bytes of the documented example record: day 123 04:05:06.0071005, J2, CMND, Py Sh, 9A5234.
+// The documented example record: day 123 04:05:06.0071005, J2, CMND, Py Sh, 9A5234.
 inline Bytes exampleRecordBytes() {
   return {0x46, 0x01, 0xE4, 0x12, 0xC9, 0x00, 0x07, 0x00, 0x34, 0x52, 0x9A, 0x59, 0x00, 0x00, 0x00, 0x00};
 }

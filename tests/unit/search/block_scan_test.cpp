@@ -1,0 +1,70 @@
+// The block-wise scans of both searches against record-by-record checks, on a file of more than
+// one read block with seconds changing, odd, equal and falling time tags and a trailing fragment.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "search/pattern_search.h"
+#include "search/time_search.h"
+#include "tests/unit/search/crafted_records.h"
+
+TEST(BlockScans, AgreeWithRecordByRecordChecks) {
+  const std::string path = tempDataPath("random.qel");
+  unsigned seed = 2024;
+  auto next = [&seed](unsigned range) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % range; };
+  std::vector<BusRecord> records;
+  std::vector<double> t;
+  uint64_t half = 86400ull * 2000000ull * 123 + 3599ull * 2000000ull + 1999000ull;  // near an hour's end
+  for (int i = 0; i < 70000; ++i) {
+    const unsigned step = next(1000);
+    half = step < 2    ? half - next(4000000)  // back across seconds
+           : step < 30 ? half - next(200)
+                       : half + (step < 900 ? 40 + next(60) : next(3000000));
+    records.push_back(craftRecord({half, next(1u << 24) & 0x00F0F00Fu, next(2) ? 0u : next(16), next(2), next(4),
+                                   next(7) == 0}));
+    t.push_back(timeTagMicros(timeTagOf(records.back())));
+    ASSERT_EQ(timeTagHalfMicrosExact(timeTagOf(records.back())), half) << "crafted record " << i;
+  }
+  writeDataFile(path, records, 9);
+
+  for (int k = 0; k < 24; ++k) {
+    const uint32_t dontCare = k % 4 == 0 ? 0x00FFFFFFu : 0x00FFFFF0u;
+    const bool wide = k % 3 == 0;
+    SearchSettings s = {0, 5, k & ~dontCare, dontCare, k % 3, k / 3 % 3, k % 5, wide ? -10.0 : 2.5 * k,
+                        wide ? 0.0 : 3.5 * k + 10, static_cast<uint8_t>(k % 2), static_cast<uint8_t>(k / 2 % 2),
+                        static_cast<uint8_t>(k / 4 % 2)};
+    std::vector<uint64_t> expected;
+    for (size_t i = 0; i < records.size(); ++i) {
+      const bool hasNext = i + 1 < records.size();
+      if (recordMatches(s, records[i], t[i], i > 0, i > 0 ? t[i - 1] : 0.0, hasNext, hasNext ? t[i + 1] : 0.0)) {
+        expected.push_back(i + 1);
+      }
+    }
+    std::vector<uint64_t> lines;
+    EXPECT_EQ(forEachMatch(path, s, [&](uint64_t line) { return lines.push_back(line), true; }), StatusCode::Success);
+    EXPECT_EQ(lines, expected) << "settings " << k;
+    s.searchMode = 1;
+    EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
+    EXPECT_EQ(s.searchResult, static_cast<double>(expected.size())) << "settings " << k;
+    s.searchMode = 0;
+    s.occurrence = static_cast<double>(expected.size());
+    EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
+    EXPECT_EQ(s.searchResult, expected.empty() ? 0.0 : static_cast<double>(expected.back())) << "settings " << k;
+  }
+
+  std::vector<double> targets = {0, 1e18, t.back() + 0.5};
+  for (int k = 0; k < 20; ++k) {
+    const double at = t[next(static_cast<unsigned>(t.size()))];
+    targets.insert(targets.end(), {at, at + 0.5, at - 0.25});
+  }
+  for (double target : targets) {
+    uint64_t expected = 1;
+    while (expected <= t.size() && t[expected - 1] < target) ++expected;
+    uint64_t line = 0;
+    EXPECT_EQ(findTimeTag(path, target, line), StatusCode::Success);
+    EXPECT_EQ(line, expected) << "target " << target;
+  }
+  std::remove(path.c_str());
+}
