@@ -3,7 +3,6 @@
 #include "app/dialog_fields.h"
 #include "app/recorder_dialog.h"
 #include "app/status_line.h"
-#include "card/card_registers.h"
 #include "card/recorder_setup.h"
 #include "res/resource_ids.h"
 
@@ -48,13 +47,10 @@ void stopRecordingCommand(Recorder& recorder) {
 void recordingTick(Recorder& recorder) {
   RecorderState& state = recorder.state;
   state.previousHalf = state.captureHalf;
-  StatusCode status = drainStep(recorder.card, state.currentPath, state.captureHalf, recorder.appender);
-  if (ok(status)) {
-    const float appended = state.captureHalf != state.previousHalf ? static_cast<float>(ring::kHalfRecords) : 0.0f;
-    double shown = -1.0;
-    status = progressStep(recorder.card, state.progress, appended, &shown);
-    if (shown >= 0.0) writeStatusLine(recorder.dialog, formatProgressLine(shown));
-  }
+  double shown = -1.0;
+  const StatusCode status =
+      recordingTickStep(recorder.card, state.currentPath, state.captureHalf, recorder.appender, state.progress, &shown);
+  if (shown >= 0.0) writeStatusLine(recorder.dialog, formatProgressLine(shown));
   if (!ok(status)) {
     state.recording = false;
     recorder.dialog.killTimer(TIMER_TASK);

@@ -65,6 +65,16 @@ StatusCode progressStep(CardSession& session, RecordingProgress& progress, float
   return StatusCode::Success;
 }
 
+StatusCode recordingTickStep(CardSession& session, const std::string& path, uint16_t& captureHalf,
+                             FileAppender& appender, RecordingProgress& progress, double* lineWords) {
+  if (lineWords != nullptr) *lineWords = -1.0;
+  const uint16_t previousHalf = captureHalf;
+  const StatusCode status = drainStep(session, path, captureHalf, appender);
+  if (!ok(status)) return status;
+  const float appended = captureHalf != previousHalf ? static_cast<float>(ring::kHalfRecords) : 0.0f;
+  return progressStep(session, progress, appended, lineWords);
+}
+
 StatusCode stopAndDrain(CardSession& session, const std::string& path, FileAppender& appender) {
   StatusCode status = issueCardCommand(session, cmd::kStopCapture, false);
   const uint32_t pointer = readCaptureWritePointer(session);

@@ -29,5 +29,10 @@ StatusCode drainStep(CardSession& session, const std::string& path, uint16_t& ca
 // negative when the line is not to be refreshed on this tick. Status 11 at the size limit.
 StatusCode progressStep(CardSession& session, RecordingProgress& progress, float newWords, double* lineWords);
 
+// One recording tick: drainStep, then, when it succeeded, progressStep with the 16384 words of a
+// half it has just appended or with none. lineWords as progressStep.
+StatusCode recordingTickStep(CardSession& session, const std::string& path, uint16_t& captureHalf,
+                             FileAppender& appender, RecordingProgress& progress, double* lineWords);
+
 // Stops capture and appends the filled stretch of the current half. Status 5 or 6 as drainStep.
 StatusCode stopAndDrain(CardSession& session, const std::string& path, FileAppender& appender);

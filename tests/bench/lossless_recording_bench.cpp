@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
   const std::string path = folder + "/lossless-recording.qel";
   bool allLossless = true;
   for (uint32_t rate : {200000u, 2000000u}) {
-    const RecordingRun run = recordSimulated(path, rate, 4.0, words, true);
+    // The card clock moves by the tick alone, so the check does not depend on the disk.
+    const RecordingRun run = recordSimulated(path, rate, 4.0, words, false);
     std::printf("%8u words/s: %llu words recorded, %llu halves (%llu ring wraps), %llu ticks, %.1f s, %s",
                 rate, static_cast<unsigned long long>(run.records), static_cast<unsigned long long>(run.halves),
                 static_cast<unsigned long long>(run.halves / 2), static_cast<unsigned long long>(run.ticks),

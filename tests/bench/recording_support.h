@@ -89,8 +89,7 @@ inline RecordingRun recordSimulated(const std::string& path, uint32_t wordsPerSe
     clock.advance(tickNs);
     const auto tickStart = std::chrono::steady_clock::now();
     const uint16_t before = half;
-    if (drainStep(session, path, half, stdioFileAppender()) != StatusCode::Success) return run;
-    progressStep(session, progress, half != before ? 16384.0f : 0.0f, nullptr);
+    if (!ok(recordingTickStep(session, path, half, stdioFileAppender(), progress, nullptr))) return run;
     const double tickSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - tickStart).count();
     if (half != before) {
       ++run.halves;

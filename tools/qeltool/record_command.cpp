@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include "card/card_registers.h"
 #include "card/open_card.h"
 #include "card/recorder_setup.h"
 #include "files/data_file.h"
@@ -84,14 +83,9 @@ int runRecord(const RecordOptions& options) {
   // The recording tick, until the time is up, Ctrl-C or a failing tick ends it.
   while (ok(status) && stopRequested == 0 && std::chrono::steady_clock::now() - started < duration) {
     sleepOneTick();
-    const uint16_t previousHalf = captureHalf;
-    status = drainStep(session, options.file, captureHalf, appender);
-    if (ok(status)) {
-      const float appended = captureHalf != previousHalf ? static_cast<float>(ring::kHalfRecords) : 0.0f;
-      double shown = -1.0;
-      status = progressStep(session, progress, appended, &shown);
-      if (shown >= 0.0) showProgress(line, formatProgressLine(shown), true);
-    }
+    double shown = -1.0;
+    status = recordingTickStep(session, options.file, captureHalf, appender, progress, &shown);
+    if (shown >= 0.0) showProgress(line, formatProgressLine(shown), true);
   }
   const bool stoppedByUser = ok(status);
   if (stoppedByUser) {
