@@ -87,12 +87,25 @@ void writeHeader(ReportWriter& writer, StackFormat format) {
   writer.endLine(line + kRuleLength);
 }
 
+// The records a report from the current position will show: Lines, or fewer when the file ends
+// first (Lines itself when the size cannot be known, as for a pipe).
+uint64_t recordsToShow(FILE* data, int64_t lines) {
+  const int64_t here = tellDataFile(data);
+  const int64_t size = dataFileSize(data);
+  const uint64_t left = here >= 0 && size >= here ? static_cast<uint64_t>(size - here) / kBusRecordBytes : UINT64_MAX;
+  if (lines < 0) return left;
+  return static_cast<uint64_t>(lines) < left ? static_cast<uint64_t>(lines) : left;
+}
+
 }  // namespace
 
-StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines) {
+StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines,
+                             const ScanProgress* progress) {
   // A From of 1 or less skips nothing.
   const uint64_t skip = from > 1 ? static_cast<uint64_t>(from) - 1 : 0;
   if (!skipRecords(data, skip)) return StatusCode::BusWordMissing;
+  if (progress != nullptr && !*progress) progress = nullptr;
+  const uint64_t toShow = progress != nullptr ? recordsToShow(data, lines) : 0;
 
   ReportWriter writer(out);
   writeHeader(writer, format);
@@ -103,6 +116,7 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
   bool fileEnded = false;
   uint64_t previousHalfMicros = 0;  // the first line has no previous record
 
+  uint64_t shown = 0;  // records shown so far
   for (int64_t i = 0; i != lines; ++i) {
     if (held - position < kBusRecordBytes && !fileEnded) {
       // Keep the partial record, then refill, reading no further than the lines still wanted.
@@ -117,6 +131,7 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
       const size_t got = readDataFileFully(data, input.data() + held, want);
       held += got;
       if (got < want) fileEnded = true;
+      if (progress != nullptr) (*progress)(shown, toShow);
     }
     char* line = writer.lineStart();
     if (held - position < kBusRecordBytes) {
@@ -127,13 +142,15 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
     position += kBusRecordBytes;
     writer.endLine(appendReportLine(line, from + i, record, previousHalfMicros, format));
     previousHalfMicros = timeTagHalfMicrosExact(timeTagOf(record));
+    ++shown;
   }
+  if (progress != nullptr) (*progress)(shown, toShow);
   writer.flush();
   return writer.failed ? StatusCode::FileWriteError : StatusCode::Success;
 }
 
 StatusCode writeReport(const std::string& dataPath, const std::string& reportPath, StackFormat format,
-                       int64_t from, int64_t lines) {
+                       int64_t from, int64_t lines, const ScanProgress* progress) {
   FILE* data = openDataFile(dataPath.c_str(), "rb");
   if (!data) return StatusCode::FileOpenError;
   // Text mode: each "\n" reaches the disk as the platform's line end.
@@ -142,7 +159,7 @@ StatusCode writeReport(const std::string& dataPath, const std::string& reportPat
     std::fclose(data);
     return StatusCode::FileOpenError;
   }
-  StatusCode status = writeReportStream(data, out, format, from, lines);
+  StatusCode status = writeReportStream(data, out, format, from, lines, progress);
   std::fclose(data);
   if (std::fclose(out) != 0 && ok(status)) status = StatusCode::FileWriteError;
   return status;

@@ -7,6 +7,7 @@
 
 #include "common/status_code.h"
 #include "files/bus_record.h"
+#include "files/scan_progress.h"
 #include "files/stack_format.h"
 
 // Layouts of the BINARY and HEX columns.
@@ -35,11 +36,13 @@ std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const
 // into `out`. Status 10 when the file holds fewer than (from - 1) records; nothing is then
 // written. A trailing fragment of fewer than 16 bytes counts as the end. Status 6 when `out`
 // cannot be written.
-StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines);
+// progress, when given, hears the records written of those the report will show, once per block.
+StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines,
+                             const ScanProgress* progress = nullptr);
 
 // The dialog's View: opens dataPath ("rb") and creates reportPath ("w+t"), then writes the report.
 // Status 5 when either cannot be opened (reportPath untouched when the data file fails), 10 as
 // above with reportPath left empty, 6 when the report cannot be written. Launching the editor
 // is the caller's.
 StatusCode writeReport(const std::string& dataPath, const std::string& reportPath, StackFormat format,
-                       int64_t from, int64_t lines);
+                       int64_t from, int64_t lines, const ScanProgress* progress = nullptr);

@@ -37,9 +37,9 @@ bool recordMatches(const SearchSettings& settings, const BusRecord& record, doub
 }
 
 StatusCode forEachMatch(const std::string& path, const SearchSettings& settings,
-                        const std::function<bool(uint64_t line)>& onMatch) {
+                        const std::function<bool(uint64_t line)>& onMatch, const ScanProgress* progress) {
   RecordBlockReader reader;
-  if (!openRecordBlocks(reader, path)) return StatusCode::FileOpenError;
+  if (!openRecordBlocks(reader, path, kRecordBlockBytes, progress)) return StatusCode::FileOpenError;
   const MatchPlan plan = makeMatchPlan(settings);
   MatchScanState state;
   const unsigned char* block = nullptr;
@@ -51,10 +51,10 @@ StatusCode forEachMatch(const std::string& path, const SearchSettings& settings,
   return StatusCode::Success;
 }
 
-StatusCode searchPattern(const std::string& path, SearchSettings& settings) {
+StatusCode searchPattern(const std::string& path, SearchSettings& settings, const ScanProgress* progress) {
   settings.searchResult = 0.0;
   RecordBlockReader reader;
-  if (!openRecordBlocks(reader, path)) return StatusCode::FileOpenError;
+  if (!openRecordBlocks(reader, path, kRecordBlockBytes, progress)) return StatusCode::FileOpenError;
   const MatchPlan plan = makeMatchPlan(settings);
 
   // Find mode stops when the count of matches reaches the occurrence; an occurrence that is not a

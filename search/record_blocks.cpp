@@ -5,7 +5,8 @@
 #include "files/bus_record.h"
 #include "files/data_file.h"
 
-bool openRecordBlocks(RecordBlockReader& reader, const std::string& path, size_t blockBytes) {
+bool openRecordBlocks(RecordBlockReader& reader, const std::string& path, size_t blockBytes,
+                      const ScanProgress* progress) {
   reader = RecordBlockReader{};
   reader.file = openDataFile(path.c_str(), "rb");
   if (reader.file == nullptr) return false;
@@ -13,6 +14,11 @@ bool openRecordBlocks(RecordBlockReader& reader, const std::string& path, size_t
   std::setvbuf(reader.file, nullptr, _IONBF, 0);
   if (blockBytes < kBusRecordBytes) blockBytes = kBusRecordBytes;
   reader.buffer.resize(blockBytes - blockBytes % kBusRecordBytes);
+  if (progress != nullptr && *progress) {
+    reader.progress = progress;
+    const int64_t size = dataFileSize(reader.file);
+    reader.totalBytes = size > 0 ? static_cast<uint64_t>(size) : 0;
+  }
   return true;
 }
 
@@ -29,8 +35,10 @@ size_t nextRecordBlock(RecordBlockReader& reader, const unsigned char*& records)
     const size_t wanted = reader.buffer.size() - reader.held;
     const size_t got = std::fread(reader.buffer.data() + reader.held, 1, wanted, reader.file);
     reader.held += got;
+    reader.bytesRead += got;
     if (got < wanted) reader.atEnd = true;
   }
+  if (reader.progress != nullptr) (*reader.progress)(reader.bytesRead, reader.totalBytes);
   const size_t count = reader.held / kBusRecordBytes;
   reader.handedOut = count * kBusRecordBytes;
   records = reader.buffer.data();

@@ -68,10 +68,10 @@ StatusCode parseTimeTagFields(const char* day, const char* hours, const char* mi
   return status;
 }
 
-StatusCode findTimeTag(const std::string& path, double target, uint64_t& line) {
+StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, const ScanProgress* progress) {
   line = 0;
   RecordBlockReader reader;
-  if (!openRecordBlocks(reader, path)) return StatusCode::FileOpenError;
+  if (!openRecordBlocks(reader, path, kRecordBlockBytes, progress)) return StatusCode::FileOpenError;
   const uint64_t wanted = firstHalfMicrosAtOrAfter(target);
   HalfMicrosClock clock;
   uint64_t counter = 1;

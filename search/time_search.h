@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/status_code.h"
+#include "files/scan_progress.h"
 
 // The five time fields (day, hours, minutes, seconds, fraction digits) to microseconds.
 // target is 0 first and stays 0 on status 9.
@@ -13,4 +14,6 @@ StatusCode parseTimeTagFields(const char* day, const char* hours, const char* mi
 // The line (from 1) of the first record in file order whose timeTagMicros is at or after target;
 // the number of records plus one when none is. line is 0 first. Status 5 when the file cannot be
 // opened. A trailing fragment of fewer than 16 bytes is ignored.
-StatusCode findTimeTag(const std::string& path, double target, uint64_t& line);
+// progress, when given, hears the bytes read of the file's size after each block.
+StatusCode findTimeTag(const std::string& path, double target, uint64_t& line,
+                       const ScanProgress* progress = nullptr);

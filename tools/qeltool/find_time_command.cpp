@@ -4,6 +4,7 @@
 
 #include "files/record_count.h"
 #include "search/time_search.h"
+#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
@@ -25,7 +26,10 @@ int runFindTime(const FindTimeOptions& options) {
     return failWithStatus("find-time", StatusCode::FileOpenError, options.file + " (a directory)");
   }
   uint64_t line = 0;
-  status = findTimeTag(options.file, target, line);
+  ProgressLine progressLine = progressOnTerminal();
+  const ScanProgress progress = percentProgress(progressLine, "find-time");
+  status = findTimeTag(options.file, target, line, &progress);
+  finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("find-time", status, options.file);
   uint64_t records = 0;
   status = countRecords(options.file, records);

@@ -72,3 +72,12 @@ void finishProgress(ProgressLine& progress, bool keep) {
   std::fflush(stderr);
   progress.shownLength = 0;
 }
+
+ScanProgress percentProgress(ProgressLine& line, const std::string& task) {
+  if (!line.enabled) return ScanProgress{};
+  return [&line, task](uint64_t done, uint64_t total) {
+    char text[32];
+    std::snprintf(text, sizeof text, ": %.0f%%", total != 0 ? 100.0 * static_cast<double>(done) / total : 100.0);
+    showProgress(line, task + text);
+  };
+}

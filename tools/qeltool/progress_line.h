@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "files/scan_progress.h"
+
 struct ProgressLine {
   bool enabled = false;   // whether anything is shown
   bool terminal = false;  // standard error is a terminal: one line rewritten in place
@@ -26,6 +28,9 @@ ProgressLine progressAlways();
 // Shows text. On a terminal at most five times a second unless forced; elsewhere whenever the
 // text changes.
 void showProgress(ProgressLine& progress, const std::string& text, bool force = false);
+
+// A pass's progress shown as "<task>: NN%" on line (which must outlive the pass).
+ScanProgress percentProgress(ProgressLine& line, const std::string& task);
 
 // Ends the progress: on a terminal the line is kept (ended with a line end) or wiped.
 void finishProgress(ProgressLine& progress, bool keep);

@@ -3,6 +3,7 @@
 
 #include "files/data_file.h"
 #include "files/report.h"
+#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/tool_exit.h"
@@ -36,7 +37,10 @@ int runReport(const ReportOptions& options) {
 
   if (!options.output.empty()) {
     // The dialog's own writer, "QEL.TMP" replaced by the named file.
-    const StatusCode status = writeReport(options.file, options.output, format, options.from, options.lines);
+    ProgressLine progressLine = progressOnTerminal();
+    const ScanProgress progress = percentProgress(progressLine, "report");
+    const StatusCode status = writeReport(options.file, options.output, format, options.from, options.lines, &progress);
+    finishProgress(progressLine, false);
     if (status == StatusCode::FileOpenError) {
       // Say which of the two files it was.
       FILE* probe = openDataFile(options.file.c_str(), "rb");
@@ -50,7 +54,10 @@ int runReport(const ReportOptions& options) {
 
   FILE* data = openDataFile(options.file.c_str(), "rb");
   if (data == nullptr) return failWithStatus("report", StatusCode::FileOpenError, options.file);
-  StatusCode status = writeReportStream(data, stdout, format, options.from, options.lines);
+  ProgressLine progressLine = progressOnTerminal();
+  const ScanProgress progress = percentProgress(progressLine, "report");
+  StatusCode status = writeReportStream(data, stdout, format, options.from, options.lines, &progress);
+  finishProgress(progressLine, false);
   std::fclose(data);
   if (std::fflush(stdout) != 0 && ok(status)) status = StatusCode::FileWriteError;
   if (!ok(status))

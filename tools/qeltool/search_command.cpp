@@ -5,6 +5,7 @@
 #include "search/criteria.h"
 #include "search/pattern_search.h"
 #include "search/search_settings.h"
+#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
@@ -70,6 +71,8 @@ StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& set
 int listMatchingLines(const SearchOptions& options, const SearchSettings& settings) {
   uint64_t matches = 0;
   if (options.json) std::printf("{\"file\": %s, \"lines\": [", jsonQuoted(options.file).c_str());
+  ProgressLine progressLine = progressOnTerminal();
+  const ScanProgress progress = percentProgress(progressLine, "search");
   const StatusCode status = forEachMatch(options.file, settings, [&](uint64_t line) {
     if (options.json) {
       std::printf(matches == 0 ? "%llu" : ", %llu", static_cast<unsigned long long>(line));
@@ -78,7 +81,8 @@ int listMatchingLines(const SearchOptions& options, const SearchSettings& settin
     }
     ++matches;
     return true;
-  });
+  }, &progress);
+  finishProgress(progressLine, false);
   if (!ok(status)) {
     std::fflush(stdout);
     return failWithStatus("search", status, options.file);
@@ -101,7 +105,10 @@ int runSearch(const SearchOptions& options) {
   }
   if (options.lines) return listMatchingLines(options, settings);
 
-  status = searchPattern(options.file, settings);
+  ProgressLine progressLine = progressOnTerminal();
+  const ScanProgress progress = percentProgress(progressLine, "search");
+  status = searchPattern(options.file, settings, &progress);
+  finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("search", status, options.file);
   const bool found = settings.searchResult != 0.0;
   if (options.count) {

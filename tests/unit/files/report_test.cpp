@@ -159,3 +159,22 @@ TEST(WriteReport, FilesThatCannotBeOpenedOrWritten) {
             StatusCode::FileOpenError);
   EXPECT_EQ(writeReport(folder.file("d.qel"), "/dev/full", StackFormat::Mdm, 1, 2), StatusCode::FileWriteError);
 }
+
+TEST(WriteReport, ProgressCountsTheLinesToShow) {
+  TempFolder folder;
+  writeBytes(folder.file("data.qel"), bytesOf(evenlySpaced(50000)));
+  struct Case {
+    int64_t from, lines;
+    uint64_t total;
+  };
+  const Case cases[] = {{1, 30000, 30000}, {40001, 30000, 10000}, {1, -1, 50000}};
+  for (const Case& c : cases) {
+    std::vector<std::pair<uint64_t, uint64_t>> heard;
+    const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
+    ASSERT_EQ(writeReport(folder.file("data.qel"), folder.file("QEL.TMP"), StackFormat::Mdm, c.from, c.lines, &progress),
+              StatusCode::Success);
+    ASSERT_GE(heard.size(), 2u) << c.from;
+    for (const auto& h : heard) EXPECT_EQ(h.second, c.total) << c.from;
+    EXPECT_EQ(heard.back().first, c.total) << c.from;
+  }
+}

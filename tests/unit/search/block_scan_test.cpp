@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -67,4 +69,27 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
     EXPECT_EQ(line, expected) << "target " << target;
   }
   std::remove(path.c_str());
+}
+
+TEST(ScanProgress, TheSearchesHearTheBytesReadUpToTheFileSize) {
+  const std::string path = tempDataPath("progress.qel");
+  writeDataFile(path, std::vector<BusRecord>(200000), 7);  // 3.2 MB and a fragment: several blocks
+  const uint64_t size = 200000u * 16 + 7;
+  std::vector<std::pair<uint64_t, uint64_t>> heard;
+  const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
+  SearchSettings settings;
+  settings.searchMode = 1;
+  uint64_t line = 0;
+  const std::function<StatusCode()> passes[] = {
+      [&] { return searchPattern(path, settings, &progress); },
+      [&] { return forEachMatch(path, settings, [](uint64_t) { return true; }, &progress); },
+      [&] { return findTimeTag(path, 1e18, line, &progress); },
+  };
+  for (const auto& pass : passes) {
+    heard.clear();
+    ASSERT_EQ(pass(), StatusCode::Success);
+    ASSERT_GE(heard.size(), 3u);
+    for (size_t i = 1; i < heard.size(); ++i) EXPECT_GE(heard[i].first, heard[i - 1].first);
+    EXPECT_EQ(heard.back(), std::make_pair(size, size));
+  }
 }
