@@ -66,8 +66,10 @@ constexpr DataLayout kDataLayouts[6] = {
     {0, 1, {{0, 24, 6, false}, {}, {}, {}}},
 };
 
-// "%.0Nu": at least minDigits digits (minDigits at most 20).
-char* appendDecimal(char* out, uint64_t value, unsigned minDigits) {
+// "%.0Nu": at least minDigits digits (minDigits at most 20). Instantiated for 32-bit values too,
+// which avoids 64-bit division on 32-bit targets.
+template <typename Unsigned>
+char* appendDigits(char* out, Unsigned value, unsigned minDigits) {
   char reversed[20];
   unsigned n = 0;
   do {
@@ -79,18 +81,8 @@ char* appendDecimal(char* out, uint64_t value, unsigned minDigits) {
   return out;
 }
 
-// The same for values that fit 32 bits, which avoids 64-bit division on 32-bit targets.
-char* appendSmallDecimal(char* out, uint32_t value, unsigned minDigits) {
-  char reversed[10];
-  unsigned n = 0;
-  do {
-    reversed[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n < minDigits) reversed[n++] = '0';
-  while (n != 0) *out++ = reversed[--n];
-  return out;
-}
+char* appendDecimal(char* out, uint64_t value, unsigned minDigits) { return appendDigits(out, value, minDigits); }
+char* appendSmallDecimal(char* out, uint32_t value, unsigned minDigits) { return appendDigits(out, value, minDigits); }
 
 // "%.0NX": at least minDigits upper-case hexadecimal digits (minDigits at most 8).
 char* appendHex(char* out, uint32_t value, unsigned minDigits) {

@@ -2,6 +2,10 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "files/bus_record.h"
@@ -40,4 +44,23 @@ inline bool makeBenchDataFile(const std::string& path) {
     written = std::fwrite(block.data(), 1, used, file) == used;
   }
   return std::fclose(file) == 0 && written;
+}
+
+// The file named by argv[1], VARNOTEK_BENCH_FILE or /tmp/varnotek-bench/bench.qel, made when it
+// is missing or has another size. Empty when it cannot be made.
+inline std::string benchDataFile(int argc, char** argv) {
+  std::string path = "/tmp/varnotek-bench/bench.qel";
+  if (const char* env = std::getenv("VARNOTEK_BENCH_FILE")) path = env;
+  if (argc > 1) path = argv[1];
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ignored;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+  if (std::filesystem::file_size(path, ignored) == kBenchRecords * kBusRecordBytes) {
+    std::printf("reusing %s\n", path.c_str());
+    return path;
+  }
+  std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(kBenchRecords));
+  if (makeBenchDataFile(path)) return path;
+  std::printf("cannot write %s\n", path.c_str());
+  return std::string();
 }

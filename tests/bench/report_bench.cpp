@@ -29,24 +29,8 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = "/tmp/varnotek-bench/bench.qel";
-  if (const char* env = std::getenv("VARNOTEK_BENCH_FILE")) path = env;
-  if (argc > 1) path = argv[1];
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  std::error_code ignored;
-  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-
-  if (std::filesystem::file_size(path, ignored) != kRecords * kBusRecordBytes) {
-    std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(kRecords));
-    const auto start = std::chrono::steady_clock::now();
-    if (!makeBenchDataFile(path)) {
-      std::printf("cannot write %s\n", path.c_str());
-      return 1;
-    }
-    std::printf("made in %.2f s\n", secondsSince(start));
-  } else {
-    std::printf("reusing %s\n", path.c_str());
-  }
+  const std::string path = benchDataFile(argc, argv);
+  if (path.empty()) return 1;
 
   auto start = std::chrono::steady_clock::now();
   const std::string cat = "cat '" + path + "' > /dev/null";
@@ -60,6 +44,8 @@ int main(int argc, char** argv) {
   std::printf("countRecords:                %8.6f s  (%llu records, status %d)\n", secondsSince(start),
               static_cast<unsigned long long>(count), static_cast<int>(countStatus));
 
+  std::error_code fileSizeError;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   const std::string report = (folder.empty() ? std::string(".") : folder.string()) + "/QEL.TMP";
   const int64_t nearEnd = static_cast<int64_t>(kRecords) - 99;
   start = std::chrono::steady_clock::now();
@@ -87,7 +73,7 @@ int main(int argc, char** argv) {
                 run.what, seconds, kReportLines / seconds, static_cast<int>(status));
   }
   std::printf("report file size after last run: %llu bytes\n",
-              static_cast<unsigned long long>(std::filesystem::file_size(report, ignored)));
+              static_cast<unsigned long long>(std::filesystem::file_size(report, fileSizeError)));
   std::remove(report.c_str());
   return 0;
 }

@@ -32,22 +32,8 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = "/tmp/varnotek-bench/bench.qel";
-  if (const char* env = std::getenv("VARNOTEK_BENCH_FILE")) path = env;
-  if (argc > 1) path = argv[1];
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  std::error_code ignored;
-  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-
-  if (std::filesystem::file_size(path, ignored) != kRecords * kBusRecordBytes) {
-    std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(kRecords));
-    if (!makeBenchDataFile(path)) {
-      std::printf("cannot write %s\n", path.c_str());
-      return 1;
-    }
-  } else {
-    std::printf("reusing %s\n", path.c_str());
-  }
+  const std::string path = benchDataFile(argc, argv);
+  if (path.empty()) return 1;
 
   // Rounds of every measurement in turn, so that a busy machine slows them alike; the best of each.
   const std::string cat = "cat '" + path + "' > /dev/null";
