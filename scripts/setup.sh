@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs what the build, the programs and the tests need on a Debian machine, when missing:
-# the native toolchain and test libraries, mingw-w64 for i686, Wine with 32-bit support, Xvfb,
-# clang (fuzzing), cppcheck and clang-tidy (static checks).
+# the native toolchain and test libraries, mingw-w64 for i686 and x86_64, NSIS (the installers),
+# Wine (64-bit always; 32-bit too where this host runs 32-bit programs), Xvfb, clang (fuzzing),
+# cppcheck and clang-tidy (static checks).
 # As root directly, otherwise through sudo; without either it says what to install.
 set -euo pipefail
 
 packages=(cmake make g++ python3 libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth x11-utils imagemagick
-          clang libclang-rt-14-dev clang-tidy-14 cppcheck wine wine32:i386)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+          nsis xvfb xauth x11-utils imagemagick
+          clang libclang-rt-14-dev clang-tidy-14 cppcheck wine wine64)
+# 32-bit Wine only where the kernel runs 32-bit programs; elsewhere it could not start anyway.
+if "$(dirname "$0")/host_runs_32bit.sh"; then packages+=(wine32:i386); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,12 +25,13 @@ elif command -v sudo >/dev/null 2>&1; then
   as_root=(sudo)
 else
   echo "Please install, as root:" >&2
-  echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y ${missing[*]}" >&2
+  if [[ " ${missing[*]} " == *":i386 "* ]]; then echo "  dpkg --add-architecture i386 && apt-get update" >&2; fi
+  echo "  apt-get install -y ${missing[*]}" >&2
   exit 1
 fi
 
 echo "Installing: ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -qq

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: the native unit tests, the same under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the long lossless recording, the fuzz corpus replay, the static
-# checks, the dialog template check, and the end-to-end tests of the real
-# Windows programs under Wine and Xvfb. Installs and builds what is missing first.
+# checks, both Windows editions' builds and the dialog template check, the end-to-end tests of the
+# real Windows programs under Wine and Xvfb (the x86 edition where this host runs 32-bit programs,
+# the x64 edition under wine64 always), and the installer of the edition this host runs.
+# Installs and builds what is missing first.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -26,19 +28,28 @@ if [ -x scripts/fuzz.sh ]; then
   step "fuzz corpus replay" scripts/fuzz.sh replay
 fi
 step "static checks (cppcheck and clang-tidy)" scripts/static_checks.sh
-step "windows build" scripts/build.sh windows
+edition=$(source scripts/wine_env.sh && host_edition)
+step "windows build (x86 edition)" scripts/build.sh windows
+step "windows build (x64 edition)" scripts/build.sh windows-x64
 step "dialog template check" cmake --build build/windows --target vk_resources_check
 
-e2e() {
-  source "$top/scripts/wine_env.sh"
-  VARNOTEK_FORCE_XVFB=1 start_display || return 1
-  prepare_prefix
-  (cd build/windows/bin && timeout 1200 wine varnotek-e2e.exe --gtest_color=no)
-  local rc=$?
-  stop_display
-  return $rc
+e2e() {  # edition
+  (
+    source "$top/scripts/wine_env.sh"
+    use_edition "$1" || exit 2
+    VARNOTEK_FORCE_XVFB=1 start_display || exit 1
+    prepare_prefix
+    cd "$edition_bin" && timeout 1200 "$WINE" varnotek-e2e.exe --gtest_color=no
+    rc=$?
+    stop_display
+    exit $rc
+  )
 }
-step "end-to-end tests under Wine" e2e
+if [ "$edition" = x86 ]; then
+  step "end-to-end tests under Wine (x86 edition)" e2e x86
+fi
+step "end-to-end tests under wine64 (x64 edition)" e2e x64
+step "installer ($edition edition) under Wine" scripts/installer_check.sh "$edition"
 
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"

@@ -2,6 +2,15 @@
 
 #include <windows.h>
 
+#include "card/windriver_api.h"
+
+// The driver reads its request blocks in their 32-bit layout (a 4-byte buffer pointer in
+// WD_TRANSFER). A 64-bit build would send blocks the driver misreads, so it must not exist.
+#if defined(_WIN64)
+#error "The real driver port is 32-bit only: build the real-card recorder with cmake/mingw-i686.cmake."
+#endif
+static_assert(sizeof(WD_TRANSFER) == 24, "WD_TRANSFER layout");
+
 namespace {
 
 HANDLE toHandle(DriverHandle handle) { return reinterpret_cast<HANDLE>(handle); }

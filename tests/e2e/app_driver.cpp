@@ -71,8 +71,13 @@ std::string makeWorkDir(const std::string& tag) {
 }
 
 bool startApp(RunningApp& app, const std::string& exeName, const std::string& workDir, const std::string& arguments) {
+  return startProgram(app, buildFolder() + exeName, workDir, arguments);
+}
+
+bool startProgram(RunningApp& app, const std::string& exePath, const std::string& workDir,
+                  const std::string& arguments) {
   app.workDir = workDir;
-  std::string commandLine = "\"" + buildFolder() + exeName + "\"";
+  std::string commandLine = "\"" + exePath + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -243,4 +248,41 @@ long long fileSizeOf(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::string shellOpenNotePath() {
+  char temp[MAX_PATH] = {0};
+  GetTempPathA(sizeof temp, temp);
+  return std::string(temp) + "varnotek-shell-opened.txt";
+}
+
+namespace {
+constexpr const char* kShellOpenNoteSwitch = "--note-shell-open";
+
+bool setClassesText(const std::string& key, const std::string& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG written = RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                      static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(handle);
+  return written == ERROR_SUCCESS;
+}
+}  // namespace
+
+bool registerShellOpenNote(const std::string& extension) {
+  char self[MAX_PATH] = {0};
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  const std::string kind = "VarnotekTest.ShellOpenNote";
+  return setClassesText(extension, kind) &&
+         setClassesText(kind + "\\shell\\open\\command",
+                        "\"" + std::string(self) + "\" " + kShellOpenNoteSwitch + " \"%1\"");
+}
+
+bool runAsShellOpenNote(int argc, char** argv) {
+  if (argc != 3 || std::string(argv[1]) != kShellOpenNoteSwitch) return false;
+  writeFileBytes(shellOpenNotePath(), argv[2]);
+  return true;
 }

@@ -19,6 +19,9 @@ std::string makeWorkDir(const std::string& tag);
 // Starts exeName (from buildFolder) in workDir and waits for its dialog; false on failure.
 bool startApp(RunningApp& app, const std::string& exeName, const std::string& workDir,
               const std::string& arguments = "");
+// The same for a program given by its full path.
+bool startProgram(RunningApp& app, const std::string& exePath, const std::string& workDir,
+                  const std::string& arguments = "");
 // Ends the process if it still runs and closes the handles.
 void stopApp(RunningApp& app);
 // Waits for the process to end; its exit code, or -1 on a time-out.
@@ -53,6 +56,13 @@ int closeWindowsTitled(const std::string& prefix);
 HWND findProcessWindow(const RunningApp& app, const std::string& title);
 // Saves the dialog as a 24-bit BMP; false on failure.
 bool saveScreenshot(const RunningApp& app, const std::string& bmpPath);
+
+// A stand-in document viewer: registerShellOpenNote(".pdf") makes the shell open such documents
+// with this test program, which then only writes the document's path to shellOpenNotePath().
+std::string shellOpenNotePath();
+bool registerShellOpenNote(const std::string& extension);
+// Called first by main: true when this run is the stand-in viewer (and it has done its job).
+bool runAsShellOpenNote(int argc, char** argv);
 
 std::string readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
