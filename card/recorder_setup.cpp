@@ -64,7 +64,9 @@ StatusCode setUpRecorder(CardSession& session, int irigInput) {
     status = writeCardWordNext(session, offset, i == kTimeSourceIndex ? timeSource : kFirstBlock[i]);
   }
   offset = reg::kSetUpBlock2;
-  for (int i = 0; i < kSecondBlockWords && ok(status); ++i) status = writeCardWordNext(session, offset, kSecondBlock[i]);
+  for (int i = 0; i < kSecondBlockWords && ok(status); ++i) {
+    status = writeCardWordNext(session, offset, kSecondBlock[i]);
+  }
   return ok(status) ? issueCardCommand(session, cmd::kConfigure, true) : status;
 }
 

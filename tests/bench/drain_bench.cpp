@@ -26,9 +26,8 @@ double halfDrainMicros(const std::string& path, int halves) {
   for (int i = 0; i < halves; ++i) {
     // Move the write pointer across the middle of the ring and back, so that every step drains.
     const uint16_t high = recording.captureHalf == 0 ? 6 : 2;
-    if (!ok(writeCardWord(session, reg::kWritePointerHigh, high)) || !ok(drainStep(session, recording, stdioFileAppender()))) {
-      return -1.0;
-    }
+    if (!ok(writeCardWord(session, reg::kWritePointerHigh, high))) return -1.0;
+    if (!ok(drainStep(session, recording, stdioFileAppender()))) return -1.0;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return seconds * 1e6 / halves;

@@ -107,7 +107,8 @@ TEST(CardAccess, AFailedRequestGivesTheCardStatusAndLeavesTheOutputAlone) {
          out = block[0];
          return status;
        }},
-      {"waited command", 3, false, [](CardSession& s, uint32_t&) { return issueCardCommand(s, cmd::kConfigure, true); }},
+      {"waited command", 3, false,
+       [](CardSession& s, uint32_t&) { return issueCardCommand(s, cmd::kConfigure, true); }},
       {"stop capture", 2, false, [](CardSession& s, uint32_t&) { return stopCapture(s); }},
       {"write pointer", 2, true,
        [](CardSession& s, uint32_t& out) { return readCaptureWritePointer(s, out); }},
