@@ -7,7 +7,6 @@
 #include "app/status_line.h"
 #include "app/time_display.h"
 #include "card/card_access.h"
-#include "card/card_registers.h"
 #include "card/open_card.h"
 #include "res/resource_ids.h"
 
@@ -30,7 +29,8 @@ void quitCommand(Recorder& recorder) {
   recorder.dialog.killTimer(TIMER_CLOCK);
   recorder.dialog.endDialog(0);
   state.currentPath.clear();
-  if (state.cardPresent) issueCardCommand(recorder.card, cmd::kStopCapture, false);
+  // The program ends whether or not the card still answers.
+  if (state.cardPresent) static_cast<void>(stopCapture(recorder.card));
 }
 
 void helpCommand(Recorder& recorder) {
@@ -64,7 +64,7 @@ void maxFileSizeCommand(Recorder& recorder) {
   } else {
     settings.maxFileSizeGB += kMaxFileSizeStepGB;
   }
-  recorder.state.progress.wordLimit = kRecordsPerGigabyte * settings.maxFileSizeGB;
+  recorder.state.recordingSession.progress.wordLimit = kRecordsPerGigabyte * settings.maxFileSizeGB;
   recorder.dialog.setControlText(IDC_MAX_SIZE_TEXT, formatMaxFileSize(settings.maxFileSizeGB));
 }
 
@@ -84,16 +84,16 @@ bool dialogInit(Recorder& recorder) {
   dialog.setChecked(IDC_IRIG_INPUT, recorder.settings.irigInput != 0);
   dialog.checkRadioButton(IDC_FORMAT_LDB, IDC_FORMAT_BINARY, IDC_FORMAT_BINARY);
   refreshFileList(dialog, IDC_FILE_NAME);
-  state.captureHalf = 0;
+  state.recordingSession.captureHalf = 0;
   state.recording = false;
   state.cardPresent = true;
   state.pendingCommand = 0;
   state.viewFrom = 0;
-  state.progress.wordsReceived = 0.0f;
-  state.progress.progressTicks = 0;
+  state.recordingSession.progress.wordsReceived = 0.0f;
+  state.recordingSession.progress.progressTicks = 0;
   state.currentPath.clear();
   showSearchCriteria(dialog, recorder.settings);
-  state.progress.wordLimit = kRecordsPerGigabyte * recorder.settings.maxFileSizeGB;
+  state.recordingSession.progress.wordLimit = kRecordsPerGigabyte * recorder.settings.maxFileSizeGB;
   state.lightState = LightRed;
   dialog.startTimer(TIMER_CLOCK, kClockTimerPeriodMs);
   const StatusCode status = openCard(&recorder.card);

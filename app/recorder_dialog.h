@@ -3,7 +3,8 @@
 #pragma once
 #include "app/recorder_state.h"
 
-constexpr unsigned kTaskTimerPeriodMs = 4;
+// Timer 1 serves the recording tick and the deferred file tasks.
+constexpr unsigned kTaskTimerPeriodMs = kRecordingTickMilliseconds;
 constexpr unsigned kClockTimerPeriodMs = 1000;
 
 bool dialogInit(Recorder& recorder);

@@ -7,7 +7,7 @@
 #include "card/card_session.h"
 #include "common/status_code.h"
 #include "record/file_appender.h"
-#include "record/recording_drain.h"
+#include "record/recording_session.h"
 #include "search/search_settings.h"
 
 enum LightState : uint16_t { LightRed = 0, LightYellow = 1, LightGreen = 2 };
@@ -18,12 +18,10 @@ struct RecorderState {
   StatusCode status = StatusCode::Success;
   bool cardPresent = false;
   std::string currentPath;      // the data file that last passed the name check
-  uint16_t captureHalf = 0;
-  uint16_t previousHalf = 0;
   int64_t viewFrom = 0;         // 64-bit: data files reach 3.4 billion records
   int64_t viewLines = 0;
   uint16_t syntaxError = 0;
-  RecordingProgress progress;   // wordsReceived, progressTicks, wordLimit
+  RecordingSession recordingSession;  // captureHalf, progress (wordLimit), overruns
   uint16_t lightState = LightRed;
 };
 

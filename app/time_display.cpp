@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "card/card_access.h"
-#include "card/card_registers.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -14,11 +12,8 @@ std::string formatDayTime(unsigned days, unsigned hours, unsigned minutes, unsig
 }
 }  // namespace
 
-std::string formatCardTimeWord(uint32_t word) {
-  using namespace timeword;
-  const unsigned days = 100 * ((word >> kDayHundredsShift) & kDayHundredsMask) + ((word >> kDayLowShift) & kDayLowMask);
-  return formatDayTime(days, (word >> kHoursShift) & kHoursMask, (word >> kMinutesShift) & kMinutesMask,
-                       word & kSecondsMask);
+std::string formatCardClock(const CardClock& clock) {
+  return formatDayTime(clock.day, clock.hours, clock.minutes, clock.seconds);
 }
 
 std::string formatLocalTime(const LocalTime& time) {
@@ -37,15 +32,13 @@ void setSignalLight(DialogPort& dialog, RecorderState& state, uint16_t light) {
 }
 
 void timeTick(Recorder& recorder) {
-  std::string text;
   if (recorder.state.cardPresent) {
-    uint32_t words[2] = {0, 0};
-    const int valid = readCardTime(recorder.card, words);
-    setSignalLight(recorder.dialog, recorder.state, valid == 1 ? LightGreen : LightRed);
-    text = formatCardTimeWord(words[0]);
+    CardClock clock;
+    const bool answered = ok(readCardClock(recorder.card, clock));
+    setSignalLight(recorder.dialog, recorder.state, answered && clock.signalValid ? LightGreen : LightRed);
+    if (answered) recorder.dialog.setControlText(IDC_TIME_TEXT, formatCardClock(clock));
   } else {
     setSignalLight(recorder.dialog, recorder.state, LightYellow);
-    text = formatLocalTime(recorder.dialog.localTime());
+    recorder.dialog.setControlText(IDC_TIME_TEXT, formatLocalTime(recorder.dialog.localTime()));
   }
-  recorder.dialog.setControlText(IDC_TIME_TEXT, text);
 }

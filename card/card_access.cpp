@@ -5,10 +5,12 @@
 
 namespace {
 
-int transfer(CardSession& session) {
-  if (session.port == nullptr) return 0;
-  return driverCall(*session.port, IOCTL_WD_TRANSFER, session.driverHandle, &session.transfer,
-                    sizeof session.transfer, 0);
+StatusCode transfer(CardSession& session) {
+  if (session.port == nullptr) return kCardNotAnswering;
+  const int result = driverCall(*session.port, IOCTL_WD_TRANSFER, session.driverHandle, &session.transfer,
+                                sizeof session.transfer, 0);
+  // DeviceIoControl's non-zero success; driverCall's -1 means nothing was issued.
+  return result > 0 ? StatusCode::Success : kCardNotAnswering;
 }
 
 // A 16-bit register n sits at byte n XOR 2: within each 32-bit word of the card, the lower
@@ -17,26 +19,28 @@ uint32_t registerAddress(const CardSession& session, uint32_t offset) { return s
 
 }  // namespace
 
-int writeCardWord(CardSession& session, uint32_t offset, uint16_t value) {
+StatusCode writeCardWord(CardSession& session, uint32_t offset, uint16_t value) {
   session.transfer.cmdTrans = WM_WORD;
   session.transfer.dwPort = registerAddress(session, offset);
   session.transfer.Data.Word = value;
   return transfer(session);
 }
 
-uint16_t readCardWord(CardSession& session, uint32_t offset) {
+StatusCode readCardWord(CardSession& session, uint32_t offset, uint16_t& value) {
   session.transfer.cmdTrans = RM_WORD;
   session.transfer.dwPort = registerAddress(session, offset);
-  transfer(session);
-  return session.transfer.Data.Word;
+  const StatusCode status = transfer(session);
+  if (ok(status)) value = session.transfer.Data.Word;
+  return status;
 }
 
-void writeCardWordNext(CardSession& session, uint32_t& offset, uint16_t value) {
-  writeCardWord(session, offset, value);
+StatusCode writeCardWordNext(CardSession& session, uint32_t& offset, uint16_t value) {
+  const StatusCode status = writeCardWord(session, offset, value);
   offset += 2;
+  return status;
 }
 
-int readCardBlock(CardSession& session, uint32_t offset, uint32_t wordCount, void* buffer) {
+StatusCode readCardBlock(CardSession& session, uint32_t offset, uint32_t wordCount, void* buffer) {
   session.transfer.cmdTrans = RM_SWORD;
   session.transfer.dwPort = session.memoryBase + offset;  // plain offset: host byte order
   session.transfer.dwBytes = wordCount * 2;
@@ -46,35 +50,63 @@ int readCardBlock(CardSession& session, uint32_t offset, uint32_t wordCount, voi
 }
 
 StatusCode issueCardCommand(CardSession& session, uint16_t command, bool wait) {
-  writeCardWord(session, reg::kCommand, command);
-  writeCardWord(session, reg::kDoorbell, doorbell::kRunCommand);
-  if (!wait) return StatusCode::Success;
+  StatusCode status = writeCardWord(session, reg::kCommand, command);
+  if (ok(status)) status = writeCardWord(session, reg::kDoorbell, doorbell::kRunCommand);
+  if (!ok(status) || !wait) return status;
   uint32_t count = kCommandPollCount;
   uint16_t last = 1;
   while (count != 0 && last != 0) {
-    last = readCardWord(session, reg::kCommand);
+    status = readCardWord(session, reg::kCommand, last);
+    if (!ok(status)) return status;
     --count;
   }
   // Completion seen on the very last read still counts as a timeout.
   return count == 0 ? StatusCode::CannotExecuteCommand : StatusCode::Success;
 }
 
-int readCardTime(CardSession& session, uint32_t words[2]) {
-  writeCardWord(session, reg::kDoorbell, doorbell::kLatchTime);
+StatusCode stopCapture(CardSession& session) { return issueCardCommand(session, cmd::kStopCapture, false); }
+
+StatusCode readCardTime(CardSession& session, uint32_t words[2], bool& valid) {
+  StatusCode status = writeCardWord(session, reg::kDoorbell, doorbell::kLatchTime);
+  if (!ok(status)) return status;
   busyCount(kTimeReadPause);
   for (int i = 0; i < 2; ++i) {
     session.transfer.cmdTrans = RM_DWORD;
     session.transfer.dwPort = session.memoryBase + reg::kTimeWords;
-    transfer(session);
+    status = transfer(session);
+    if (!ok(status)) return status;
     words[i] = session.transfer.Data.Dword;
   }
-  return (words[0] & timeword::kNoSignal) == 0 ? 1 : 0;
+  valid = (words[0] & timeword::kNoSignal) == 0;
+  return StatusCode::Success;
 }
 
-uint32_t readCaptureWritePointer(CardSession& session) {
-  const uint32_t high = readCardWord(session, reg::kWritePointerHigh);
-  const uint32_t low = readCardWord(session, reg::kWritePointerLow);
-  return ((high & 0xFu) << 16) | low;
+StatusCode readCaptureWritePointer(CardSession& session, uint32_t& pointer) {
+  uint16_t high = 0;
+  uint16_t low = 0;
+  StatusCode status = readCardWord(session, reg::kWritePointerHigh, high);
+  if (ok(status)) status = readCardWord(session, reg::kWritePointerLow, low);
+  if (ok(status)) pointer = ((uint32_t{high} & 0xFu) << 16) | low;
+  return status;
+}
+
+CardClock decodeCardTimeWord(uint32_t word) {
+  using namespace timeword;
+  CardClock clock;
+  clock.day = 100 * ((word >> kDayHundredsShift) & kDayHundredsMask) + ((word >> kDayLowShift) & kDayLowMask);
+  clock.hours = (word >> kHoursShift) & kHoursMask;
+  clock.minutes = (word >> kMinutesShift) & kMinutesMask;
+  clock.seconds = word & kSecondsMask;
+  clock.signalValid = (word & kNoSignal) == 0;
+  return clock;
+}
+
+StatusCode readCardClock(CardSession& session, CardClock& clock) {
+  uint32_t words[2] = {0, 0};
+  bool valid = false;
+  const StatusCode status = readCardTime(session, words, valid);
+  if (ok(status)) clock = decodeCardTimeWord(words[0]);
+  return status;
 }
 
 void busyCount(long iterations) {

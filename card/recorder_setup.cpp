@@ -58,33 +58,36 @@ CardTimeWords cardTimeWords(const LocalTime& time, int irigInput) {
 
 StatusCode setUpRecorder(CardSession& session, int irigInput) {
   const uint16_t timeSource = irigInput != 0 ? kTimeSourceIrig : 0;
+  StatusCode status = StatusCode::Success;
   uint32_t offset = reg::kSetUpBlock1;
-  for (int i = 0; i < kFirstBlockWords; ++i) {
-    writeCardWordNext(session, offset, i == kTimeSourceIndex ? timeSource : kFirstBlock[i]);
+  for (int i = 0; i < kFirstBlockWords && ok(status); ++i) {
+    status = writeCardWordNext(session, offset, i == kTimeSourceIndex ? timeSource : kFirstBlock[i]);
   }
   offset = reg::kSetUpBlock2;
-  for (int i = 0; i < kSecondBlockWords; ++i) writeCardWordNext(session, offset, kSecondBlock[i]);
-  return issueCardCommand(session, cmd::kConfigure, true);
+  for (int i = 0; i < kSecondBlockWords && ok(status); ++i) {
+    status = writeCardWordNext(session, offset, kSecondBlock[i]);
+  }
+  return ok(status) ? issueCardCommand(session, cmd::kConfigure, true) : status;
 }
 
 StatusCode loadTimeAndStart(CardSession& session, int irigInput, const LocalTime& now) {
   const CardTimeWords words = cardTimeWords(now, irigInput);
   uint32_t offset = reg::kTimeWordA;
-  writeCardWordNext(session, offset, words.a);
-  writeCardWordNext(session, offset, words.b);
-  const StatusCode status = issueCardCommand(session, cmd::kLoadTime, true);
-  if (!ok(status)) return status;
-  issueCardCommand(session, cmd::kStartCapture, false);
-  return StatusCode::Success;
+  StatusCode status = writeCardWordNext(session, offset, words.a);
+  if (ok(status)) status = writeCardWordNext(session, offset, words.b);
+  if (ok(status)) status = issueCardCommand(session, cmd::kLoadTime, true);
+  if (ok(status)) status = issueCardCommand(session, cmd::kStartCapture, false);
+  return status;
 }
 
 void reinitialiseRecorder(CardSession& session, bool cardPresent, int16_t& irigInput, const LocalTime& now) {
   if (!cardPresent) return;
   const int16_t saved = irigInput;
   irigInput = static_cast<int16_t>(kTimeSourceIrig);
-  setUpRecorder(session, irigInput);
-  loadTimeAndStart(session, irigInput, now);
+  // Every step runs whatever the one before gave; nothing is reported.
+  static_cast<void>(setUpRecorder(session, irigInput));
+  static_cast<void>(loadTimeAndStart(session, irigInput, now));
   busyCount(kReinitialiseBusyCount);
-  issueCardCommand(session, cmd::kStopCapture, false);
+  static_cast<void>(stopCapture(session));
   irigInput = saved;
 }

@@ -74,8 +74,15 @@ void SimDriver::closeDevice(DriverHandle handle) {
 }
 
 void SimDriver::setRequestFailing(uint32_t code, bool failing) {
-  failingRequests.erase(std::remove(failingRequests.begin(), failingRequests.end(), code), failingRequests.end());
-  if (failing) failingRequests.push_back(code);
+  if (failing) {
+    injectedFailures[code] = InjectedFailure{};
+  } else {
+    injectedFailures.erase(code);
+  }
+}
+
+void SimDriver::failRequestsAfter(uint32_t code, uint64_t successes, bool onlyOne) {
+  injectedFailures[code] = InjectedFailure{successes, onlyOne};
 }
 
 uint64_t SimDriver::requestCount(uint32_t code) const {
@@ -196,7 +203,14 @@ Block* blockOf(void* block, uint32_t blockSize) {
 int SimDriver::deviceIoControl(DriverHandle handle, uint32_t code, void* block, uint32_t blockSize) {
   ++requestCounts[code];
   if (std::find(openHandles.begin(), openHandles.end(), handle) == openHandles.end()) return 0;
-  if (std::find(failingRequests.begin(), failingRequests.end(), code) != failingRequests.end()) return 0;
+  const auto injected = injectedFailures.find(code);
+  if (injected != injectedFailures.end()) {
+    if (injected->second.successesBefore == 0) {
+      if (injected->second.onlyOne) injectedFailures.erase(injected);
+      return 0;
+    }
+    --injected->second.successesBefore;
+  }
   switch (code) {
     case IOCTL_WD_VERSION: {
       WD_VERSION* version = blockOf<WD_VERSION>(block, blockSize);

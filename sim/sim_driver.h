@@ -67,6 +67,9 @@ struct SimDriver final : DriverPort {
 
   // Fault injection: while set, requests with this code fail (return 0, block unchanged).
   void setRequestFailing(uint32_t code, bool failing);
+  // The same once `successes` more requests with this code have been let through; with onlyOne,
+  // just that next request fails and the ones after it work again.
+  void failRequestsAfter(uint32_t code, uint64_t successes, bool onlyOne = false);
   // Requests issued with this code, whether they succeeded or not.
   uint64_t requestCount(uint32_t code) const;
   size_t openHandleCount() const { return openHandles.size(); }
@@ -86,7 +89,11 @@ struct SimDriver final : DriverPort {
   uint32_t nextCardHandle = 1;
   bool windowOpen = false;
   uint32_t windowBase = 0;  // dwTransAddr of the registered card's memory
-  std::vector<uint32_t> failingRequests;
+  struct InjectedFailure {
+    uint64_t successesBefore = 0;
+    bool onlyOne = false;
+  };
+  std::unordered_map<uint32_t, InjectedFailure> injectedFailures;  // by request code
   std::unordered_map<uint32_t, uint64_t> requestCounts;
 };
 

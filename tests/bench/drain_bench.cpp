@@ -18,14 +18,16 @@ double halfDrainMicros(const std::string& path, int halves) {
   SimDriver driver(config, clock);
   CardSession session;
   session.port = &driver;
-  openCard(&session);
+  if (!ok(openCard(&session))) return -1.0;
   std::fclose(std::fopen(path.c_str(), "wb"));
-  uint16_t half = 0;
+  RecordingSession recording;
+  recording.path = path;
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < halves; ++i) {
     // Move the write pointer across the middle of the ring and back, so that every step drains.
-    writeCardWord(session, reg::kWritePointerHigh, half == 0 ? 6 : 2);
-    drainStep(session, path, half, stdioFileAppender());
+    const uint16_t high = recording.captureHalf == 0 ? 6 : 2;
+    if (!ok(writeCardWord(session, reg::kWritePointerHigh, high))) return -1.0;
+    if (!ok(drainStep(session, recording, stdioFileAppender()))) return -1.0;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return seconds * 1e6 / halves;

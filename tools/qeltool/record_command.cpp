@@ -1,5 +1,6 @@
 // qeltool record: a recording from the simulated KOLVA card in real time, through the recorder's
-// own card set-up, drain and progress code. Ctrl-C stops it as Stop Recording does.
+// own recording session. Ctrl-C stops it as Stop Recording does. Words lost to an overrun are
+// reported when they are found and counted at the end, which then fails.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -9,7 +10,7 @@
 #include "files/data_file.h"
 #include "files/record_count.h"
 #include "record/file_appender.h"
-#include "record/recording_drain.h"
+#include "record/recording_session.h"
 #include "sim/sim_driver.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/local_clock.h"
@@ -24,8 +25,6 @@
 
 namespace {
 
-// The dialog's timer 1 ticks every 4 ms while a recording runs.
-constexpr int kTickMilliseconds = 4;
 constexpr const char* kRecordingStopped = "Recording stopped";
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -34,9 +33,9 @@ extern "C" void requestStop(int) { stopRequested = 1; }
 
 void sleepOneTick() {
 #ifdef _WIN32
-  Sleep(kTickMilliseconds);
+  Sleep(kRecordingTickMilliseconds);
 #else
-  const timespec pause{0, kTickMilliseconds * 1000000L};
+  const timespec pause{0, static_cast<long>(kRecordingTickMilliseconds) * 1000000L};
   nanosleep(&pause, nullptr);
 #endif
 }
@@ -64,17 +63,17 @@ int runRecord(const RecordOptions& options) {
   if (!createEmptyDataFile(options.file)) return failWithStatus("record", StatusCode::FileOpenError, options.file);
 
   int16_t irigInput = options.irig ? 1 : 0;
-  status = setUpRecorder(session, irigInput);
-  if (!ok(status)) return failWithStatus("record", status, "simulated card");
-
   FileAppender& appender = stdioFileAppender();
-  RecordingProgress progress;
-  progress.wordLimit = static_cast<float>(options.maxSizeGB * kRecordsPerGigabyte);
-  uint16_t captureHalf = 0;
+  RecordingSession recording;
+  recording.path = options.file;
+  recording.progress.wordLimit = static_cast<float>(options.maxSizeGB * kRecordsPerGigabyte);
+  status = startRecordingSession(session, recording, irigInput, currentLocalTime());
+  if (!ok(status)) {
+    reinitialiseRecorder(session, true, irigInput, currentLocalTime());
+    return failWithStatus("record", status, "simulated card");
+  }
   stopRequested = 0;
   std::signal(SIGINT, requestStop);
-  status = loadTimeAndStart(session, irigInput, currentLocalTime());
-  progress.wordsReceived = 0.0f;
 
   ProgressLine line = progressAlways();
   showProgress(line, formatProgressLine(0.0), true);
@@ -83,16 +82,17 @@ int runRecord(const RecordOptions& options) {
   // The recording tick, until the time is up, Ctrl-C or a failing tick ends it.
   while (ok(status) && stopRequested == 0 && std::chrono::steady_clock::now() - started < duration) {
     sleepOneTick();
-    double shown = -1.0;
-    status = recordingTickStep(session, options.file, captureHalf, appender, progress, &shown);
-    if (shown >= 0.0) showProgress(line, formatProgressLine(shown), true);
+    TickReport report;
+    status = recordingTickStep(session, recording, appender, report);
+    if (report.lineWords >= 0.0) showProgress(line, formatProgressLine(report.lineWords), true);
+    if (report.firstOverrun) showProgress(line, kBusWordsLostText, true);
   }
   const bool stoppedByUser = ok(status);
   if (stoppedByUser) {
-    // Stop Recording: stop capture and store the filled part of the current half.
+    // Stop Recording: stop capture and store what the card captured since the last tick.
     finishProgress(line, true);
     std::fprintf(stderr, "%s\n", kRecordingStopped);
-    status = stopAndDrain(session, options.file, appender);
+    status = stopAndDrain(session, recording, appender);
   }
   std::signal(SIGINT, SIG_DFL);
   reinitialiseRecorder(session, true, irigInput, currentLocalTime());
@@ -105,7 +105,12 @@ int runRecord(const RecordOptions& options) {
     finishProgress(line, true);
     std::printf("%llu\n", static_cast<unsigned long long>(records));
   }
+  if (recording.overruns > 0) {
+    std::fprintf(stderr, "qeltool record: %s: %lu overrun%s in %s\n", kBusWordsLostText,
+                 static_cast<unsigned long>(recording.overruns), recording.overruns == 1 ? "" : "s",
+                 options.file.c_str());
+  }
   if (!ok(status)) return failWithStatus("record", status, options.file);
   if (!ok(countStatus)) return failWithStatus("record", countStatus, options.file);
-  return ExitSuccess;
+  return recording.overruns > 0 ? ExitFailure : ExitSuccess;
 }

@@ -30,7 +30,7 @@ TEST_F(DialogTest, StartWithoutCardShowsItsStatusAndRunsTheClock) {
   EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
   EXPECT_TRUE(dialog.checked[IDC_FORMAT_BINARY]);
   EXPECT_EQ(dialog.texts[IDC_MAX_SIZE_TEXT], "5 GBytes");
-  EXPECT_EQ(state.progress.wordLimit, 5.0f * 67108864.0f);
+  EXPECT_EQ(state.recordingSession.progress.wordLimit, 5.0f * 67108864.0f);
   // Start Recording without a card does nothing and shows nothing.
   dialog.texts[IDC_FILE_NAME] = "run.qel";
   const int beeps = dialog.beeps;
@@ -125,7 +125,7 @@ TEST_F(DialogTest, MaxFileSizeStepsByFiveAndWrapsAfterFifty) {
     EXPECT_TRUE(click(IDC_MAX_FILE_SIZE));
     EXPECT_EQ(settings.maxFileSizeGB, s.size);
     EXPECT_EQ(dialog.texts[IDC_MAX_SIZE_TEXT], s.text);
-    EXPECT_EQ(state.progress.wordLimit, 67108864.0f * s.size);
+    EXPECT_EQ(state.recordingSession.progress.wordLimit, 67108864.0f * s.size);
   }
 }
 

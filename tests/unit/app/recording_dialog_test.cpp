@@ -2,6 +2,7 @@
 // the faults a recording must survive.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -101,7 +102,7 @@ TEST_F(SimDialogTest, NoStaleHalfReachesTheNextRecording) {
   start();
   startRecording("first.qel");
   run(1000);  // 20,000 words: the card is in the upper half, the lower half is stored
-  ASSERT_EQ(state.captureHalf, 1);
+  ASSERT_EQ(state.recordingSession.captureHalf, 1);
   click(IDC_STOP_RECORDING);
   startRecording("second.qel");
   run(2500);
@@ -128,7 +129,7 @@ TEST_F(SimDialogTest, QuitDuringARecordingStopsItWithTheFinalDrain) {
 TEST_F(SimDialogTest, TheSizeLimitEndsTheRecordingWithElevenAtTheHalfThatReachesIt) {
   start();
   startRecording("run.qel");
-  state.progress.wordLimit = 3 * 16384.0f;  // as a tiny maximum size would
+  state.recordingSession.progress.wordLimit = 3 * 16384.0f;  // as a tiny maximum size would
   run(10000);
   EXPECT_FALSE(state.recording);
   EXPECT_EQ(dialog.status(), "ERROR: Maximum file size exceeded  ");
@@ -151,7 +152,7 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
     dialog.texts[IDC_FILE_NAME] = "run.qel";
     dialogCommand(faulty, IDC_START_RECORDING);
     // The first half reaches the file; then the fault comes between two drains.
-    for (int t = 0; t < 250 && state.captureHalf == 0; ++t) {
+    for (int t = 0; t < 250 && state.recordingSession.captureHalf == 0; ++t) {
       sim->clock.advance(4'000'000);
       dialogTimer(faulty, TIMER_TASK);
     }
@@ -197,6 +198,60 @@ TEST_F(SimDialogTest, ACardCommandThatNeverCompletesStopsTheStart) {
   EXPECT_FALSE(state.recording);
   EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
   EXPECT_EQ(readAll("run.qel").size(), 0u) << "created empty by the name check";
+}
+
+// A card that stops answering at the start, during a tick or at the stop ends the recording as
+// any failure does; the file keeps what was stored, and the time display shows the red light and
+// leaves the time alone.
+TEST_F(SimDialogTest, ACardThatStopsAnsweringEndsTheRecordingLikeAnyFailure) {
+  enum Stage { kStart, kTick, kStop };
+  for (const Stage stage : {kStart, kTick, kStop}) {
+    SCOPED_TRACE(stage);
+    sim->driver->setRequestFailing(IOCTL_WD_TRANSFER, false);
+    start();
+    tick(TIMER_CLOCK);
+    ASSERT_TRUE(dialog.visible[IDC_GREEN_LIGHT]);
+    const std::string time = dialog.texts[IDC_TIME_TEXT];
+    if (stage == kStart) sim->driver->failRequestsAfter(IOCTL_WD_TRANSFER, 20);
+    startRecording("run.qel");
+    if (stage != kStart) {
+      run(1000);
+      ASSERT_EQ(state.recordingSession.captureHalf, 1);
+      sim->driver->setRequestFailing(IOCTL_WD_TRANSFER, true);
+    }
+    if (stage == kTick) run(100);
+    if (stage == kStop) click(IDC_STOP_RECORDING);
+    EXPECT_EQ(dialog.status(), "ERROR: Could not find KOLVA card   ");
+    EXPECT_FALSE(state.recording);
+    EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+    EXPECT_TRUE(state.currentPath.empty());
+    EXPECT_EQ(readAll("run.qel").size(), stage == kStart ? 0u : 16384u * 16);
+    expectGeneratorSequence("run.qel");
+    tick(TIMER_CLOCK);
+    EXPECT_TRUE(dialog.visible[IDC_RED_LIGHT]);
+    EXPECT_EQ(dialog.texts[IDC_TIME_TEXT], time);
+  }
+}
+
+// A tick so late that the card wrapped round: the status line says so once, with a beep, the
+// recording goes on, and the stop shows the warning instead of "Success".
+TEST_F(SimDialogTest, WordsLostToALateTickAreReportedOnceAndAtTheStop) {
+  sim->card().config.traffic.wordsPerSecond = 1000000;
+  sim->driver->config.card.traffic.wordsPerSecond = 1000000;
+  start();
+  startRecording("run.qel");
+  run(100);
+  const int beeps = dialog.beeps;
+  sim->clock.advance(40'000'000);
+  run(200);
+  const auto warnings = std::count(dialog.statusHistory.begin(), dialog.statusHistory.end(), kBusWordsLostText);
+  EXPECT_EQ(warnings, 1);
+  EXPECT_EQ(dialog.beeps, beeps + 1);
+  EXPECT_TRUE(state.recording);
+  EXPECT_EQ(dialog.status().rfind("RECORDING: ", 0), 0u) << "the progress line goes on";
+  click(IDC_STOP_RECORDING);
+  EXPECT_EQ(dialog.status(), kBusWordsLostText);
+  EXPECT_EQ(state.recordingSession.overruns, 1u);
 }
 
 TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {

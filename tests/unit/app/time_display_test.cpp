@@ -6,9 +6,12 @@
 TEST(TimeDisplay, CardTimeWordFields) {
   // Hundreds 2, rest 85, hours 12, minutes 41, seconds 59.
   const uint32_t word = (2u << 28) | (85u << 21) | (12u << 16) | (41u << 6) | 59u;
-  EXPECT_EQ(formatCardTimeWord(word), "285:12:41:59");
-  EXPECT_EQ(formatCardTimeWord(word | 0x80000000u | 0x40000000u | 0xF000u), "285:12:41:59");
-  EXPECT_EQ(formatCardTimeWord(0), "000:00:00:00");
+  EXPECT_EQ(formatCardClock(decodeCardTimeWord(word)), "285:12:41:59");
+  EXPECT_TRUE(decodeCardTimeWord(word).signalValid);
+  const CardClock noSignal = decodeCardTimeWord(word | 0x80000000u | 0x40000000u | 0xF000u);
+  EXPECT_EQ(formatCardClock(noSignal), "285:12:41:59");
+  EXPECT_FALSE(noSignal.signalValid);
+  EXPECT_EQ(formatCardClock(decodeCardTimeWord(0)), "000:00:00:00");
 }
 
 TEST_F(DialogTest, WithoutCardThePcClockShowsWithTheYellowLight) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "card/card_registers.h"
@@ -14,22 +15,22 @@ TEST(CardAccess, RegisterNIsReachedAtBytesNXor2AndBlocksAtTheirOffset) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
     const uint16_t value = static_cast<uint16_t>(0x5A00 + c[0]);
-    writeCardWord(card.session, c[0], value);
+    writeRegister(card.session, c[0], value);
     EXPECT_EQ(card.driver->memoryWord(c[1]), value);
     card.card().memory[c[1]] = 0x12;
     card.card().memory[c[1] + 1] = 0xC3;
-    EXPECT_EQ(readCardWord(card.session, c[0]), 0xC312);
+    EXPECT_EQ(readRegister(card.session, c[0]), 0xC312);
   }
   // The write pointer: bits 3-0 of register 36 above register 38.
-  writeCardWord(card.session, reg::kWritePointerHigh, 0xFFF6);
-  writeCardWord(card.session, reg::kWritePointerLow, 0x0010);
-  EXPECT_EQ(readCaptureWritePointer(card.session), 0x60010u);
+  writeRegister(card.session, reg::kWritePointerHigh, 0xFFF6);
+  writeRegister(card.session, reg::kWritePointerLow, 0x0010);
+  EXPECT_EQ(readWritePointer(card.session), 0x60010u);
 
   // Blocks are read at their plain offset in host byte order (no XOR), every byte and no more.
   std::vector<uint8_t>& memory = card.card().memory;
   for (size_t i = 0; i < memory.size(); ++i) memory[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
   std::vector<uint8_t> buffer(ring::kHalfBytes + 64, 0xEE);
-  readCardBlock(card.session, ring::kStart, ring::kHalfWords, buffer.data());
+  readBlock(card.session, ring::kStart, ring::kHalfWords, buffer.data());
   EXPECT_EQ(std::memcmp(buffer.data(), memory.data() + ring::kStart, ring::kHalfBytes), 0);
   for (size_t i = ring::kHalfBytes; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xEE) << i;
 }
@@ -69,10 +70,81 @@ TEST(CardAccess, TimeReadGivesTheLatchedWordsAndTheSignalFlag) {
     kolvaSetIrigSignal(card.card(), signal);
     card.clock.advance(12307012345500ull);  // from day 1 00:00:00: 3 h 25 min 7 s 12 ms 345.5 us
     uint32_t words[2] = {0, 0};
-    EXPECT_EQ(readCardTime(card.session, words), signal ? 1 : 0);
+    EXPECT_EQ(readTimeWords(card.session, words), signal ? 1 : 0);
     EXPECT_EQ(registerWritesOf(card), (RegisterWrites{{reg::kDoorbell, doorbell::kLatchTime}}));
     const uint32_t time = (1u << 21) | (3u << 16) | (25u << 6) | 7u;
     EXPECT_EQ(words[0], time | (signal ? 0u : 0x80000000u));
     EXPECT_EQ(words[1], (12u << 16) | 691u);
+    CardClock clock;
+    ASSERT_EQ(readCardClock(card.session, clock), StatusCode::Success);
+    EXPECT_EQ(clock.day * 1000000 + clock.hours * 10000 + clock.minutes * 100 + clock.seconds, 1032507u);
+    EXPECT_EQ(clock.signalValid, signal);
+  }
+}
+
+// A request the driver refuses, at any point of an access, gives the card's status, and the
+// access hands back nothing: its output keeps the mark it had.
+TEST(CardAccess, AFailedRequestGivesTheCardStatusAndLeavesTheOutputAlone) {
+  constexpr uint32_t kMark = 0xBEEF;
+  const struct {
+    const char* name;
+    uint64_t requests;
+    bool handsBack;
+    std::function<StatusCode(CardSession&, uint32_t&)> access;  // sets its output from what it hands back
+  } accesses[] = {
+      {"word write", 1, false, [](CardSession& s, uint32_t&) { return writeCardWord(s, 0x40, 7); }},
+      {"word read", 1, true,
+       [](CardSession& s, uint32_t& out) {
+         uint16_t value = kMark;
+         const StatusCode status = readCardWord(s, reg::kWritePointerHigh, value);
+         out = value;
+         return status;
+       }},
+      {"block read", 1, true,
+       [](CardSession& s, uint32_t& out) {
+         uint16_t block[8] = {kMark};
+         const StatusCode status = readCardBlock(s, ring::kStart, 8, block);
+         out = block[0];
+         return status;
+       }},
+      {"waited command", 3, false,
+       [](CardSession& s, uint32_t&) { return issueCardCommand(s, cmd::kConfigure, true); }},
+      {"stop capture", 2, false, [](CardSession& s, uint32_t&) { return stopCapture(s); }},
+      {"write pointer", 2, true,
+       [](CardSession& s, uint32_t& out) { return readCaptureWritePointer(s, out); }},
+      {"time words", 3, true,
+       [](CardSession& s, uint32_t& out) {
+         uint32_t words[2] = {kMark, kMark};
+         bool valid = false;
+         const StatusCode status = readCardTime(s, words, valid);
+         out = words[0] == kMark || words[1] == kMark ? kMark : words[0];
+         return status;
+       }},
+      {"clock", 3, true,
+       [](CardSession& s, uint32_t& out) {
+         CardClock clock;
+         clock.day = kMark;
+         const StatusCode status = readCardClock(s, clock);
+         out = clock.day;
+         return status;
+       }},
+  };
+  for (const auto& a : accesses) {
+    for (uint64_t good = 0; good <= a.requests; ++good) {
+      SCOPED_TRACE(::testing::Message() << a.name << " failing after " << good << " requests");
+      OpenedSimCard card;
+      writeRegister(card.session, reg::kWritePointerHigh, 2);
+      card.card().memory[ring::kStart] = 1;
+      card.driver->failRequestsAfter(IOCTL_WD_TRANSFER, good);
+      uint32_t out = kMark;
+      const StatusCode status = a.access(card.session, out);
+      if (good < a.requests) {
+        EXPECT_EQ(status, StatusCode::CardNotFound);
+        EXPECT_EQ(out, kMark);
+      } else {
+        EXPECT_EQ(status, StatusCode::Success);
+        EXPECT_EQ(out != kMark, a.handsBack);
+      }
+    }
   }
 }

@@ -65,7 +65,7 @@ TEST(SetUpRecorder, Writes54WordsInOrderThenConfigures) {
     EXPECT_EQ(registerWritesOf(card), setUpWords(static_cast<uint16_t>(c[1])) + command(cmd::kConfigure));
     if (!c[2]) continue;
     // The card took the configuration: write pointer at the ring start, the chosen time source.
-    EXPECT_EQ(readCaptureWritePointer(card.session), ring::kStart);
+    EXPECT_EQ(readWritePointer(card.session), ring::kStart);
     EXPECT_EQ(card.card().timeSourceIrig, c[1] != 0);
   }
 }

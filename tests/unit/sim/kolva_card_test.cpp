@@ -25,18 +25,18 @@ struct OpenedCard : OpenedSimCard {
   using OpenedSimCard::OpenedSimCard;
   // Time source and ring bounds (in units of 0x10000), then configure.
   StatusCode configure(bool irig, uint16_t ringStart = 2, uint16_t ringEnd = 10) {
-    writeCardWord(session, reg::kTimeSource, irig ? kTimeSourceIrig : 0);
-    writeCardWord(session, reg::kRingStartPair + 2, ringStart);
-    writeCardWord(session, reg::kRingEndPair + 2, ringEnd);
+    writeRegister(session, reg::kTimeSource, irig ? kTimeSourceIrig : 0);
+    writeRegister(session, reg::kRingStartPair + 2, ringStart);
+    writeRegister(session, reg::kRingEndPair + 2, ringEnd);
     return issueCardCommand(session, cmd::kConfigure, true);
   }
   void loadTime(CardTimeWords words) {
-    writeCardWord(session, reg::kTimeWordA, words.a);
-    writeCardWord(session, reg::kTimeWordB, words.b);
+    writeRegister(session, reg::kTimeWordA, words.a);
+    writeRegister(session, reg::kTimeWordB, words.b);
     EXPECT_EQ(issueCardCommand(session, cmd::kLoadTime, true), StatusCode::Success);
   }
-  void command(uint16_t code) { issueCardCommand(session, code, false); }
-  uint32_t pointer() { return readCaptureWritePointer(session); }
+  void command(uint16_t code) { EXPECT_EQ(issueCardCommand(session, code, false), StatusCode::Success); }
+  uint32_t pointer() { return readWritePointer(session); }
 };
 
 CardTimeWords wordsFor(int year, int month, int day, int hour, int minute, int second, int irigInput = 0) {
@@ -108,7 +108,7 @@ TEST(KolvaCardClock, TimeWordsFollowTheSourceAndTheSignal) {
     }
     card.clock.advance(c.advance);
     uint32_t words[2];
-    EXPECT_EQ(readCardTime(card.session, words), c.signal != c.toggles ? 1 : 0);
+    EXPECT_EQ(readTimeWords(card.session, words), c.signal != c.toggles ? 1 : 0);
     EXPECT_EQ(words[0], c.word0);
     EXPECT_EQ(words[1], c.word1);
   }
@@ -134,7 +134,7 @@ TEST(KolvaCardCapture, WritePointerMovesByOneRecordPerWordAndWraps) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     OpenedCard card;
-    writeCardWord(card.session, reg::kWritePointerLow, 0x40);
+    writeRegister(card.session, reg::kWritePointerLow, 0x40);
     if (!c.configureCompletes) card.card().config.completion.mode = CommandCompletion::kNever;
     EXPECT_EQ(card.configure(false, c.ringStart, c.ringEnd) == StatusCode::Success, c.configureCompletes);
     const uint32_t start = c.usable ? c.ringStart * 0x10000u : 0x40u;
@@ -189,9 +189,9 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGener
   bool drainUpper = false;
   for (int tick = 0; tick < 300; ++tick) {  // 1.2 s: about 240000 words, several wraps
     card.clock.advance(4 * kMillisecond);
-    const bool upper = readCardWord(card.session, reg::kWritePointerHigh) >= ring::kUpperHalfHigh;
+    const bool upper = readRegister(card.session, reg::kWritePointerHigh) >= ring::kUpperHalfHigh;
     if (upper == drainUpper) continue;
-    readCardBlock(card.session, drainUpper ? ring::kMiddle : ring::kStart, ring::kHalfWords, half.data());
+    readBlock(card.session, drainUpper ? ring::kMiddle : ring::kStart, ring::kHalfWords, half.data());
     recorded.insert(recorded.end(), half.begin(), half.end());
     drainUpper = upper;
   }
@@ -238,7 +238,7 @@ TEST(KolvaCardCapture, ReplayDeliversTheFilesWordsAtTheirSpacing) {
   card.command(cmd::kStartCapture);
   card.clock.advance(10 * kSecond);  // well past the last record
   ASSERT_EQ(card.pointer(), ring::kStart + 16 * count);
-  readCardBlock(card.session, ring::kStart, count * 8, replayed.data());
+  readBlock(card.session, ring::kStart, count * 8, replayed.data());
   std::remove(path.c_str());
   for (size_t i = 0; i < count; ++i) {
     ASSERT_EQ(std::memcmp(&original[16 * i + 8], &replayed[16 * i + 8], 4), 0) << i;  // bus word, flags, channel

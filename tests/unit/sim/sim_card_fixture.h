@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "card/card_access.h"
 #include "card/card_session.h"
 #include "card/open_card.h"
 #include "common/local_time.h"
@@ -44,6 +45,29 @@ struct OpenedSimCard : SimCardFixture {
     card().writeLog.clear();
   }
 };
+
+// Card access for tests that expect every request to work.
+inline void writeRegister(CardSession& session, uint32_t offset, uint16_t value) {
+  EXPECT_EQ(writeCardWord(session, offset, value), StatusCode::Success) << offset;
+}
+inline uint16_t readRegister(CardSession& session, uint32_t offset) {
+  uint16_t value = 0;
+  EXPECT_EQ(readCardWord(session, offset, value), StatusCode::Success) << offset;
+  return value;
+}
+inline uint32_t readWritePointer(CardSession& session) {
+  uint32_t pointer = 0;
+  EXPECT_EQ(readCaptureWritePointer(session, pointer), StatusCode::Success);
+  return pointer;
+}
+inline void readBlock(CardSession& session, uint32_t offset, uint32_t wordCount, void* buffer) {
+  EXPECT_EQ(readCardBlock(session, offset, wordCount, buffer), StatusCode::Success) << offset;
+}
+// The first time word, and whether it was valid (-1 when the read failed).
+inline int readTimeWords(CardSession& session, uint32_t words[2]) {
+  bool valid = false;
+  return ok(readCardTime(session, words, valid)) ? (valid ? 1 : 0) : -1;
+}
 
 inline LocalTime makeLocalTime(int year, int month, int day, int hour, int minute, int second) {
   return LocalTime{year, month, day, hour, minute, second};

@@ -64,7 +64,7 @@ TEST(DemoSimDriver, FindsTheCardAndShowsTheLocalTimeAsIrigB) {
   int16_t irigInput = 0;
   reinitialiseRecorder(session, true, irigInput, local);
   uint32_t words[2];
-  EXPECT_EQ(readCardTime(session, words), 1);
+  EXPECT_EQ(readTimeWords(session, words), 1);
   // The host clock may have passed a second boundary since the card locked on.
   const uint32_t lockedOn = (3u << 28) | (39u << 21) | (22u << 16) | (7u << 6) | 59u;
   EXPECT_GE(words[0], lockedOn);

@@ -64,3 +64,18 @@ TEST(RecordTool, MaximumSizeEndsTheRecordingAtAWholeHalf) {
   EXPECT_EQ(readBytes(file).size(), 3u * 16384u * kBusRecordBytes);
   EXPECT_EQ(run.out, "49152\n");
 }
+
+// The process held up for longer than the card takes to go round its ring (164 ms at 200,000 words
+// a second): the recording goes on, the loss is reported when found and counted at the end, and
+// the run fails with 3, the file kept and counted.
+TEST(RecordTool, WordsLostToAStalledProcessAreReportedAndFailTheRun) {
+  TempFolder folder;
+  const std::string stallAfterOneSecond =
+      "sh -c '\"$0\" \"$@\" & p=$!; sleep 1; kill -STOP $p; sleep 0.6; kill -CONT $p; wait $p' ";
+  const ToolRun run = runQeltool("record run.qel --seconds 3 --rate 200000", folder.path, stallAfterOneSecond);
+  EXPECT_EQ(run.exitCode, 3) << run.err;
+  EXPECT_NE(run.err.find("\nWARNING: Bus words lost - PC too slow\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("qeltool record: WARNING: Bus words lost - PC too slow: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, runQeltool("count run.qel", folder.path).out);
+  EXPECT_EQ(jsonNumber(runQeltool("stats --json run.qel", folder.path).out, "trailing_bytes"), 0);
+}

@@ -1,0 +1,403 @@
+#include "record/recording_session.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <vector>
+
+#include "card/card_access.h"
+#include "card/card_registers.h"
+#include "sim/generated_data_file.h"
+#include "tests/unit/files/data_file_fixtures.h"
+#include "tests/unit/sim/sim_card_fixture.h"
+
+namespace {
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class DrainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/varnotek-drain-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    path = folder + "/run.qel";
+    std::fclose(std::fopen(path.c_str(), "wb"));
+    ASSERT_EQ(sim.open(), StatusCode::Success);
+    // Each 16-bit word of the ring holds its own word index, so a stretch shows where it came from.
+    for (uint32_t a = ring::kStart; a < ring::kEnd; a += 2) {
+      sim.card().memory[a] = static_cast<uint8_t>(a >> 1);
+      sim.card().memory[a + 1] = static_cast<uint8_t>(a >> 9);
+    }
+  }
+  void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+  void setPointer(uint32_t pointer) {
+    writeRegister(sim.session, reg::kWritePointerHigh, static_cast<uint16_t>(pointer >> 16));
+    writeRegister(sim.session, reg::kWritePointerLow, static_cast<uint16_t>(pointer & 0xFFFF));
+  }
+  RecordingSession sessionIn(uint16_t captureHalf, const std::string& file) {
+    RecordingSession session;
+    session.path = file;
+    session.captureHalf = captureHalf;
+    return session;
+  }
+  std::string ringBytes(uint32_t from, uint32_t bytes) {
+    return std::string(reinterpret_cast<const char*>(&sim.card().memory[from]), bytes);
+  }
+
+  SimCardFixture sim;
+  std::string folder;
+  std::string path;
+};
+
+// Fails partway: only the first `allowed` bytes of the recording reach the file.
+struct DiskFillingAppender : FileAppender {
+  FileAppender& inner = stdioFileAppender();
+  size_t allowed;
+  explicit DiskFillingAppender(size_t bytes) : allowed(bytes) {}
+  bool open(const char* p) override { return inner.open(p); }
+  size_t write(const void* data, size_t bytes) override {
+    const size_t n = bytes < allowed ? bytes : allowed;
+    allowed -= n;
+    return inner.write(data, n);
+  }
+  void truncate(int64_t bytes) override { inner.truncate(bytes); }
+  int64_t sizeAtOpen() const override { return inner.sizeAtOpen(); }
+  void close() override { inner.close(); }
+};
+}  // namespace
+
+TEST_F(DrainTest, DrainStepAppendsTheHalfTheCardHasLeft) {
+  struct Case {
+    uint16_t high;
+    uint16_t halfBefore;
+    uint16_t halfAfter;
+    uint32_t appendedFrom;  // 0: nothing appended
+  };
+  const Case cases[] = {{6, 0, 1, ring::kStart}, {5, 0, 0, 0},          {2, 1, 0, ring::kMiddle},
+                        {9, 1, 1, 0},           {0xFFFF, 0, 1, ring::kStart}};
+  for (const Case& c : cases) {
+    std::fclose(std::fopen(path.c_str(), "wb"));
+    writeRegister(sim.session, reg::kWritePointerHigh, c.high);
+    RecordingSession session = sessionIn(c.halfBefore, path);
+    EXPECT_EQ(drainStep(sim.session, session, stdioFileAppender()), StatusCode::Success);
+    EXPECT_EQ(session.captureHalf, c.halfAfter) << c.high;
+    const std::string file = readAll(path);
+    if (c.appendedFrom == 0) {
+      EXPECT_TRUE(file.empty()) << c.high;
+    } else {
+      EXPECT_EQ(file, ringBytes(c.appendedFrom, ring::kHalfBytes)) << c.high;
+    }
+  }
+}
+
+TEST_F(DrainTest, DrainStepOnAFileThatCannotBeOpenedGivesFiveAndKeepsTheFlip) {
+  writeRegister(sim.session, reg::kWritePointerHigh, 6);
+  RecordingSession session = sessionIn(0, folder + "/gone/run.qel");
+  EXPECT_EQ(drainStep(sim.session, session, stdioFileAppender()), StatusCode::FileOpenError);
+  EXPECT_EQ(session.captureHalf, 1);
+}
+
+// The stop appends a half the card completed after the last tick, then the filled stretch of the
+// half it is in.
+TEST_F(DrainTest, StopAndDrainAppendsAHalfCompletedSinceTheLastTickThenTheFilledStretch) {
+  struct Case {
+    uint16_t captureHalf;
+    uint32_t pointer;
+    uint32_t halfFrom;  // 0: no whole half
+    uint32_t from;
+    uint32_t bytes;
+  };
+  const Case cases[] = {{0, 0x20000, 0, 0x20000, 0},       {1, 0x60000, 0, 0x60000, 0},
+                        {0, 0x20010, 0, 0x20000, 16},      {1, 0x60100, 0, 0x60000, 0x100},
+                        {0, 0x5FFF0, 0, 0x20000, 0x3FFF0}, {1, 0x9FFF0, 0, 0x60000, 0x3FFF0},
+                        {0, 0x60000, 0x20000, 0x60000, 0}, {0, 0x60100, 0x20000, 0x60000, 0x100},
+                        {1, 0x20010, 0x60000, 0x20000, 16}, {1, 0x5FFF0, 0x60000, 0x20000, 0x3FFF0}};
+  for (const Case& c : cases) {
+    std::fclose(std::fopen(path.c_str(), "wb"));
+    setPointer(c.pointer);
+    RecordingSession session = sessionIn(c.captureHalf, path);
+    EXPECT_EQ(stopAndDrain(sim.session, session, stdioFileAppender()), StatusCode::Success);
+    const std::string half = c.halfFrom == 0 ? std::string() : ringBytes(c.halfFrom, ring::kHalfBytes);
+    EXPECT_EQ(readAll(path), half + ringBytes(c.from, c.bytes)) << std::hex << c.pointer;
+  }
+  RecordingSession gone = sessionIn(0, folder + "/gone/x.qel");
+  EXPECT_EQ(stopAndDrain(sim.session, gone, stdioFileAppender()), StatusCode::FileOpenError);
+}
+
+TEST_F(DrainTest, ProgressLineCountsHalvesAndRefreshesOnEveryEleventhQuietTick) {
+  RecordingProgress progress;
+  double shown = 0;
+  EXPECT_EQ(progressStep(sim.session, progress, 16384.0f, &shown), StatusCode::Success);
+  EXPECT_EQ(formatProgressLine(shown), "RECORDING: 16384 Bus words received");
+  setPointer(0x60100);
+  for (int tick = 1; tick <= 10; ++tick) {
+    progressStep(sim.session, progress, 0.0f, &shown);
+    EXPECT_LT(shown, 0) << "quiet tick " << tick << " leaves the line alone";
+  }
+  progressStep(sim.session, progress, 0.0f, &shown);
+  EXPECT_EQ(formatProgressLine(shown), "RECORDING: 16400 Bus words received");
+  EXPECT_EQ(progress.wordsReceived, 16384.0f);
+  EXPECT_EQ(progress.progressTicks, 0);
+  progressStep(sim.session, progress, 16384.0f, &shown);
+  EXPECT_EQ(formatProgressLine(shown), "RECORDING: 32768 Bus words received");
+}
+
+TEST_F(DrainTest, SizeLimitEndsAtExactlyTheHalfThatReachesIt) {
+  struct Case {
+    float gigabytes;
+    long halves;
+  };
+  for (const Case& c : {Case{5.0f, 20480}, Case{50.0f, 204800}}) {
+    RecordingProgress progress;
+    progress.wordLimit = kRecordsPerGigabyte * c.gigabytes;
+    long halves = 0;
+    StatusCode status = StatusCode::Success;
+    while (ok(status) && halves < 1000000) {
+      status = progressStep(sim.session, progress, 16384.0f, nullptr);
+      ++halves;
+    }
+    EXPECT_EQ(status, StatusCode::MaxFileSizeExceeded);
+    EXPECT_EQ(halves, c.halves) << c.gigabytes;
+  }
+}
+
+TEST_F(DrainTest, AShortWriteEndsWithSixAndKeepsOnlyWholeRecords) {
+  // A first half goes in whole, the disk fills 1000 bytes into the second.
+  DiskFillingAppender appender(ring::kHalfBytes + 1000);
+  RecordingSession session = sessionIn(0, path);
+  writeRegister(sim.session, reg::kWritePointerHigh, 6);
+  EXPECT_EQ(drainStep(sim.session, session, appender), StatusCode::Success);
+  writeRegister(sim.session, reg::kWritePointerHigh, 2);
+  EXPECT_EQ(drainStep(sim.session, session, appender), StatusCode::FileWriteError);
+  const std::string file = readAll(path);
+  ASSERT_EQ(file.size(), ring::kHalfBytes + 992u);
+  EXPECT_EQ(file, ringBytes(ring::kStart, ring::kHalfBytes) + ringBytes(ring::kMiddle, 992));
+  setPointer(0x20100);
+  EXPECT_EQ(stopAndDrain(sim.session, session, appender), StatusCode::FileWriteError);
+  EXPECT_EQ(readAll(path).size(), ring::kHalfBytes + 992u);
+}
+
+namespace {
+constexpr uint64_t kMillisecond = 1'000'000;  // nanoseconds
+constexpr uint64_t kTick = kRecordingTickMilliseconds * kMillisecond;
+
+// A recording through the session on the simulated card, its clock stepped by the test.
+struct SimRecording {
+  TempFolder folder;
+  SimCardFixture sim;
+  RecordingSession session;
+  Bytes appended;  // every stretch the session reported appended, in order
+
+  static SimConfig configAt(uint32_t wordsPerSecond) {
+    SimConfig config;
+    config.card.traffic.wordsPerSecond = wordsPerSecond;
+    config.card.keepWriteLog = false;
+    return config;
+  }
+  static void collect(void* context, const unsigned char* records, uint32_t bytes, int64_t fileOffset) {
+    Bytes& all = static_cast<SimRecording*>(context)->appended;
+    EXPECT_EQ(fileOffset, static_cast<int64_t>(all.size()));
+    all.insert(all.end(), records, records + bytes);
+  }
+  explicit SimRecording(uint32_t wordsPerSecond) : sim(configAt(wordsPerSecond)) {
+    EXPECT_EQ(sim.open(), StatusCode::Success);
+    session.path = folder.file("run.qel");
+    writeBytes(session.path, {});
+    session.progress.wordLimit = 1e30f;
+    session.stretchAppended = collect;
+    session.stretchAppendedContext = this;
+  }
+  StatusCode start(int irigInput = 0) { return startRecordingSession(sim.session, session, irigInput, sim.local); }
+  StatusCode tickNow() {
+    TickReport report;
+    return recordingTickStep(sim.session, session, stdioFileAppender(), report);
+  }
+  StatusCode stop() { return stopAndDrain(sim.session, session, stdioFileAppender()); }
+  // Whether the card has moved into the other half since the last tick (the card is brought up to
+  // date, as any access would).
+  bool crossedSinceTick() {
+    kolvaCatchUp(sim.card());
+    return (kolvaWritePointer(sim.card()) >= ring::kMiddle) != (session.captureHalf != 0);
+  }
+  // Regular ticks until `halves` more halves are stored.
+  void runHalves(int halves) {
+    for (int done = 0; done < halves;) {
+      sim.clock.advance(kTick);
+      const uint16_t before = session.captureHalf;
+      ASSERT_EQ(tickNow(), StatusCode::Success);
+      done += session.captureHalf != before;
+    }
+  }
+  Bytes file() const { return readBytes(session.path); }
+  uint64_t captured() { return sim.card().recordsWritten; }
+  uint64_t transfers() const { return sim.driver->requestCount(IOCTL_WD_TRANSFER); }
+  // The generator's first `records` words as the card tagged them.
+  Bytes generated(uint64_t records) {
+    const std::string expected = folder.file("expected.qel");
+    EXPECT_EQ(writeGeneratedRecords(expected.c_str(), sim.driver->config.card.traffic, records, sim.local),
+              StatusCode::Success);
+    return readBytes(expected);
+  }
+};
+
+// How many stretches of `generated` the file leaves out while holding its records in order;
+// -1 when the file holds a record that is not there.
+int missingStretches(const Bytes& file, const Bytes& generated) {
+  size_t g = 0;
+  int missing = 0;
+  for (size_t f = 0; f + kBusRecordBytes <= file.size(); f += kBusRecordBytes, g += kBusRecordBytes) {
+    const size_t from = g;
+    while (g < generated.size() && std::memcmp(&file[f], &generated[g], kBusRecordBytes) != 0) g += kBusRecordBytes;
+    if (g >= generated.size()) return -1;
+    missing += g != from;
+  }
+  return missing;
+}
+
+// Time tags of the file that are earlier than the one before.
+int backwardSteps(const Bytes& file) {
+  int steps = 0;
+  uint64_t previous = 0;
+  for (size_t at = 0; at + kBusRecordBytes <= file.size(); at += kBusRecordBytes) {
+    const uint64_t time = timeTagHalfMicrosExact(timeTagOf(busRecordFromBytes(&file[at])));
+    steps += time < previous;
+    previous = time;
+  }
+  return steps;
+}
+}  // namespace
+
+// Stop Recording between two ticks, at many moments: the file is the generator's sequence word for
+// word and holds every word the card captured, also when the card crossed into the other half
+// after the last tick. Every appended stretch passed the session's hook, at its file offset.
+TEST(RecordingSession, StopBetweenTicksKeepsEveryCapturedWord) {
+  struct Case {
+    uint32_t wordsPerSecond;
+    uint64_t stopAt;  // nanoseconds after the start
+  };
+  std::vector<Case> cases = {{20000, 17'333'123'457ull}, {200000, 3'100'000'001ull}};
+  for (uint64_t k = 0; k < 24; ++k) cases.push_back({1000000, 100 * kMillisecond + k * 1'370'123});
+  int crossedAfterTheLastTick = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.wordsPerSecond << " words/s, stop at " << c.stopAt);
+    SimRecording run(c.wordsPerSecond);
+    ASSERT_EQ(run.start(), StatusCode::Success);
+    while (run.sim.clock.now + kTick <= c.stopAt) {
+      run.sim.clock.advance(kTick);
+      ASSERT_EQ(run.tickNow(), StatusCode::Success);
+    }
+    run.sim.clock.now = c.stopAt;
+    crossedAfterTheLastTick += run.crossedSinceTick();
+    ASSERT_EQ(run.stop(), StatusCode::Success);
+    const Bytes file = run.file();
+    EXPECT_EQ(file.size(), run.captured() * kBusRecordBytes);
+    EXPECT_TRUE(file == run.generated(run.captured())) << "the file differs from the generator's words";
+    EXPECT_TRUE(file == run.appended);
+    EXPECT_EQ(run.session.overruns, 0u);
+  }
+  EXPECT_GE(crossedAfterTheLastTick, 2);
+}
+
+// A driver request refused at any point of a start, a tick that drains, a quiet tick, a tick that
+// refreshes the progress line or the final drain, alone or with all that follow: the card's
+// status, nothing appended, and the file still the generator's words as before.
+TEST(RecordingSession, ARefusedRequestAtAnyStageEndsWithTheCardStatusAndKeepsTheFile) {
+  enum Stage { kStart, kDrainingTick, kQuietTick, kRefreshingTick, kFinalDrain };
+  // Starts a recording (the driver armed first for the start) and runs it up to and through the
+  // stage, arming the driver just before the stage.
+  const auto runStage = [](SimRecording& run, Stage stage, const std::function<void()>& arm) {
+    if (stage == kStart) {
+      arm();
+      return run.start();
+    }
+    EXPECT_EQ(run.start(), StatusCode::Success);
+    run.runHalves(2);
+    for (;;) {
+      run.sim.clock.advance(kTick);
+      const bool crossed = run.crossedSinceTick();
+      const uint16_t quiet = run.session.progress.progressTicks;
+      if ((stage == kDrainingTick || stage == kFinalDrain) && crossed) break;
+      if (stage == kQuietTick && !crossed && quiet < kQuietTicksBeforeRefresh) break;
+      if (stage == kRefreshingTick && !crossed && quiet == kQuietTicksBeforeRefresh) break;
+      EXPECT_EQ(run.tickNow(), StatusCode::Success);
+    }
+    arm();
+    return stage == kFinalDrain ? run.stop() : run.tickNow();
+  };
+  for (const Stage stage : {kStart, kDrainingTick, kQuietTick, kRefreshingTick, kFinalDrain}) {
+    uint64_t requests = 0;  // of the stage, counted on a run where all of them work
+    {
+      SimRecording run(200000);
+      uint64_t before = 0;
+      ASSERT_EQ(runStage(run, stage, [&] { before = run.transfers(); }), StatusCode::Success);
+      requests = run.transfers() - before;
+    }
+    ASSERT_GT(requests, 0u);
+    for (uint64_t good = 0; good < 2 * requests; ++good) {
+      // The request alone fails, or it and every one after it.
+      const bool onlyOne = good >= requests;
+      SCOPED_TRACE(::testing::Message() << "stage " << stage << ", request " << good % requests + 1 << " of "
+                                        << requests << (onlyOne ? " alone" : " onwards"));
+      SimRecording run(200000);
+      Bytes before;
+      const StatusCode status = runStage(run, stage, [&] {
+        before = run.file();
+        run.sim.driver->failRequestsAfter(IOCTL_WD_TRANSFER, good % requests, onlyOne);
+      });
+      EXPECT_EQ(status, StatusCode::CardNotFound);
+      const Bytes file = run.file();
+      EXPECT_EQ(file.size(), before.size()) << "nothing appended";
+      EXPECT_TRUE(file == run.generated(file.size() / kBusRecordBytes)) << "the file holds the generator's words";
+    }
+  }
+}
+
+// One tick comes late, or the card's time jumps back (a new IRIG-B lock) just after a half was
+// stored; the recording goes on for more halves. A tick later than the card takes to fill a half
+// loses words: the file skips exactly one stretch of the card's words and one overrun is counted.
+// A late tick that loses nothing, and time going backwards, count none.
+TEST(RecordingSession, OverrunsAreCountedOnceAndTheRecordingGoesOn) {
+  struct Case {
+    uint32_t wordsPerSecond;
+    uint64_t lateMs;
+    bool timeGoesBack;
+    uint32_t overruns;
+  };
+  // A half fills in 16.4 ms at 1,000,000 words a second and in 82 ms at 200,000.
+  const Case cases[] = {{1000000, 40, false, 1}, {1000000, 10, false, 0}, {200000, 200, false, 1},
+                        {200000, 70, false, 0},  {200000, 0, true, 0},    {1000000, 0, true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.wordsPerSecond << " words/s, " << c.lateMs << " ms late");
+    SimRecording run(c.wordsPerSecond);
+    ASSERT_EQ(run.start(c.timeGoesBack ? 1 : 0), StatusCode::Success);
+    run.runHalves(3);
+    if (c.timeGoesBack) {
+      kolvaSetIrigSignal(run.sim.card(), false);
+      run.sim.local.minute -= 5;
+      kolvaSetIrigSignal(run.sim.card(), true);
+    }
+    run.sim.clock.advance(c.lateMs * kMillisecond);
+    run.runHalves(4);
+    ASSERT_EQ(run.stop(), StatusCode::Success);
+    EXPECT_EQ(run.session.overruns, c.overruns);
+    const Bytes file = run.file();
+    EXPECT_TRUE(file == run.appended);
+    if (c.timeGoesBack) {
+      EXPECT_EQ(file.size(), run.captured() * kBusRecordBytes);
+      EXPECT_EQ(backwardSteps(file), 1);
+    } else {
+      EXPECT_EQ(missingStretches(file, run.generated(run.captured())), c.overruns == 0 ? 0 : 1);
+      EXPECT_EQ(file.size() == run.captured() * kBusRecordBytes, c.overruns == 0);
+    }
+  }
+}
