@@ -14,6 +14,7 @@
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/local_clock.h"
 #include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 #ifdef _WIN32
@@ -51,6 +52,8 @@ bool createEmptyDataFile(const std::string& path) {
 }  // namespace
 
 int runRecord(const RecordOptions& options) {
+  const int refused = refuseToReplaceData("record", options.file, options.force);
+  if (refused != ExitSuccess) return refused;
   SimConfig config;
   config.card.irigSignalPresent = true;
   config.card.keepWriteLog = false;
