@@ -4,6 +4,7 @@
 
 #include "tools/qeltool/file_facts.h"
 #include "tools/qeltool/interrupt_cleanup.h"
+#include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 #ifdef _WIN32
@@ -115,13 +116,17 @@ bool overwrites(const FileFacts& written, const std::string& input) {
   return written.kind == FileKind::Regular && sameFile(written, examineFile(input));
 }
 
+int refuseAsSameFile(const char* command, const std::string& output, const std::string& input) {
+  return usageError(command, output + " is the same file as the input " + input + "; nothing written");
+}
+
 }  // namespace
 
 int refuseOutputOverInputs(const char* command, const std::string& output, const std::vector<std::string>& inputs) {
   const FileFacts written = examineFile(output);
   for (const std::string& input : inputs) {
     if (overwrites(written, input)) {
-      return usageError(command, output + " is the same file as the input " + input + "; nothing written");
+      return refuseAsSameFile(command, output, input);
     }
   }
   return ExitSuccess;
@@ -131,7 +136,7 @@ int refuseStandardOutputOverInputs(const char* command, const std::vector<std::s
   const FileFacts written = examineStandardOutput();
   for (const std::string& input : inputs) {
     if (overwrites(written, input)) {
-      return usageError(command, "standard output is the same file as the input " + input + "; nothing written");
+      return refuseAsSameFile(command, kStandardOutputName, input);
     }
   }
   return ExitSuccess;
