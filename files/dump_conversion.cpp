@@ -24,7 +24,7 @@ void dumpNamesFor(const std::string& fileBoxText, std::string& dumpPath, std::st
   dataPath = base + ".QEL";
 }
 
-StatusCode convertDumpFile(const std::string& dumpPath, const std::string& dataPath) {
+StatusCode convertDumpToRecords(const std::string& dumpPath, std::vector<unsigned char>& records) {
   FILE* in = openDataFile(dumpPath.c_str(), "rb");
   if (!in) return StatusCode::FileOpenError;
   std::vector<unsigned char> dump(kDumpBytes);
@@ -35,12 +35,19 @@ StatusCode convertDumpFile(const std::string& dumpPath, const std::string& dataP
   // Unit u after the leading one starts at byte 2 + 2u. Each pair of the stretch is exchanged,
   // which turns record-word order into file order.
   const unsigned char* stretch = dump.data() + kLeadingBytes + 2 * size_t{kDumpFirstRecordUnit};
-  std::vector<unsigned char> output(kOutputBytes);
+  records.assign(kOutputBytes, 0);
   for (size_t unit = 0; unit < kOutputBytes / 2; ++unit) {
     const size_t source = 2 * (unit ^ 1);
-    output[2 * unit] = stretch[source];
-    output[2 * unit + 1] = stretch[source + 1];
+    records[2 * unit] = stretch[source];
+    records[2 * unit + 1] = stretch[source + 1];
   }
+  return StatusCode::Success;
+}
+
+StatusCode convertDumpFile(const std::string& dumpPath, const std::string& dataPath) {
+  std::vector<unsigned char> output;
+  const StatusCode read = convertDumpToRecords(dumpPath, output);
+  if (!ok(read)) return read;
 
   FILE* out = openDataFile(dataPath.c_str(), "wb");
   if (!out) return StatusCode::FileOpenError;

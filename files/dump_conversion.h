@@ -1,6 +1,7 @@
 // Conversion of a raw memory dump (".SUP") into a data file (".QEL").
 #pragma once
 #include <string>
+#include <vector>
 
 #include "common/status_code.h"
 
@@ -11,6 +12,10 @@ constexpr unsigned kDumpRecords = 4096;
 // The dump and data-file names that belong to the text of the file-name box: the text up to its
 // first "." plus ".SUP" and ".QEL".
 void dumpNamesFor(const std::string& fileBoxText, std::string& dumpPath, std::string& dataPath);
+
+// The 65536 bytes of the data file that dumpPath converts into. Status 5 when the dump cannot be
+// opened, 7 when it is short.
+StatusCode convertDumpToRecords(const std::string& dumpPath, std::vector<unsigned char>& records);
 
 // Converts dumpPath into dataPath. Status 5 when the dump cannot be opened or the output cannot
 // be created, 7 when the dump is short (an existing output is then untouched), 6 when a write fails.

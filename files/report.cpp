@@ -117,7 +117,8 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
   uint64_t previousHalfMicros = 0;  // the first line has no previous record
 
   uint64_t shown = 0;  // records shown so far
-  for (int64_t i = 0; i != lines; ++i) {
+  // A failed write ends the report: nothing after it could reach the output.
+  for (int64_t i = 0; i != lines && !writer.failed; ++i) {
     if (held - position < kBusRecordBytes && !fileEnded) {
       // Keep the partial record, then refill, reading no further than the lines still wanted.
       std::memmove(input.data(), input.data() + position, held - position);

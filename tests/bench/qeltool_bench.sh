@@ -24,7 +24,7 @@ fi
 mkdir -p "$folder"
 if [ "$(stat -c %s "$file" 2>/dev/null || echo 0)" != $((records * 16)) ]; then
   echo "making $file (qeltool generate, $records records)"
-  "$qeltool" generate "$file" --records $records --start "2024-01-01 00:00:00"
+  "$qeltool" generate "$file" --records $records --start "2024-01-01 00:00:00" --force
 fi
 cat "$file" >/dev/null
 

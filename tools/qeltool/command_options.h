@@ -4,12 +4,12 @@
 #include <string>
 
 // --lines left out: every record from From to the end, then "END OF DATA".
-constexpr int64_t kAllLines = INT64_MAX;
+constexpr uint64_t kAllLines = UINT64_MAX;
 
 struct ReportOptions {
   std::string file;
-  int64_t from = 1;
-  int64_t lines = kAllLines;
+  uint64_t from = 1;
+  uint64_t lines = kAllLines;
   std::string format = "binary";  // binary, mdm, ldb, mec, eiu, 1553
   std::string output;             // empty: standard output
 };
@@ -21,11 +21,11 @@ struct SearchOptions {
   std::string errors = "any";  // any, none, with
   std::string bus = "any";     // any, j1 to j4
   bool gapMinGiven = false;
-  std::string gapMin;  // whole microseconds
+  uint64_t gapMin = 0;  // whole microseconds
   bool gapMaxGiven = false;
-  std::string gapMax;
+  uint64_t gapMax = 0;
   std::string gapSide = "before";  // before, after
-  std::string nth = "1";           // the occurrence to find
+  uint64_t nth = 1;                // the occurrence to find
   bool count = false;              // count every match
   bool lines = false;              // list every matching line
   bool json = false;
@@ -44,7 +44,7 @@ struct CountOptions {
 
 struct ConvertOptions {
   std::string dump;
-  std::string output;  // empty: the dump's base name with ".QEL"
+  std::string output;  // empty: beside the dump, its file name up to the first "." with ".QEL"
 };
 
 struct StatsOptions {
@@ -59,6 +59,7 @@ struct GenerateOptions {
   uint64_t seed = 0;      // the traffic generator's seed; left out: its default
   uint32_t rate = 20000;  // bus words a second, all channels together
   std::string start;      // "YYYY-MM-DD HH:MM:SS" of the start of capture; empty: now
+  bool force = false;     // replace an existing file that holds data
 };
 
 struct RecordOptions {
@@ -67,4 +68,5 @@ struct RecordOptions {
   uint32_t rate = 20000;   // bus words a second from the simulated card
   double maxSizeGB = 5.0;  // the recording ends with status 11 at this size
   bool irig = false;       // "IRIG-B Input": the card's clock follows the IRIG-B time
+  bool force = false;      // replace an existing file that holds data
 };

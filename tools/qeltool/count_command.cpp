@@ -5,9 +5,12 @@
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
+#include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 int runCount(const CountOptions& options) {
+  const int refused = refuseStandardOutputOverInputs("count", {options.file});
+  if (refused != ExitSuccess) return refused;
   if (isDirectory(options.file))
     return failWithStatus("count", StatusCode::FileOpenError, options.file + " (a directory)");
   uint64_t records = 0;

@@ -8,6 +8,7 @@
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
+#include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/time_text.h"
 #include "tools/qeltool/tool_exit.h"
 
@@ -22,6 +23,8 @@ int runFindTime(const FindTimeOptions& options) {
   if (!ok(status)) {
     return failWithStatus("find-time", status, options.time + " (DDD:HH:MM:SS[.fraction], day 0 to 366)");
   }
+  const int refused = refuseStandardOutputOverInputs("find-time", {options.file});
+  if (refused != ExitSuccess) return refused;
   if (isDirectory(options.file)) {
     return failWithStatus("find-time", StatusCode::FileOpenError, options.file + " (a directory)");
   }
@@ -40,9 +43,10 @@ int runFindTime(const FindTimeOptions& options) {
   const uint64_t viewFrom = line > kFoundLineContext ? line - kFoundLineContext : 1;
   if (options.json) {
     std::printf(
-        "{\"file\": %s, \"time\": %s, \"target_us\": %.1f, \"found\": %s, \"line\": %llu, "
+        "{\"file\": %s, \"time\": %s, \"target_us\": %s, \"found\": %s, \"line\": %llu, "
         "\"records\": %llu, \"view_from\": %llu}\n",
-        jsonQuoted(options.file).c_str(), jsonQuoted(options.time).c_str(), target, found ? "true" : "false",
+        jsonQuoted(options.file).c_str(), jsonQuoted(options.time).c_str(), exactMicrosText(options.time).c_str(),
+        found ? "true" : "false",
         static_cast<unsigned long long>(line), static_cast<unsigned long long>(records),
         static_cast<unsigned long long>(viewFrom));
   } else {

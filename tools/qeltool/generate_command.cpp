@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "files/bus_record.h"
-#include "files/data_file.h"
 #include "sim/generated_data_file.h"
 #include "sim/traffic_generator.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/local_clock.h"
 #include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 namespace {
@@ -17,6 +17,8 @@ constexpr uint64_t kRecordsPerWrite = 65536;  // 1 MiB
 }  // namespace
 
 int runGenerate(const GenerateOptions& options) {
+  const int refused = refuseToReplaceData("generate", options.file, options.force);
+  if (refused != ExitSuccess) return refused;
   LocalTime start = currentLocalTime();
   if (!options.start.empty() && !parseLocalTimeText(options.start, start)) {
     return usageError("generate", "--start takes \"YYYY-MM-DD HH:MM:SS\": " + options.start);
@@ -25,13 +27,13 @@ int runGenerate(const GenerateOptions& options) {
   if (options.seedGiven) traffic.seed = options.seed;
   traffic.wordsPerSecond = options.rate;
 
-  FILE* file = openDataFile(options.file.c_str(), "wb");
-  if (file == nullptr) return failWithStatus("generate", StatusCode::FileOpenError, options.file);
+  SafeOutput out;
+  StatusCode status = openSafeOutput(out, options.file, OutputMode::Binary);
+  if (!ok(status)) return failWithStatus("generate", status, options.file);
   TrafficGenerator generator;
   resetTrafficGenerator(generator, traffic);
   std::vector<unsigned char> buffer(kRecordsPerWrite * kBusRecordBytes);
   ProgressLine progress = progressOnTerminal();
-  StatusCode status = StatusCode::Success;
   uint64_t written = 0;
   while (written < options.records && ok(status)) {
     const uint64_t left = options.records - written;
@@ -39,15 +41,19 @@ int runGenerate(const GenerateOptions& options) {
         generateRecords(generator, start, left < kRecordsPerWrite ? left : kRecordsPerWrite, buffer.data());
     if (made == 0) break;
     const size_t items = static_cast<size_t>(made);
-    if (std::fwrite(buffer.data(), kBusRecordBytes, items, file) != items) status = StatusCode::FileWriteError;
+    if (std::fwrite(buffer.data(), kBusRecordBytes, items, out.file) != items) status = StatusCode::FileWriteError;
     written += made;
     char text[96];
     std::snprintf(text, sizeof text, "generate: %llu of %llu records", static_cast<unsigned long long>(written),
                   static_cast<unsigned long long>(options.records));
     showProgress(progress, text);
   }
-  if (std::fclose(file) != 0 && ok(status)) status = StatusCode::FileWriteError;
   finishProgress(progress, false);
+  if (ok(status)) {
+    status = commitSafeOutput(out);
+  } else {
+    abandonSafeOutput(out);
+  }
   if (!ok(status)) return failWithStatus("generate", status, options.file);
   return ExitSuccess;
 }

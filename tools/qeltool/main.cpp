@@ -1,31 +1,39 @@
 // qeltool: the data-file tasks of the recorder dialog on the command line, on the same code.
 //
 // Results go to standard output, errors and progress to standard error. Exit codes: 0 success,
-// 1 a search or time search found nothing, 2 a usage error, 3 any other failure.
+// 1 a search or time search found nothing, 2 a usage error, 3 any other failure. Every write to
+// standard output is checked (standard_output.h), and no file is written but through
+// safe_output.h.
 //
 // CLI11 reports parse errors by throwing; they are caught here, at the parse, and nowhere else
 // does the tool use exceptions.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/number_option.h"
+#include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
 
-namespace {
+#ifndef VARNOTEK_VERSION
+#error "VARNOTEK_VERSION must give the version"
+#endif
 
-constexpr int64_t kLargestLineNumber = 1000000000000000000LL;  // far beyond any file
+namespace {
 
 void addReport(CLI::App& app, ReportOptions& o) {
   CLI::App* c = app.add_subcommand("report", "The text report of View (\"QEL.TMP\"), to standard output or a file");
   c->add_option("FILE", o.file, "Data file")->required();
-  c->add_option("--from", o.from, "First record to show, counted from 1")
-      ->check(CLI::Range(int64_t{1}, kLargestLineNumber))
-      ->capture_default_str();
-  c->add_option("--lines", o.lines, "Number of records to show (default: all to the end)")
-      ->check(CLI::Range(int64_t{1}, kLargestLineNumber));
+  addWholeNumberOption(c, "--from", o.from, 1, UINT64_MAX,
+                       "First record to show, counted from 1 (a label such as "
+                       "+00000010 is line 10)")
+      ->default_str("1");
+  addWholeNumberOption(c, "--lines", o.lines, 1, UINT64_MAX, "Number of records to show (default: all to the end)");
   c->add_option("--format", o.format, "Bus format: binary, mdm, ldb, mec, eiu, 1553")
       ->transform(CLI::IsMember({"binary", "mdm", "ldb", "mec", "eiu", "1553"}, CLI::ignore_case))
       ->capture_default_str();
-  c->add_option("-o,--output", o.output, "Write the report into this file instead (text mode, as \"QEL.TMP\")");
+  c->add_option("-o,--output", o.output,
+                "Write the report into this file instead (text mode, as \"QEL.TMP\"); never the data file");
 }
 
 void addSearch(CLI::App& app, SearchOptions& o) {
@@ -42,15 +50,17 @@ void addSearch(CLI::App& app, SearchOptions& o) {
   c->add_option("--bus", o.bus, "Bus channel: any, J1, J2, J3, J4")
       ->transform(CLI::IsMember({"any", "jx", "j1", "j2", "j3", "j4"}, CLI::ignore_case))
       ->capture_default_str();
-  CLI::Option* gapMin =
-      c->add_option("--gap-min", o.gapMin, "Lower bound of the gap, whole microseconds (inclusive)")->type_name("US");
-  CLI::Option* gapMax =
-      c->add_option("--gap-max", o.gapMax, "Upper bound of the gap, whole microseconds (inclusive)")->type_name("US");
+  CLI::Option* gapMin = addWholeNumberOption(c, "--gap-min", o.gapMin, 0, UINT64_MAX,
+                                             "Lower bound of the gap, whole microseconds (inclusive)")
+                            ->type_name("US");
+  CLI::Option* gapMax = addWholeNumberOption(c, "--gap-max", o.gapMax, 0, UINT64_MAX,
+                                             "Upper bound of the gap, whole microseconds (inclusive)")
+                            ->type_name("US");
   c->add_option("--gap", o.gapSide, "Side of the gap: before (to the previous record) or after (to the next)")
       ->transform(CLI::IsMember({"before", "after"}, CLI::ignore_case))
       ->capture_default_str();
   CLI::Option* nth =
-      c->add_option("--nth", o.nth, "Print the line of the N-th match")->type_name("N")->capture_default_str();
+      addWholeNumberOption(c, "--nth", o.nth, 1, UINT64_MAX, "Print the line of the N-th match")->default_str("1");
   CLI::Option* count = c->add_flag("--count", o.count, "Print the number of matches");
   CLI::Option* lines = c->add_flag("--lines", o.lines, "Print the line of every match, one per line");
   nth->excludes(count)->excludes(lines);
@@ -79,7 +89,8 @@ void addConvert(CLI::App& app, ConvertOptions& o) {
   CLI::App* c = app.add_subcommand("convert", "Convert File: a \".SUP\" memory dump into a data file");
   c->add_option("DUMP", o.dump, "Dump file")->required();
   c->add_option("-o,--output", o.output,
-                "Data file to write (default: the dump's name up to its first \".\", with \".QEL\")");
+                "Data file to write (default: beside the dump, its file name up to the first \".\" with "
+                "\".QEL\"); never the dump");
 }
 
 void addStats(CLI::App& app, StatsOptions& o) {
@@ -93,27 +104,34 @@ void addStats(CLI::App& app, StatsOptions& o) {
 void addGenerate(CLI::App& app, GenerateOptions& o) {
   CLI::App* c =
       app.add_subcommand("generate", "A data file of the simulated card's seeded bus traffic, written at once");
-  c->add_option("FILE", o.file, "Data file to create (or empty)")->required();
-  c->add_option("--records", o.records, "Number of records")->required()->check(CLI::NonNegativeNumber);
-  CLI::Option* seed = c->add_option("--seed", o.seed, "Seed of the traffic generator (default: the simulated card's)");
-  c->add_option("--rate", o.rate, "Bus words a second, all channels together")
-      ->check(CLI::Range(uint32_t{1}, uint32_t{2000000}))
-      ->capture_default_str();
+  c->add_option("FILE", o.file, "Data file to create (an existing one only if empty, or with --force)")->required();
+  addWholeNumberOption(c, "--records", o.records, 0, UINT64_MAX, "Number of records")->required();
+  CLI::Option* seed = addWholeNumberOption(c, "--seed", o.seed, 0, UINT64_MAX,
+                                           "Seed of the traffic generator (default: the simulated card's)");
+  addWholeNumberOption(c, "--rate", o.rate, 1, 2000000, "Bus words a second, all channels together")
+      ->default_str(std::to_string(o.rate));
   c->add_option("--start", o.start, "Local time capture started, \"YYYY-MM-DD HH:MM:SS\" (default: now)");
+  c->add_flag("--force", o.force, "Replace FILE even if it holds data");
   c->callback([&o, seed] { o.seedGiven = seed->count() > 0; });
 }
 
 void addRecord(CLI::App& app, RecordOptions& o) {
   CLI::App* c = app.add_subcommand("record", "A recording from the simulated card in real time (Ctrl-C stops it)");
-  c->add_option("FILE", o.file, "Data file to create (or empty)")->required();
-  c->add_option("--seconds", o.seconds, "How long to record")->required()->check(CLI::Range(0.0, 1.0e7));
-  c->add_option("--rate", o.rate, "Bus words a second from the simulated card")
-      ->check(CLI::Range(uint32_t{1}, uint32_t{1000000}))
-      ->capture_default_str();
-  c->add_option("--max-size", o.maxSizeGB, "Maximum file size in gigabytes (2^30 bytes); the recording ends there")
-      ->check(CLI::Range(0.0001, 50.0))
-      ->capture_default_str();
+  c->add_option("FILE", o.file, "Data file to create (an existing one only if empty, or with --force)")->required();
+  addDecimalOption(c, "--seconds", o.seconds, 0.0, 1.0e7, "How long to record")->required();
+  addWholeNumberOption(c, "--rate", o.rate, 1, 1000000, "Bus words a second from the simulated card")
+      ->default_str(std::to_string(o.rate));
+  addDecimalOption(c, "--max-size", o.maxSizeGB, 0.0001, 50.0,
+                   "Maximum file size in gigabytes (2^30 bytes); the recording ends there")
+      ->default_str("5");
   c->add_flag("--irig", o.irig, "IRIG-B Input: the card's clock follows the IRIG-B time");
+  c->add_flag("--force", o.force, "Replace FILE even if it holds data");
+}
+
+// The subcommand being parsed when the parse failed, for the "qeltool SUB:" prefix; "" when none.
+std::string commandBeingParsed(const CLI::App& app) {
+  const std::vector<CLI::App*> chosen = app.get_subcommands();
+  return chosen.empty() ? std::string() : chosen.front()->get_name();
 }
 
 }  // namespace
@@ -125,6 +143,7 @@ int main(int argc, char** argv) {
       "qeltool"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Print help for every subcommand");
+  app.set_version_flag("--version", std::string("qeltool ") + VARNOTEK_VERSION, "Print the version");
 
   ReportOptions report;
   SearchOptions search;
@@ -146,17 +165,26 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error);  // prints help, or the error and a hint
-    return code == 0 ? ExitSuccess : ExitUsage;
+    const std::string command = commandBeingParsed(app);
+    if (error.get_exit_code() == 0) {
+      app.exit(error);  // --help, --help-all or --version, to standard output
+      return finishStandardOutput(command.c_str(), ExitSuccess);
+    }
+    usageError(command.c_str(), error.what());
+    std::fprintf(stderr, "Run with --help for more information.\n");
+    return ExitUsage;
   }
 
   const std::string chosen = app.get_subcommands().front()->get_name();
-  if (chosen == "report") return runReport(report);
-  if (chosen == "search") return runSearch(search);
-  if (chosen == "find-time") return runFindTime(findTime);
-  if (chosen == "count") return runCount(count);
-  if (chosen == "convert") return runConvert(convert);
-  if (chosen == "stats") return runStats(stats);
-  if (chosen == "generate") return runGenerate(generate);
-  return runRecord(record);
+  const int exitCode = [&] {
+    if (chosen == "report") return runReport(report);
+    if (chosen == "search") return runSearch(search);
+    if (chosen == "find-time") return runFindTime(findTime);
+    if (chosen == "count") return runCount(count);
+    if (chosen == "convert") return runConvert(convert);
+    if (chosen == "stats") return runStats(stats);
+    if (chosen == "generate") return runGenerate(generate);
+    return runRecord(record);
+  }();
+  return finishStandardOutput(chosen.c_str(), exitCode);
 }

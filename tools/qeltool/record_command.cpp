@@ -15,6 +15,7 @@
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/local_clock.h"
 #include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 #ifdef _WIN32
@@ -50,6 +51,8 @@ bool createEmptyDataFile(const std::string& path) {
 }  // namespace
 
 int runRecord(const RecordOptions& options) {
+  const int refused = refuseToReplaceData("record", options.file, options.force);
+  if (refused != ExitSuccess) return refused;
   SimConfig config;
   config.card.irigSignalPresent = true;
   config.card.keepWriteLog = false;

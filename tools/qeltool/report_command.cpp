@@ -3,9 +3,11 @@
 
 #include "files/data_file.h"
 #include "files/report.h"
-#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
+#include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/safe_output.h"
+#include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 namespace {
@@ -20,11 +22,12 @@ const FormatName kFormatNames[] = {
     {"mec", StackFormat::Mec},          {"eiu", StackFormat::Eiu}, {"1553", StackFormat::Mil1553},
 };
 
+// No file holds 2^63 records, so a larger From or Lines acts as the largest the report takes.
+int64_t reportCount(uint64_t value) { return value > INT64_MAX ? INT64_MAX : static_cast<int64_t>(value); }
+
 }  // namespace
 
 int runReport(const ReportOptions& options) {
-  if (isDirectory(options.file))
-    return failWithStatus("report", StatusCode::FileOpenError, options.file + " (a directory)");
   StackFormat format = StackFormat::BinaryHex;
   bool known = false;
   for (const FormatName& entry : kFormatNames) {
@@ -34,33 +37,39 @@ int runReport(const ReportOptions& options) {
     }
   }
   if (!known) return usageError("report", "unknown --format " + options.format);
-
-  if (!options.output.empty()) {
-    // The dialog's own writer, "QEL.TMP" replaced by the named file.
-    ProgressLine progressLine = progressOnTerminal();
-    const ScanProgress progress = percentProgress(progressLine, "report");
-    const StatusCode status = writeReport(options.file, options.output, format, options.from, options.lines, &progress);
-    finishProgress(progressLine, false);
-    if (status == StatusCode::FileOpenError) {
-      // Say which of the two files it was.
-      FILE* probe = openDataFile(options.file.c_str(), "rb");
-      const bool dataOpens = probe != nullptr;
-      if (probe != nullptr) std::fclose(probe);
-      return failWithStatus("report", status, dataOpens ? options.output : options.file);
-    }
-    if (!ok(status)) return failWithStatus("report", status, options.file);
-    return ExitSuccess;
-  }
+  const bool toFile = !options.output.empty();
+  const int refused = toFile ? refuseOutputOverInputs("report", options.output, {options.file})
+                             : refuseStandardOutputOverInputs("report", {options.file});
+  if (refused != ExitSuccess) return refused;
+  if (isDirectory(options.file))
+    return failWithStatus("report", StatusCode::FileOpenError, options.file + " (a directory)");
 
   FILE* data = openDataFile(options.file.c_str(), "rb");
   if (data == nullptr) return failWithStatus("report", StatusCode::FileOpenError, options.file);
+  // The named file takes the place of "QEL.TMP": text mode, as the dialog writes it.
+  SafeOutput output;
+  if (toFile) {
+    const StatusCode status = openSafeOutput(output, options.output, OutputMode::Text);
+    if (!ok(status)) {
+      std::fclose(data);
+      return failWithStatus("report", status, options.output);
+    }
+  }
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "report");
-  StatusCode status = writeReportStream(data, stdout, format, options.from, options.lines, &progress);
+  StatusCode status = writeReportStream(data, toFile ? output.file : stdout, format, reportCount(options.from),
+                                        reportCount(options.lines), &progress);
   finishProgress(progressLine, false);
   std::fclose(data);
-  if (std::fflush(stdout) != 0 && ok(status)) status = StatusCode::FileWriteError;
-  if (!ok(status))
-    return failWithStatus("report", status, status == StatusCode::FileWriteError ? "standard output" : options.file);
+  if (toFile) {
+    if (ok(status)) {
+      status = commitSafeOutput(output);
+    } else {
+      abandonSafeOutput(output);
+    }
+  }
+  if (status == StatusCode::FileWriteError)
+    return failWithStatus("report", status, toFile ? options.output : kStandardOutputName);
+  if (!ok(status)) return failWithStatus("report", status, options.file);
   return ExitSuccess;
 }

@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <string>
 
-#include "search/criteria.h"
 #include "search/pattern_search.h"
 #include "search/search_settings.h"
 #include "tools/qeltool/progress_line.h"
@@ -10,6 +9,8 @@
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
 #include "tools/qeltool/pattern_text.h"
+#include "tools/qeltool/safe_output.h"
+#include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 namespace {
@@ -38,8 +39,11 @@ bool lookUpChoice(const ChoiceName (&names)[N], const std::string& name, int32_t
   return false;
 }
 
-// The criteria as the dialog's controls would hold them; the texts of the occurrence and gap
-// edits go through the dialog's own gathering. Status 9 (with why) for anything malformed.
+unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
+
+// The criteria as the dialog's controls would hold them. The numbers arrive checked by the parse;
+// unlike the dialog, which lets an upper bound of 0 pass its order check, any lower bound above the
+// upper one is refused. Status 9 (with why) for anything malformed.
 StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& settings, std::string& why) {
   setSearchDefaults(settings);
   if (!parsePatternText(options.pattern, settings.oneMask, settings.dontCareMask)) {
@@ -58,14 +62,16 @@ StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& set
   settings.gapMinEnabled = options.gapMinGiven ? 1 : 0;
   settings.gapMaxEnabled = options.gapMaxGiven ? 1 : 0;
   settings.searchMode = (options.count || options.lines) ? 1 : 0;
-  const StatusCode status =
-      gatherSearchCriteria(settings, options.nth.c_str(), options.gapMin.c_str(), options.gapMax.c_str());
-  if (!ok(status)) {
-    why =
-        "--nth must be a whole number of at least 1, --gap-min and --gap-max whole microseconds, "
-        "and --gap-min not above --gap-max";
+  if (options.gapMinGiven && options.gapMaxGiven && options.gapMin > options.gapMax) {
+    why = "--gap-min " + std::to_string(options.gapMin) + " is above --gap-max " + std::to_string(options.gapMax);
+    return StatusCode::SyntaxError;
   }
-  return status;
+  // Gaps beyond 2^53 microseconds (285 years) are all alike to the search's doubles, as are
+  // occurrences beyond the number of records any file holds.
+  settings.gapMin = options.gapMinGiven ? static_cast<double>(options.gapMin) : 0.0;
+  settings.gapMax = options.gapMaxGiven ? static_cast<double>(options.gapMax) : 0.0;
+  if (settings.searchMode == 0) settings.occurrence = static_cast<double>(options.nth);
+  return StatusCode::Success;
 }
 
 int listMatchingLines(const SearchOptions& options, const SearchSettings& settings) {
@@ -75,19 +81,19 @@ int listMatchingLines(const SearchOptions& options, const SearchSettings& settin
   const ScanProgress progress = percentProgress(progressLine, "search");
   const StatusCode status = forEachMatch(options.file, settings, [&](uint64_t line) {
     if (options.json) {
-      std::printf(matches == 0 ? "%llu" : ", %llu", static_cast<unsigned long long>(line));
+      std::printf(matches == 0 ? "%llu" : ", %llu", ull(line));
     } else {
-      std::printf("%llu\n", static_cast<unsigned long long>(line));
+      std::printf("%llu\n", ull(line));
     }
     ++matches;
-    return true;
+    return !standardOutputFailed();  // the rest could not be printed either
   }, &progress);
   finishProgress(progressLine, false);
   if (!ok(status)) {
     std::fflush(stdout);
     return failWithStatus("search", status, options.file);
   }
-  if (options.json) std::printf("], \"count\": %llu}\n", static_cast<unsigned long long>(matches));
+  if (options.json) std::printf("], \"count\": %llu}\n", ull(matches));
   if (matches == 0 && !options.json) std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
   return matches == 0 ? ExitNothingFound : ExitSuccess;
 }
@@ -99,6 +105,8 @@ int runSearch(const SearchOptions& options) {
   std::string why;
   StatusCode status = settingsFromOptions(options, settings, why);
   if (!ok(status)) return failWithStatus("search", status, why);
+  const int refused = refuseStandardOutputOverInputs("search", {options.file});
+  if (refused != ExitSuccess) return refused;
 
   if (isDirectory(options.file)) {
     return failWithStatus("search", StatusCode::FileOpenError, options.file + " (a directory)");
@@ -110,23 +118,25 @@ int runSearch(const SearchOptions& options) {
   status = searchPattern(options.file, settings, &progress);
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("search", status, options.file);
-  const bool found = settings.searchResult != 0.0;
+  // A line or a count, a whole number that the search's double holds exactly.
+  const uint64_t result = static_cast<uint64_t>(settings.searchResult);
+  const bool found = result != 0;
   if (options.count) {
     if (options.json) {
-      std::printf("{\"file\": %s, \"count\": %.f}\n", jsonQuoted(options.file).c_str(), settings.searchResult);
+      std::printf("{\"file\": %s, \"count\": %llu}\n", jsonQuoted(options.file).c_str(), ull(result));
     } else {
-      std::printf("%.f\n", settings.searchResult);
+      std::printf("%llu\n", ull(result));
     }
   } else if (options.json) {
-    std::printf("{\"file\": %s, \"occurrence\": %.f, \"found\": %s, \"line\": ", jsonQuoted(options.file).c_str(),
-                settings.occurrence, found ? "true" : "false");
+    std::printf("{\"file\": %s, \"occurrence\": %llu, \"found\": %s, \"line\": ", jsonQuoted(options.file).c_str(),
+                ull(options.nth), found ? "true" : "false");
     if (found) {
-      std::printf("%.f}\n", settings.searchResult);
+      std::printf("%llu}\n", ull(result));
     } else {
       std::printf("null}\n");
     }
   } else if (found) {
-    std::printf("%.f\n", settings.searchResult);
+    std::printf("%llu\n", ull(result));
   } else {
     std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
   }

@@ -8,6 +8,7 @@
 #include "tools/qeltool/json_text.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/record_statistics.h"
+#include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 
 namespace {
@@ -16,8 +17,14 @@ namespace {
 const char* const kFlagNames[4] = {"Sh", "Lg", "Mn", "Py"};
 const int kFlagOrder[4] = {3, 2, 1, 0};
 
-// The gap as the report's GAP(uS) column and the search measure it: the step less 28 us.
-double gapMicros(uint64_t stepHalfMicros) { return static_cast<double>(stepHalfMicros) * 0.5 - GapOffsetMicros; }
+// The gap as the report's GAP(uS) column and the search measure it, the step less 28 us, written
+// from whole half microseconds: "972.0", "-27.5".
+std::string gapText(uint64_t stepHalfMicros) {
+  const auto offset = static_cast<uint64_t>(2 * GapOffsetMicros);
+  const bool below = stepHalfMicros < offset;
+  const uint64_t halves = below ? offset - stepHalfMicros : stepHalfMicros - offset;
+  return (below ? "-" : "") + std::to_string(halves / 2) + (halves % 2 != 0 ? ".5" : ".0");
+}
 
 unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
 
@@ -41,7 +48,7 @@ void printText(const std::string& file, const RecordStatistics& s) {
   if (s.largestStepLine == 0) {
     std::printf("largest gap (us)    none\n");
   } else {
-    std::printf("largest gap (us)    %.1f before line %llu\n", gapMicros(s.largestStepHalfMicros),
+    std::printf("largest gap (us)    %s before line %llu\n", gapText(s.largestStepHalfMicros).c_str(),
                 ull(s.largestStepLine));
   }
   if (s.backwardSteps == 0) {
@@ -69,7 +76,7 @@ void printJson(const std::string& file, const RecordStatistics& s) {
   if (s.largestStepLine == 0) {
     std::printf(" \"largest_gap_us\": null, \"largest_gap_line\": null,\n");
   } else {
-    std::printf(" \"largest_gap_us\": %.1f, \"largest_gap_line\": %llu,\n", gapMicros(s.largestStepHalfMicros),
+    std::printf(" \"largest_gap_us\": %s, \"largest_gap_line\": %llu,\n", gapText(s.largestStepHalfMicros).c_str(),
                 ull(s.largestStepLine));
   }
   std::printf(" \"backward_steps\": %llu, \"first_backward_line\": ", ull(s.backwardSteps));
@@ -83,6 +90,8 @@ void printJson(const std::string& file, const RecordStatistics& s) {
 }  // namespace
 
 int runStats(const StatsOptions& options) {
+  const int refused = refuseStandardOutputOverInputs("stats", {options.file});
+  if (refused != ExitSuccess) return refused;
   if (isDirectory(options.file))
     return failWithStatus("stats", StatusCode::FileOpenError, options.file + " (a directory)");
   uint64_t size = 0;

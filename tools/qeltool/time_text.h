@@ -9,3 +9,7 @@
 // 0, at most 3 digits of day and 2 of hours, minutes and seconds, each within its range).
 // Status 9 for anything else; target is 0 first and stays 0 then.
 StatusCode parseTimeText(const std::string& text, double& target);
+
+// The target of a text that parseTimeText accepts, in microseconds, written exactly from its
+// digits rather than from the double: "12000.0", "299.5", "1.0000001".
+std::string exactMicrosText(const std::string& text);

@@ -2,18 +2,27 @@
 
 #include <cstdio>
 
+namespace {
+
+// "qeltool <command>: ", or "qeltool: " before any command is known.
+void printPrefix(const char* command) { std::fprintf(stderr, "qeltool%s%s: ", command[0] != '\0' ? " " : "", command); }
+
+}  // namespace
+
 int failWithStatus(const char* command, StatusCode status, const std::string& subject) {
   char text[kStatusTextLength + 1];
   statusTextTrimmed(status, text);
+  printPrefix(command);
   if (subject.empty()) {
-    std::fprintf(stderr, "qeltool %s: %s\n", command, text);
+    std::fprintf(stderr, "%s\n", text);
   } else {
-    std::fprintf(stderr, "qeltool %s: %s: %s\n", command, text, subject.c_str());
+    std::fprintf(stderr, "%s: %s\n", text, subject.c_str());
   }
   return status == StatusCode::SyntaxError ? ExitUsage : ExitFailure;
 }
 
 int usageError(const char* command, const std::string& message) {
-  std::fprintf(stderr, "qeltool %s: %s\n", command, message.c_str());
+  printPrefix(command);
+  std::fprintf(stderr, "%s\n", message.c_str());
   return ExitUsage;
 }

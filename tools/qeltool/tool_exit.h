@@ -12,7 +12,7 @@ enum ToolExit : int {
 };
 
 // "qeltool <command>: <status text>: <subject>" on standard error (the subject left out when
-// empty). Returns ExitUsage for a syntax error, ExitFailure for every other status.
+// empty; "qeltool: ..." when command is empty). Returns ExitUsage for a syntax error, ExitFailure for every other status.
 int failWithStatus(const char* command, StatusCode status, const std::string& subject);
 
 // "qeltool <command>: <message>" on standard error; returns ExitUsage.

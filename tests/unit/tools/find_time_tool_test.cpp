@@ -47,6 +47,15 @@ TEST(FindTimeTool, KnownAnswers) {
        json + "\"000:00:00:00.0105\", \"target_us\": 10500.0, \"found\": true, \"line\": 11, \"records\": 100, "
               "\"view_from\": 1}\n",
        0},
+      // The target exactly as typed, to the last digit a double would lose.
+      {"--json many.qel 000:00:00:00.01200000051",
+       json + "\"000:00:00:00.01200000051\", \"target_us\": 12000.00051, \"found\": true, \"line\": 13, "
+              "\"records\": 100, \"view_from\": 3}\n",
+       0},
+      {"--json many.qel 366:23:59:59.9999985",
+       json + "\"366:23:59:59.9999985\", \"target_us\": 31708799999998.5, \"found\": false, \"line\": 101, "
+              "\"records\": 100, \"view_from\": 91}\n",
+       1},
       {"--json many.qel 001:00:00:00",
        json + "\"001:00:00:00\", \"target_us\": 86400000000.0, \"found\": false, \"line\": 101, \"records\": 100, "
               "\"view_from\": 91}\n",

@@ -29,7 +29,7 @@ TEST(RecordTool, StoppedByTimeOrCtrlCAgreesWithProgressCountStatsAndGenerator) {
     SCOPED_TRACE(c[1]);
     TempFolder folder;
     writeBytes(folder.file("run.qel"), Bytes(100, 0xEE));  // an old file of that name is emptied first
-    const ToolRun run = runQeltool(std::string("record run.qel ") + c[1], folder.path, c[0]);
+    const ToolRun run = runQeltool(std::string("record run.qel --force ") + c[1], folder.path, c[0]);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("Recording stopped\n"), std::string::npos) << run.err;
     std::vector<long long> progress;

@@ -33,16 +33,26 @@ struct ToolRun {
 };
 
 // "qeltool <arguments>" through the shell (arguments quoted by the caller), in workingFolder
-// when given, after `prefix` (e.g. a timeout command).
+// when given, after `prefix` (e.g. a timeout command). standardOutput, when given, is the
+// redirection of standard output (">/dev/full") in place of the capture into ToolRun::out.
 inline ToolRun runQeltool(const std::string& arguments, const std::string& workingFolder = "",
-                          const std::string& prefix = "") {
+                          const std::string& prefix = "", const std::string& standardOutput = "") {
   TempFolder capture;
   std::string command = workingFolder.empty() ? "" : "cd " + shellQuoted(workingFolder) + " && ";
-  command += prefix + shellQuoted(QELTOOL_PATH) + " " + arguments + " >" + shellQuoted(capture.file("out")) + " 2>" +
+  command += prefix + shellQuoted(QELTOOL_PATH) + " " + arguments + " " +
+             (standardOutput.empty() ? ">" + shellQuoted(capture.file("out")) : standardOutput) + " 2>" +
              shellQuoted(capture.file("err"));
   const int status = std::system(command.c_str());
   return ToolRun{(status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1, readText(capture.file("out")),
                  readText(capture.file("err"))};
+}
+
+// The names in a folder, sorted: a temporary file left behind shows here.
+inline std::vector<std::string> namesInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 inline std::vector<std::string> splitLines(const std::string& text) {

@@ -1,0 +1,140 @@
+// qeltool never writes over a file it reads, writes its files whole or not at all, and checks
+// every write, standard output included.
+#include <gtest/gtest.h>
+
+#include "tool_fixtures.h"
+
+namespace {
+
+constexpr size_t kDumpBytes = 2 + 2 * 393216;
+
+std::vector<BusRecord> spacedRecords(unsigned count) {
+  std::vector<BusRecord> records;
+  for (unsigned i = 1; i <= count; ++i) records.push_back(makeRecord(tagFromMicros(1000 * i), i % 4, i % 2, 0, i));
+  return records;
+}
+
+}  // namespace
+
+// The same file by the same name, by another path, through a symbolic link or a hard link, and as
+// standard output appended to: refused before anything is written, both names given.
+TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
+  TempFolder folder;
+  writeRecords(folder.file("X.qel"), spacedRecords(3));
+  writeRecords(folder.file("RUN7.QEL"), spacedRecords(4));
+  writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
+  std::filesystem::create_directory(folder.file("sub"));
+  std::filesystem::create_symlink("X.qel", folder.file("link.qel"));
+  std::filesystem::create_symlink("D.SUP", folder.file("dump.lnk"));
+  std::filesystem::create_hard_link(folder.file("X.qel"), folder.file("hard.qel"));
+  const Bytes data = readBytes(folder.file("X.qel")), run7 = readBytes(folder.file("RUN7.QEL"));
+  const Bytes dump = readBytes(folder.file("D.SUP"));
+  const std::vector<std::string> names = namesInFolder(folder.path);
+  const std::string absolute = folder.file("X.qel");
+  const struct {
+    std::string arguments;
+    std::string standardOutput;
+    std::string message;
+  } cases[] = {
+      {"report X.qel -o X.qel", "", "report: X.qel is the same file as the input X.qel"},
+      {"report X.qel -o ./X.qel", "", "report: ./X.qel is the same file as the input X.qel"},
+      {"report X.qel -o sub/../X.qel", "", "report: sub/../X.qel is the same file as the input X.qel"},
+      {"report X.qel -o " + absolute, "", "report: " + absolute + " is the same file as the input X.qel"},
+      {"report X.qel -o link.qel", "", "report: link.qel is the same file as the input X.qel"},
+      {"report X.qel -o hard.qel", "", "report: hard.qel is the same file as the input X.qel"},
+      {"convert RUN7.QEL", "", "convert: RUN7.QEL is the same file as the input RUN7.QEL"},
+      {"convert D.SUP -o D.SUP", "", "convert: D.SUP is the same file as the input D.SUP"},
+      {"convert D.SUP -o dump.lnk", "", "convert: dump.lnk is the same file as the input D.SUP"},
+      {"report X.qel", ">>X.qel", "report: standard output is the same file as the input X.qel"},
+      {"search X.qel --lines", ">>hard.qel", "search: standard output is the same file as the input X.qel"},
+      {"count link.qel", ">>X.qel", "count: standard output is the same file as the input link.qel"},
+      {"stats X.qel", ">>X.qel", "stats: standard output is the same file as the input X.qel"},
+      {"find-time X.qel 0:0:0:0", ">>X.qel", "find-time: standard output is the same file as the input X.qel"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments + " " + c.standardOutput);
+    const ToolRun run = runQeltool(c.arguments, folder.path, "", c.standardOutput);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "qeltool " + c.message + "; nothing written\n");
+    EXPECT_TRUE(readBytes(folder.file("X.qel")) == data);
+    EXPECT_TRUE(readBytes(folder.file("RUN7.QEL")) == run7);
+    EXPECT_TRUE(readBytes(folder.file("D.SUP")) == dump);
+    EXPECT_EQ(namesInFolder(folder.path), names);
+  }
+}
+
+// Each kind of late failure leaves an existing target exactly as it was and no temporary file:
+// a record past the end, a write that fails (the file size limit), a short dump, an argument
+// checked late, a data file that is not to be replaced, Ctrl-C while the output is half written.
+TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
+  TempFolder folder;
+  writeRecords(folder.file("data.qel"), spacedRecords(1000));
+  writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
+  writeBytes(folder.file("SHORT.SUP"), Bytes(kDumpBytes - 1, 0x11));
+  const std::string sizeLimit = "trap '' XFSZ; ulimit -f 8; ";  // no file beyond 8 KiB
+  // A data file that never delivers: the report is under way, its output open, when Ctrl-C comes.
+  const std::string stalledInput = "mkfifo slow.qel && (sleep 5 >slow.qel 2>&- &) && timeout -s INT 0.5 ";
+  const struct {
+    std::string prefix;
+    std::string arguments;
+    int exitCode;
+    std::string message;
+  } cases[] = {
+      {"", "report data.qel --from 1002 -o old.txt", 3, "report: ERROR: Bus word does not exist: data.qel"},
+      {sizeLimit, "report data.qel -o old.txt", 3, "report: ERROR: File write error: old.txt"},
+      {sizeLimit, "convert D.SUP -o old.txt", 3, "convert: ERROR: File write error: old.txt"},
+      {sizeLimit, "generate old.txt --records 1000 --force", 3, "generate: ERROR: File write error: old.txt"},
+      {"", "convert SHORT.SUP -o old.txt", 3, "convert: ERROR: File read error: SHORT.SUP"},
+      {"", "generate old.txt --records 9 --force --start 2024-02-30T00:00:00", 2, "generate: --start takes"},
+      {"", "generate old.txt --records 9", 2, "generate: old.txt exists and is not empty; --force replaces it"},
+      {"", "record old.txt --seconds 1", 2, "record: old.txt exists and is not empty; --force replaces it"},
+      {stalledInput, "report slow.qel -o old.txt", 124, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.prefix + c.arguments);
+    writeBytes(folder.file("old.txt"), Bytes{'k', 'e', 'e', 'p', '\n'});
+    const std::vector<std::string> names = namesInFolder(folder.path);
+    const ToolRun run = runQeltool(c.arguments, folder.path, c.prefix);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(run.out, "");
+    if (c.message.empty()) {
+      EXPECT_EQ(run.err, "");  // ended by the signal
+    } else {
+      EXPECT_EQ(run.err.rfind("qeltool " + c.message, 0), 0u) << run.err;
+    }
+    EXPECT_EQ(readText(folder.file("old.txt")), "keep\n");
+    std::filesystem::remove(folder.file("slow.qel"));
+    EXPECT_EQ(namesInFolder(folder.path), names);
+  }
+  // A target that did not exist does not appear.
+  EXPECT_EQ(runQeltool("convert SHORT.SUP", folder.path).exitCode, 3);
+  EXPECT_FALSE(std::filesystem::exists(folder.file("SHORT.QEL")));
+}
+
+// Results lost on a full device are a failure, named by the output that failed.
+TEST(SafetyTool, WriteErrorsOnStandardOutputExitThree) {
+  TempFolder folder;
+  writeRecords(folder.file("one.qel"), spacedRecords(1));
+  writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
+  const char* cases[][2] = {
+      {"count one.qel", "qeltool count"},
+      {"count --json one.qel", "qeltool count"},
+      {"search one.qel --lines", "qeltool search"},
+      {"search one.qel --count --json", "qeltool search"},
+      {"find-time one.qel 0:0:0:0", "qeltool find-time"},
+      {"stats one.qel", "qeltool stats"},
+      {"report one.qel", "qeltool report"},
+      {"convert D.SUP -o new.qel", "qeltool convert"},
+      {"report --help", "qeltool report"},
+      {"--version", "qeltool"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = runQeltool(c[0], folder.path, "", ">/dev/full");
+    EXPECT_EQ(run.exitCode, 3) << c[0];
+    EXPECT_EQ(run.err, std::string(c[1]) + ": ERROR: File write error: standard output\n") << c[0];
+  }
+  const ToolRun file = runQeltool("report one.qel -o /dev/full", folder.path);
+  EXPECT_EQ(file.exitCode, 3);
+  EXPECT_EQ(file.err, "qeltool report: ERROR: File write error: /dev/full\n");
+}
