@@ -4,18 +4,11 @@
 #include <cmath>
 
 #include "files/bus_record.h"
-
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define VK_SCAN_SSE2 1
-#include <emmintrin.h>
-#define VK_SSE2_TARGET __attribute__((target("sse2")))
-#else
-#define VK_SCAN_SSE2 0
-#endif
+#include "files/sse2_records.h"
 
 namespace {
 
-constexpr uint32_t kErrorBits = 0x0F000000u;
+constexpr uint32_t kErrorBits = kErrorFlagBits;
 constexpr uint32_t kSyncBit = 0x10000000u;
 constexpr uint32_t kChannelShift = 30;
 constexpr uint32_t kChannelBits = 0x3u << kChannelShift;
@@ -128,43 +121,7 @@ bool visitPortable(const MatchPlan& plan, MatchScanState& st, const unsigned cha
   return true;
 }
 
-#if VK_SCAN_SSE2
-
-bool sse2Available() {
-#if defined(__x86_64__)
-  return true;
-#else
-  static const bool available = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sse2") != 0;
-  }();
-  return available;
-#endif
-}
-
-// Longwords 0, 1 and 2 of four consecutive records, one record a lane.
-struct FourRecords {
-  __m128i lw0, lw1, lw2;
-};
-
-VK_SSE2_TARGET inline FourRecords loadFourRecords(const unsigned char* r) {
-  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
-  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 16));
-  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 32));
-  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 48));
-  const __m128i ab01 = _mm_unpacklo_epi32(a, b), cd01 = _mm_unpacklo_epi32(c, d);
-  const __m128i ab23 = _mm_unpackhi_epi32(a, b), cd23 = _mm_unpackhi_epi32(c, d);
-  return FourRecords{_mm_unpacklo_epi64(ab01, cd01), _mm_unpackhi_epi64(ab01, cd01), _mm_unpacklo_epi64(ab23, cd23)};
-}
-
-// Longword 1 to half microseconds within the second: milliseconds x 2000 + halfMicros (below 2^22).
-VK_SSE2_TARGET inline __m128i withinSecond(__m128i lw1) {
-  return _mm_madd_epi16(_mm_and_si128(lw1, _mm_set1_epi32(0x03FF07FF)), _mm_set1_epi32((2000 << 16) | 1));
-}
-
-VK_SSE2_TARGET inline uint32_t lane3(__m128i v) {
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 12)));
-}
+#if VK_SSE2
 
 VK_SSE2_TARGET inline uint64_t laneSum(__m128i v) {
   uint64_t sum = 0;
@@ -209,7 +166,7 @@ VK_SSE2_TARGET uint64_t countSse2(const MatchPlan& plan, MatchScanState& st, con
     size_t groups = 0;
     for (; count - i >= 4; i += 4, ++groups) {
       const FourRecords four = loadFourRecords(records + i * kBusRecordBytes);
-      if (kGap && _mm_movemask_epi8(_mm_cmpeq_epi32(four.lw0, second)) != 0xFFFF) break;
+      if (kGap && !allInSecond(four, second)) break;
       __m128i meets = _mm_cmpeq_epi32(_mm_and_si128(four.lw2, care), want);
       if (kWithErrors) meets = _mm_andnot_si128(_mm_cmpeq_epi32(_mm_and_si128(four.lw2, errorBits), zero), meets);
       if (kGap) {
@@ -253,7 +210,7 @@ VK_SSE2_TARGET size_t findTimeSse2(HalfMicrosClock& clock, uint64_t wanted, cons
       const __m128i second = _mm_set1_epi32(static_cast<int32_t>(clock.longword0));
       for (; count - i >= 4; i += 4) {
         const FourRecords four = loadFourRecords(records + i * kBusRecordBytes);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(four.lw0, second)) != 0xFFFF) break;
+        if (!allInSecond(four, second)) break;
         const int late = _mm_movemask_epi8(_mm_cmpgt_epi32(withinSecond(four.lw1), notBefore));
         if (late != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(late))) / 4;
       }
@@ -266,7 +223,7 @@ VK_SSE2_TARGET size_t findTimeSse2(HalfMicrosClock& clock, uint64_t wanted, cons
   return count;
 }
 
-#endif  // VK_SCAN_SSE2
+#endif  // VK_SSE2
 
 size_t findTimePortable(HalfMicrosClock& clock, uint64_t wanted, const unsigned char* records, size_t count) {
   for (size_t i = 0; i < count; ++i) {
@@ -278,8 +235,8 @@ size_t findTimePortable(HalfMicrosClock& clock, uint64_t wanted, const unsigned 
 }  // namespace
 
 uint64_t countBlockMatches(const MatchPlan& plan, MatchScanState& state, const unsigned char* records, size_t count) {
-#if VK_SCAN_SSE2
-  if (sse2Available()) {
+#if VK_SSE2
+  if (!plan.portableOnly && sse2Available()) {
     if (!plan.gap) {
       return plan.withErrors ? countSse2<false, false, true>(plan, state, records, count)
                              : countSse2<false, false, false>(plan, state, records, count);
@@ -318,9 +275,12 @@ bool visitBlockMatches(const MatchPlan& plan, MatchScanState& state, const unsig
                          : visitPortable<true, false, false>(plan, state, records, count, onMatch);
 }
 
-size_t findBlockTimeAtOrAfter(HalfMicrosClock& clock, uint64_t wanted, const unsigned char* records, size_t count) {
-#if VK_SCAN_SSE2
-  if (sse2Available()) return findTimeSse2(clock, wanted, records, count);
+size_t findBlockTimeAtOrAfter(HalfMicrosClock& clock, uint64_t wanted, const unsigned char* records, size_t count,
+                              bool portableOnly) {
+#if VK_SSE2
+  if (!portableOnly && sse2Available()) return findTimeSse2(clock, wanted, records, count);
+#else
+  (void)portableOnly;
 #endif
   return findTimePortable(clock, wanted, records, count);
 }

@@ -8,32 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "files/record_clock.h"
 #include "search/search_settings.h"
-
-// A little-endian 32-bit longword of a record (0 to 3) as the file holds it.
-inline uint32_t recordLongword(const unsigned char* record, unsigned index) {
-  const unsigned char* p = record + 4 * index;
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-// Caches the day-to-seconds part of the time tags: consecutive records mostly share longword 0.
-struct HalfMicrosClock {
-  uint32_t longword0 = 0;          // a longword 0 of all zeros is day 0, 00:00:00
-  uint64_t secondsHalfMicros = 0;  // the time of longword0 in half microseconds
-};
-
-// The time tag of a record in half microseconds, equal to timeTagHalfMicrosExact of its TimeTag.
-inline uint64_t recordHalfMicros(HalfMicrosClock& clock, const unsigned char* record) {
-  const uint32_t lw0 = recordLongword(record, 0);
-  const uint32_t lw1 = recordLongword(record, 1);
-  if (lw0 != clock.longword0) {
-    const uint64_t days = 100u * ((lw0 >> 28) & 0x3u) + ((lw0 >> 21) & 0x7Fu);
-    const uint64_t secondsOfDay = 3600u * ((lw0 >> 16) & 0x1Fu) + 60u * ((lw0 >> 6) & 0x3Fu) + (lw0 & 0x3Fu);
-    clock.longword0 = lw0;
-    clock.secondsHalfMicros = (days * 86400u + secondsOfDay) * 2000000u;
-  }
-  return clock.secondsHalfMicros + 2000u * ((lw1 >> 16) & 0x3FFu) + (lw1 & 0x7FFu);
-}
 
 // Beyond every difference of two time tags (those stay below 2^48 half microseconds).
 constexpr int64_t kGapBeyond = int64_t(1) << 52;
@@ -50,7 +26,15 @@ struct MatchPlan {
   bool gapAfter = false;
   int64_t lowest = -kGapBeyond;
   int64_t highest = kGapBeyond;
+  bool portableOnly = false;  // the record-by-record forms even where a faster one exists
 };
+
+constexpr uint32_t kErrorFlagBits = 0x0F000000u;
+
+// Whether a record meets every criterion but the gap, from its longword 2.
+inline bool recordMeetsPlan(const MatchPlan& plan, uint32_t longword2) {
+  return (longword2 & plan.care) == plan.want && (!plan.withErrors || (longword2 & kErrorFlagBits) != 0);
+}
 
 MatchPlan makeMatchPlan(const SearchSettings& settings);
 
@@ -74,4 +58,5 @@ bool visitBlockMatches(const MatchPlan& plan, MatchScanState& state, const unsig
 
 // The index of the first record of the block whose time in half microseconds is at least wanted,
 // or count when there is none.
-size_t findBlockTimeAtOrAfter(HalfMicrosClock& clock, uint64_t wanted, const unsigned char* records, size_t count);
+size_t findBlockTimeAtOrAfter(HalfMicrosClock& clock, uint64_t wanted, const unsigned char* records, size_t count,
+                              bool portableOnly = false);
