@@ -1,0 +1,77 @@
+// The saved block index beside a data file ("RUN7.QIX" beside "RUN7.QEL"). Little-endian, field by
+// field, with its version in the header:
+//
+//   header, 64 bytes
+//     0  "QELINDEX"       8  u32 version (1)        12 u32 header bytes (64)   16 u32 entry bytes (114)
+//     20 u32 records a block (16384)                24 u64 records covered
+//     32 i64 the data file's modification time, ns since 1970
+//     40 u64 fingerprint of the data file's first min(4096, covered x 16) bytes
+//     48 u64 entries      56 u64 checksum of header bytes 0-55 and every entry
+//   entries, 114 bytes each, one for each block from the first (only the last may be short)
+//     0  u32 records       4 u32 x 3 longwords 0-2 of the first record    16 u32 x 3 of the last
+//     28 u64 smallest time 36 u64 largest time (half microseconds)
+//     44 i64 smallest step 52 i64 largest step     60 u16 position of the first largest step
+//     62 u16 steps back    64 u16 position of the first step back
+//     66 u32 union of the bus words                70 u32 intersection
+//     74 u16 x 16 records of each class (channel x 4 + command sync x 2 + any error)
+//     106 u16 x 4 records with Sh, Lg, Mn, Py
+//
+// A reader believes an index only when all of it checks out: magic, version, sizes, checksum, every
+// entry consistent in itself, and against the data file the size covered, the modification time,
+// the fingerprint and the first and last records of up to eight blocks spread over the file.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/data_file_source.h"
+#include "index/block_entry.h"
+
+constexpr uint32_t kIndexVersion = 1;
+constexpr size_t kIndexHeaderBytes = 64;
+constexpr size_t kIndexEntryBytes = 114;
+constexpr size_t kFingerprintBytes = 4096;
+
+struct BlockIndex {
+  uint64_t coveredRecords = 0;
+  int64_t dataModifiedNanos = 0;
+  uint64_t fingerprint = 0;
+  std::vector<BlockEntry> entries;
+};
+
+// "RUN7.QEL" -> "RUN7.QIX", "run.qel" -> "run.qix"; any other name gets ".qix" added.
+std::string indexPathFor(const std::string& dataPath);
+
+// The file's bytes, and back. Decoding refuses anything that is not a whole, consistent index.
+std::vector<unsigned char> encodeBlockIndex(const BlockIndex& index);
+bool decodeBlockIndex(const unsigned char* bytes, size_t size, BlockIndex& index);
+
+// One entry's 114 bytes; the checksum of a run of entries grows one entry at a time.
+void encodeBlockEntry(const BlockEntry& entry, unsigned char* bytes);
+uint64_t addEntryToChecksum(uint64_t state, const unsigned char* entryBytes);
+constexpr uint64_t kChecksumStart = 0x51454C494E444558ull;
+// The header's 64 bytes, its checksum made from the state after every entry.
+void encodeIndexHeader(const BlockIndex& index, uint64_t entryCount, uint64_t entriesState, unsigned char* bytes);
+// The checksum that belongs at bytes 56-63 of a whole index file of `size` bytes as it stands.
+uint64_t indexFileChecksum(const unsigned char* bytes, size_t size);
+
+// The fingerprint of the first bytes of a data file (at most kFingerprintBytes of them).
+uint64_t dataFingerprint(const unsigned char* bytes, size_t size);
+
+// The entries of the index beside an open data file that can be believed for it: all of them when
+// it covers the file as it is (coversFile), those of its whole blocks when the file has grown since,
+// none when it is missing, damaged, or belongs to another file or another state of this one.
+struct UsableIndex {
+  std::vector<BlockEntry> entries;
+  bool coversFile = false;
+  bool found = false;  // an index file was there (believed or not)
+};
+UsableIndex loadUsableIndex(const std::string& dataPath, DataFileSource& source);
+
+// Writes the index of the open data file (entries from its first block on) beside it, whole or
+// not at all: into a temporary file that then replaces the index. False when that fails.
+bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries);
+
+// Replaces `target` with the file `temporary` (removed when that fails).
+bool replaceFile(const std::string& temporary, const std::string& target);

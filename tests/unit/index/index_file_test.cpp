@@ -1,0 +1,188 @@
+// The saved index: its round trip, every check that keeps a reader from believing an index that
+// is not the data file's, and the growth of a data file that had an index.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "index/index_build.h"
+#include "index/index_file.h"
+#include "tests/unit/search/crafted_records.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes readAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void writeAll(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void appendRecords(const std::string& path, const std::vector<BusRecord>& records) {
+  std::ofstream file(path, std::ios::binary | std::ios::app);
+  unsigned char bytes[kBusRecordBytes];
+  for (const BusRecord& record : records) {
+    busRecordToBytes(record, bytes);
+    file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  }
+}
+
+// Sets a file's modification time to that of another (or moves it on by a second).
+void setModified(const std::string& path, const std::string& like, bool later = false) {
+  struct stat info;
+  ASSERT_EQ(stat(like.c_str(), &info), 0);
+  struct timespec times[2] = {info.st_atim, info.st_mtim};
+  if (later) times[1].tv_sec += 1;
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+void putLittle(Bytes& bytes, size_t at, uint64_t value, unsigned width) {
+  for (unsigned i = 0; i < width; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+void reseal(Bytes& bytes) { putLittle(bytes, 56, indexFileChecksum(bytes.data(), bytes.size()), 8); }
+
+UsableIndex load(const std::string& dataPath) {
+  DataFileSource source;
+  EXPECT_TRUE(openDataFileSource(dataPath, source));
+  UsableIndex usable = loadUsableIndex(dataPath, source);
+  closeDataFileSource(source);
+  return usable;
+}
+
+}  // namespace
+
+TEST(IndexFile, NamesBesideTheDataFile) {
+  EXPECT_EQ(indexPathFor("RUN7.QEL"), "RUN7.QIX");
+  EXPECT_EQ(indexPathFor("dir.x/run.qel"), "dir.x/run.qix");
+  EXPECT_EQ(indexPathFor("Run.Qel"), "Run.qix");
+  EXPECT_EQ(indexPathFor("run.bin"), "run.bin.qix");
+  EXPECT_EQ(indexPathFor("dir.x\\run"), "dir.x\\run.qix");
+}
+
+TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
+  const std::string path = tempDataPath("indexed.qel"), other = tempDataPath("other.qel");
+  const std::string index = indexPathFor(path);
+  const std::vector<BusRecord> records = variedRecords(7, 2 * kIndexBlockRecords + 5000);
+  writeDataFile(path, records, 3);
+  removeDataFile(index);
+
+  IndexRefresh made;
+  ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
+  EXPECT_EQ(made.kind, IndexRefreshKind::Made);
+  EXPECT_FALSE(made.replaced);
+  EXPECT_TRUE(made.saved);
+  EXPECT_EQ(made.blocksRead, 3u);
+  ASSERT_EQ(made.entries.size(), 3u);
+  EXPECT_EQ(made.entries[2].records, 5000u);
+  const Bytes good = readAll(index);
+  ASSERT_EQ(good.size(), kIndexHeaderBytes + 3 * kIndexEntryBytes);
+  BlockIndex decoded;
+  ASSERT_TRUE(decodeBlockIndex(good.data(), good.size(), decoded));
+  EXPECT_EQ(encodeBlockIndex(decoded), good);
+  EXPECT_EQ(decoded.coveredRecords, records.size());
+  const UsableIndex usable = load(path);
+  EXPECT_TRUE(usable.coversFile);
+  EXPECT_EQ(usable.entries.size(), 3u);
+  IndexRefresh again;
+  ASSERT_EQ(refreshDataFileIndex(path, again), StatusCode::Success);
+  EXPECT_EQ(again.kind, IndexRefreshKind::UpToDate);
+  EXPECT_EQ(again.blocksRead, 0u);
+
+  // Each case spoils the index or the data file; the index must then not be believed, and a
+  // refresh makes it again from the whole file.
+  const Bytes data = readAll(path);
+  Bytes current;  // the index as made for the data file as it is at the start of each case
+  auto rewrite = [&](const std::function<void(Bytes&)>& change) {
+    Bytes b = current;
+    change(b);
+    writeAll(index, b);
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> spoil;
+  };
+  const Case cases[] = {
+      {"data file modified later", [&] { setModified(path, path, true); }},
+      {"a bit of an entry", [&] { rewrite([](Bytes& b) { b[kIndexHeaderBytes + kIndexEntryBytes + 40] ^= 4; }); }},
+      {"a bit of the header", [&] { rewrite([](Bytes& b) { b[30] ^= 1; }); }},
+      {"the last bytes cut off", [&] { rewrite([](Bytes& b) { b.resize(b.size() - 10); }); }},
+      {"a whole entry cut off",
+       [&] { rewrite([](Bytes& b) { b.resize(b.size() - kIndexEntryBytes), putLittle(b, 48, 2, 8), reseal(b); }); }},
+      {"another version", [&] { rewrite([](Bytes& b) { putLittle(b, 8, 2, 4), reseal(b); }); }},
+      {"fewer records covered",
+       [&] { rewrite([&](Bytes& b) { putLittle(b, 24, records.size() - 1, 8), reseal(b); }); }},
+      {"an edge record changed, resealed",
+       [&] { rewrite([](Bytes& b) { b[kIndexHeaderBytes + kIndexEntryBytes + 12] ^= 0x10, reseal(b); }); }},
+      {"another data file of the same size and time",
+       [&] {
+         writeDataFile(other, variedRecords(8, records.size()), 3);
+         setModified(other, path);
+         writeAll(indexPathFor(other), current);
+       }},
+      {"the data file cut short", [&] { writeAll(path, Bytes(data.begin(), data.end() - 19)); }},
+      {"a sampled record changed, size and time kept",
+       [&] {
+         Bytes changed = data;
+         changed[(2 * kIndexBlockRecords - 1) * 16 + 9] ^= 1;  // the bus word of block 1's last record
+         const std::string copy = path + ".copy";
+         writeAll(copy, changed);
+         setModified(copy, path);
+         std::rename(copy.c_str(), path.c_str());
+       }},
+  };
+  for (const Case& c : cases) {
+    writeAll(path, data);
+    IndexRefresh fresh;
+    ASSERT_EQ(refreshDataFileIndex(path, fresh), StatusCode::Success);
+    ASSERT_TRUE(load(path).coversFile) << c.what;
+    current = readAll(index);
+    c.spoil();
+    const std::string target = std::string(c.what).find("another data") == 0 ? other : path;
+    const UsableIndex spoiled = load(target);
+    EXPECT_TRUE(spoiled.found) << c.what;
+    EXPECT_TRUE(spoiled.entries.empty()) << c.what;
+    IndexRefresh remade;
+    ASSERT_EQ(refreshDataFileIndex(target, remade), StatusCode::Success) << c.what;
+    EXPECT_EQ(remade.kind, IndexRefreshKind::Made) << c.what;
+    EXPECT_TRUE(remade.replaced) << c.what;
+    EXPECT_TRUE(load(target).coversFile) << c.what;
+  }
+
+  // A data file that grows keeps the entries of its whole blocks and adds the rest.
+  writeAll(path, data);
+  IndexRefresh before;
+  ASSERT_EQ(refreshDataFileIndex(path, before), StatusCode::Success);
+  const std::vector<BusRecord> more = variedRecords(9, kIndexBlockRecords + 100);
+  Bytes grown(data.begin(), data.end() - 3);  // the fragment becomes part of a record again
+  writeAll(path, grown);
+  appendRecords(path, more);
+  const UsableIndex partial = load(path);
+  EXPECT_FALSE(partial.coversFile);
+  EXPECT_EQ(partial.entries.size(), 2u) << "the short last block is read again";
+  IndexRefresh extended;
+  ASSERT_EQ(refreshDataFileIndex(path, extended), StatusCode::Success);
+  EXPECT_EQ(extended.kind, IndexRefreshKind::Extended);
+  EXPECT_EQ(extended.blocksRead, 2u);
+  const Bytes extendedBytes = readAll(index);
+  std::remove(index.c_str());
+  IndexRefresh whole;
+  ASSERT_EQ(refreshDataFileIndex(path, whole), StatusCode::Success);
+  EXPECT_EQ(whole.kind, IndexRefreshKind::Made);
+  EXPECT_EQ(readAll(index), extendedBytes);
+
+  removeDataFile(path);
+  removeDataFile(other);
+  EXPECT_EQ(refreshDataFileIndex(path, whole), StatusCode::FileOpenError);
+}
