@@ -3,7 +3,10 @@
 #include <cmath>
 
 #include "files/bus_record.h"
-#include "search/record_blocks.h"
+#include <algorithm>
+#include <vector>
+
+#include "search/indexed_file.h"
 #include "search/scan_kernels.h"
 
 namespace {
@@ -68,21 +71,74 @@ StatusCode parseTimeTagFields(const char* day, const char* hours, const char* mi
   return status;
 }
 
-StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, const ScanProgress* progress) {
+StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, const ScanOptions& options) {
   line = 0;
-  RecordBlockReader reader;
-  if (!openRecordBlocks(reader, path, kRecordBlockBytes, progress)) return StatusCode::FileOpenError;
+  IndexedFile file;
+  if (!openIndexedFile(path, options, file)) return StatusCode::FileOpenError;
   const uint64_t wanted = firstHalfMicrosAtOrAfter(target);
-  HalfMicrosClock clock;
+  // Blocks whose largest time is below the target hold no such record.
   uint64_t counter = 1;
-  const unsigned char* block = nullptr;
-  size_t count;
-  while ((count = nextRecordBlock(reader, block)) > 0) {
-    const size_t before = findBlockTimeAtOrAfter(clock, wanted, block, count);
-    counter += before;
-    if (before < count) break;
+  uint64_t block = 0;
+  while (block < file.entries.size() && file.entries[block].maxTime < wanted) {
+    counter += file.entries[block].records;
+    ++block;
   }
-  closeRecordBlocks(reader);
+  // Then the block that holds it, when the index knows it, or every block from there on.
+  struct Found {
+    std::vector<size_t> before;  // records before the first at or after the target, for each block read
+    std::vector<size_t> read;    // records read of each block
+    std::vector<BlockEntry> entries;
+  };
+  std::vector<Found> slots(passSlots(options.pass));
+  PassOptions pass = options.pass;
+  if (block < file.entries.size()) {
+    pass.threads = 1;  // the one block to read
+    pass.runBlocks = 1;
+  }
+  bool found = false, ended = false;
+  runBlockPass(
+      file.source, {BlockRange{block, file.blocks - block}}, pass,
+      [&](unsigned slot, const BlockRun& run) {
+        Found& out = slots[slot];
+        out.before.clear();
+        out.read.clear();
+        out.entries.clear();
+        uint64_t done = 0;
+        for (uint64_t b = run.firstBlock; done < run.recordCount; ++b) {
+          const size_t count = static_cast<size_t>(std::min(kIndexBlockRecords, run.recordCount - done));
+          const unsigned char* records = run.records + done * kBusRecordBytes;
+          HalfMicrosClock clock;
+          const size_t before = findBlockTimeAtOrAfter(clock, wanted, records, count);
+          out.before.push_back(before);
+          out.read.push_back(count);
+          if (before < count) break;
+          if (needsEntry(file, b)) out.entries.push_back(summarizeBlock(records, count));
+          done += count;
+        }
+      },
+      [&](unsigned slot, const BlockRun& run) {
+        const Found& results = slots[slot];
+        for (size_t k = 0; k < results.before.size(); ++k) {
+          counter += results.before[k];
+          if (results.before[k] < results.read[k]) {
+            found = true;
+            return false;
+          }
+        }
+        file.built.insert(file.built.end(), results.entries.begin(), results.entries.end());
+        ended = run.shortRead;
+        reportPassed(file, run.firstBlock + run.blocks);
+        return true;
+      });
+  const bool complete = !found && !ended;
+  if (complete) reportPassed(file, file.blocks);
+  finishIndexedFile(file, complete);
   line = counter;
   return StatusCode::Success;
+}
+
+StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, const ScanProgress* progress) {
+  ScanOptions options;
+  options.progress = progress;
+  return findTimeTag(path, target, line, options);
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/status_code.h"
-#include "files/scan_progress.h"
+#include "search/scan_options.h"
 
 // The five time fields (day, hours, minutes, seconds, fraction digits) to microseconds.
 // target is 0 first and stays 0 on status 9.
@@ -13,7 +13,9 @@ StatusCode parseTimeTagFields(const char* day, const char* hours, const char* mi
 
 // The line (from 1) of the first record in file order whose timeTagMicros is at or after target;
 // the number of records plus one when none is. line is 0 first. Status 5 when the file cannot be
-// opened. A trailing fragment of fewer than 16 bytes is ignored.
-// progress, when given, hears the bytes read of the file's size after each block.
+// opened. A trailing fragment of fewer than 16 bytes is ignored. With the saved index only the
+// block that holds that record is read: every block before it has its largest time below target.
+// progress, when given, hears the bytes passed of the file's size after each run of blocks.
+StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, const ScanOptions& options);
 StatusCode findTimeTag(const std::string& path, double target, uint64_t& line,
                        const ScanProgress* progress = nullptr);

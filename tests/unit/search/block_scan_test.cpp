@@ -1,7 +1,10 @@
-// The block-wise scans of both searches against record-by-record checks, on a file of more than
-// one read block with seconds changing, odd, equal and falling time tags and a trailing fragment.
+// The block-wise scans of both searches, and both forms of their kernels (portable and SIMD),
+// against record-by-record checks, on a file of more than one read block with seconds changing,
+// odd, equal and falling time tags and a trailing fragment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "search/pattern_search.h"
+#include "search/scan_kernels.h"
 #include "search/time_search.h"
 #include "tests/unit/search/crafted_records.h"
 
@@ -30,6 +34,9 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
     ASSERT_EQ(timeTagHalfMicrosExact(timeTagOf(records.back())), half) << "crafted record " << i;
   }
   writeDataFile(path, records, 9);
+  std::vector<unsigned char> bytes(records.size() * kBusRecordBytes);
+  for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
+  const size_t piece = 4099;  // the kernels over the records in memory, in pieces of an odd size
 
   for (int k = 0; k < 24; ++k) {
     const uint32_t dontCare = k % 4 == 0 ? 0x00FFFFFFu : 0x00FFFFF0u;
@@ -43,6 +50,16 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
       if (recordMatches(s, records[i], t[i], i > 0, i > 0 ? t[i - 1] : 0.0, hasNext, hasNext ? t[i + 1] : 0.0)) {
         expected.push_back(i + 1);
       }
+    }
+    for (const bool portable : {true, false}) {
+      MatchPlan plan = makeMatchPlan(s);
+      plan.portableOnly = portable;
+      MatchScanState state;
+      uint64_t counted = 0;
+      for (size_t at = 0; at < records.size(); at += piece) {
+        counted += countBlockMatches(plan, state, &bytes[at * kBusRecordBytes], std::min(piece, records.size() - at));
+      }
+      EXPECT_EQ(counted, expected.size()) << "settings " << k << (portable ? ", portable" : ", SIMD");
     }
     std::vector<uint64_t> lines;
     EXPECT_EQ(forEachMatch(path, s, [&](uint64_t line) { return lines.push_back(line), true; }), StatusCode::Success);
@@ -67,29 +84,48 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
     uint64_t line = 0;
     EXPECT_EQ(findTimeTag(path, target, line), StatusCode::Success);
     EXPECT_EQ(line, expected) << "target " << target;
+    for (const bool portable : {true, false}) {
+      uint64_t counter = 1;
+      HalfMicrosClock clock;
+      const uint64_t wanted = target <= 0 ? 0 : static_cast<uint64_t>(std::ceil(2 * target));
+      for (size_t at = 0; at < records.size(); at += piece) {
+        const size_t n = std::min(piece, records.size() - at);
+        const size_t before = findBlockTimeAtOrAfter(clock, wanted, &bytes[at * kBusRecordBytes], n, portable);
+        counter += before;
+        if (before < n) break;
+      }
+      EXPECT_EQ(counter, expected) << "target " << target << (portable ? ", portable" : ", SIMD");
+    }
   }
-  std::remove(path.c_str());
+  removeDataFile(path);
 }
 
-TEST(ScanProgress, TheSearchesHearTheBytesReadUpToTheFileSize) {
+TEST(ScanProgress, TheSearchesHearTheBytesPassedUpToTheFileSize) {
   const std::string path = tempDataPath("progress.qel");
-  writeDataFile(path, std::vector<BusRecord>(200000), 7);  // 3.2 MB and a fragment: several blocks
+  writeDataFile(path, std::vector<BusRecord>(200000), 7);  // 3.2 MB and a fragment: several runs
   const uint64_t size = 200000u * 16 + 7;
   std::vector<std::pair<uint64_t, uint64_t>> heard;
+  ScanOptions options;
   const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
+  options.progress = &progress;
   SearchSettings settings;
   settings.searchMode = 1;
   uint64_t line = 0;
   const std::function<StatusCode()> passes[] = {
-      [&] { return searchPattern(path, settings, &progress); },
-      [&] { return forEachMatch(path, settings, [](uint64_t) { return true; }, &progress); },
-      [&] { return findTimeTag(path, 1e18, line, &progress); },
+      [&] { return searchPattern(path, settings, options); },
+      [&] { return forEachMatch(path, settings, [](uint64_t) { return true; }, options); },
+      [&] { return findTimeTag(path, 1e18, line, options); },
   };
-  for (const auto& pass : passes) {
-    heard.clear();
-    ASSERT_EQ(pass(), StatusCode::Success);
-    ASSERT_GE(heard.size(), 3u);
-    for (size_t i = 1; i < heard.size(); ++i) EXPECT_GE(heard[i].first, heard[i - 1].first);
-    EXPECT_EQ(heard.back(), std::make_pair(size, size));
+  // A full read hears each run; with the index the count and the time search read nothing.
+  for (const bool useIndex : {false, true}) {
+    options.useIndex = useIndex;
+    for (const auto& pass : passes) {
+      heard.clear();
+      ASSERT_EQ(pass(), StatusCode::Success);
+      ASSERT_GE(heard.size(), useIndex ? 1u : 3u);
+      for (size_t i = 1; i < heard.size(); ++i) EXPECT_GE(heard[i].first, heard[i - 1].first);
+      EXPECT_EQ(heard.back(), std::make_pair(size, size));
+    }
   }
+  removeDataFile(path);
 }

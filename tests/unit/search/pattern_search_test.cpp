@@ -67,7 +67,7 @@ TEST(PatternSearch, WordSyncErrorBusAndTheGapToTheFileNeighbour) {
       {{0, 5, 0, all & ~1u, any, dc, BusAny, -100, 0, 1, 0, 0}, {2, 4}},  // the last record has no next one
   };
   for (const Case& c : cases) expectLines(path, c.s, c.lines, "case " + std::to_string(&c - cases));
-  std::remove(path.c_str());
+  removeDataFile(path);
 }
 
 // The gap is the tag difference less 28 us, both bounds included, to the record before or after.
@@ -105,7 +105,7 @@ TEST(PatternSearch, GapWindowOnBothSidesAndFileEnds) {
                               c.min, c.max, c.minOn, c.maxOn,  c.before};
     expectLines(paths[c.file], s, c.lines, "case " + std::to_string(&c - cases));
   }
-  for (const std::string& p : paths) std::remove(p.c_str());
+  for (const std::string& p : paths) removeDataFile(p);
 }
 
 TEST(PatternSearch, OccurrenceNeverReachedOtherModesStopAndMissingFile) {
@@ -126,7 +126,7 @@ TEST(PatternSearch, OccurrenceNeverReachedOtherModesStopAndMissingFile) {
   std::vector<uint64_t> seen;
   forEachMatch(path, s, [&](uint64_t line) { return seen.push_back(line), seen.size() < 3; });
   EXPECT_EQ(seen, (std::vector<uint64_t>{2, 4, 6}));
-  std::remove(path.c_str());
+  removeDataFile(path);
 
   s.searchResult = 17;
   EXPECT_EQ(searchPattern(tempDataPath("no/such.qel"), s), StatusCode::FileOpenError);

@@ -75,7 +75,7 @@ TEST(FindTimeTag, FirstRecordInFileOrderAtOrAfterTheTarget) {
       EXPECT_EQ(line, targetLine.second) << "file " << &c - cases << " target " << targetLine.first;
     }
   }
-  std::remove(path.c_str());
+  removeDataFile(path);
   uint64_t line = 7;
   EXPECT_EQ(findTimeTag(tempDataPath("no/such.qel"), 0, line), StatusCode::FileOpenError);
   EXPECT_EQ(line, 0u);
