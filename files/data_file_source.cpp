@@ -59,6 +59,9 @@ bool mapStretch(DataFileSource& source, SourceWindow& window, uint64_t offset, s
                              static_cast<DWORD>(start & 0xFFFFFFFFu), length);
   if (view == nullptr) return false;
 #else
+  // Bytes beyond the file's end fault when touched: map only what the file holds now.
+  FileStamp now;
+  if (!fileStampOfDescriptor(source.descriptor, now) || now.size < offset + bytes) return false;
   void* view = mmap(nullptr, length, PROT_READ, MAP_SHARED, source.descriptor, static_cast<off_t>(start));
   if (view == MAP_FAILED) return false;
   madvise(view, length, MADV_SEQUENTIAL);

@@ -44,7 +44,7 @@ uint64_t absorb(uint64_t state, const unsigned char* bytes, size_t size) {
   size_t at = 0;
   for (; at + 8 <= size; at += 8) state = mixRound(state, get64(bytes + at));
   unsigned char tail[8] = {};
-  std::memcpy(tail, bytes + at, size - at);
+  if (size > at) std::memcpy(tail, bytes + at, size - at);
   state = mixRound(state, get64(tail));
   return mixRound(state, size);
 }

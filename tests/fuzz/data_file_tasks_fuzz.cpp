@@ -3,7 +3,8 @@
 // match) and the time-tag search. The file is the whole input; the task and its parameters are
 // taken from its first bytes. Results are
 // checked against the record-by-record forms (recordMatches, timeTagMicros, formatReportLine),
-// which the block-wise scans and the buffered report must agree with.
+// which the block-wise scans and the buffered report must agree with. The searches read the whole
+// file (the saved index has a target of its own, index_damage).
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,22 +18,10 @@
 #include "search/pattern_search.h"
 #include "search/search_settings.h"
 #include "search/time_search.h"
+#include "tests/fuzz/fuzz_parameters.h"
 #include "tests/fuzz/fuzz_scratch.h"
 
 namespace {
-
-// Parameters drawn from the input's first bytes (repeated when it is short, 0 when empty).
-struct ParameterBytes {
-  const uint8_t* data;
-  size_t size;
-  size_t next = 0;
-  uint8_t byte() { return size == 0 ? 0 : data[next++ % size]; }
-  uint32_t word() {
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value = (value << 8) | byte();
-    return value;
-  }
-};
 
 std::vector<BusRecord> recordsOf(const uint8_t* data, size_t size) {
   std::vector<BusRecord> records;
@@ -94,23 +83,6 @@ void checkReport(const std::string& path, const std::vector<BusRecord>& records,
   if (toTheEnd) FUZZ_CHECK(got.back() == "END OF DATA");
 }
 
-// Settings as the dialog would hand them over: a decoded, corrected 65-byte window of the input,
-// with gap bounds often small enough to fall between real time tags.
-SearchSettings settingsFrom(ParameterBytes& p) {
-  unsigned char bytes[kSearchSettingsBytes];
-  for (unsigned char& b : bytes) b = p.byte();
-  SearchSettings settings;
-  decodeSearchSettings(bytes, settings);
-  correctSearchSettings(settings);
-  const uint8_t gapChoice = p.byte();
-  if (gapChoice & 1) settings.gapMin = p.byte() * ((gapChoice & 2) ? 1.0 : 1000.0);
-  if (gapChoice & 4) settings.gapMax = p.byte() * ((gapChoice & 8) ? 1.0 : 1000.0);
-  if (gapChoice & 16) settings.dontCareMask = 0x00FFFFFF, settings.oneMask = 0;
-  const uint8_t occurrenceChoice = p.byte();
-  if (occurrenceChoice < 200) settings.occurrence = 1.0 + occurrenceChoice % 20;
-  return settings;
-}
-
 // The lines of every match, record by record.
 std::vector<uint64_t> matchingLines(const SearchSettings& settings, const std::vector<BusRecord>& records) {
   std::vector<uint64_t> lines;
@@ -126,6 +98,8 @@ std::vector<uint64_t> matchingLines(const SearchSettings& settings, const std::v
 
 void checkSearch(const std::string& path, const std::vector<BusRecord>& records, ParameterBytes& p) {
   SearchSettings settings = settingsFrom(p);
+  ScanOptions fullRead;
+  fullRead.useIndex = false;
   const std::vector<uint64_t> expected = matchingLines(settings, records);
   switch (p.byte() % 3) {
     case 0: {
@@ -133,18 +107,18 @@ void checkSearch(const std::string& path, const std::vector<BusRecord>& records,
       FUZZ_CHECK(forEachMatch(path, settings, [&](uint64_t line) {
                    visited.push_back(line);
                    return true;
-                 }) == StatusCode::Success);
+                 }, fullRead) == StatusCode::Success);
       FUZZ_CHECK(visited == expected);
       break;
     }
     case 1:
       settings.searchMode = 1;
-      FUZZ_CHECK(searchPattern(path, settings) == StatusCode::Success);
+      FUZZ_CHECK(searchPattern(path, settings, fullRead) == StatusCode::Success);
       FUZZ_CHECK(settings.searchResult == static_cast<double>(expected.size()));
       break;
     default: {
       settings.searchMode = 0;
-      FUZZ_CHECK(searchPattern(path, settings) == StatusCode::Success);
+      FUZZ_CHECK(searchPattern(path, settings, fullRead) == StatusCode::Success);
       const double occurrence = settings.occurrence;
       const double wanted = occurrence <= static_cast<double>(expected.size())
                                 ? static_cast<double>(expected[static_cast<size_t>(occurrence) - 1])
@@ -174,7 +148,9 @@ void checkTimeSearch(const std::string& path, const std::vector<BusRecord>& reco
   uint64_t expected = 1;
   while (expected <= records.size() && timeTagMicros(timeTagOf(records[expected - 1])) < target) ++expected;
   uint64_t line = 99;
-  FUZZ_CHECK(findTimeTag(path, target, line) == StatusCode::Success);
+  ScanOptions fullRead;
+  fullRead.useIndex = false;
+  FUZZ_CHECK(findTimeTag(path, target, line, fullRead) == StatusCode::Success);
   FUZZ_CHECK(line == expected);
 }
 

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "index/index_build.h"
 #include "index/index_file.h"
+#include "index/index_stream.h"
 #include "tests/unit/search/crafted_records.h"
 
 namespace {
@@ -185,4 +187,48 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   removeDataFile(path);
   removeDataFile(other);
   EXPECT_EQ(refreshDataFileIndex(path, whole), StatusCode::FileOpenError);
+}
+
+// An index written while its data file is written, a piece at a time, is the one made afterwards;
+// one that cannot be written leaves nothing behind.
+TEST(IndexStream, WrittenAlongTheDataFileAsMadeAfterwards) {
+  const std::string path = tempDataPath("streamed.qel");
+  const std::string index = indexPathFor(path);
+  const std::vector<BusRecord> records = variedRecords(21, 3 * kIndexBlockRecords + 777);
+  std::vector<unsigned char> bytes(records.size() * kBusRecordBytes);
+  for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
+  for (const size_t piece : {size_t{kIndexBlockRecords}, size_t{5000}, size_t{1}}) {
+    writeAll(path, {});
+    IndexStream stream;
+    ASSERT_TRUE(startIndexStream(stream, path));
+    for (size_t at = 0; at < records.size(); at += piece) {
+      const size_t n = std::min(piece, records.size() - at);
+      std::ofstream(path, std::ios::binary | std::ios::app)
+          .write(reinterpret_cast<const char*>(&bytes[at * kBusRecordBytes]), n * kBusRecordBytes);
+      addToIndexStream(stream, &bytes[at * kBusRecordBytes], n);
+      // After each whole block the index covers the data file up to it.
+      if ((at + n) % kIndexBlockRecords == 0) {
+        EXPECT_TRUE(load(path).coversFile) << piece << " at " << at;
+      }
+    }
+    finishIndexStream(stream);
+    const Bytes streamed = readAll(index);
+    EXPECT_TRUE(load(path).coversFile);
+    std::remove(index.c_str());
+    IndexRefresh made;
+    ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
+    EXPECT_EQ(readAll(index), streamed) << "pieces of " << piece;
+  }
+  // An index on a full disk: given up, and the name left free.
+  writeAll(path, {});
+  std::remove(index.c_str());
+  ASSERT_EQ(symlink("/dev/full", index.c_str()), 0);
+  IndexStream full;
+  EXPECT_FALSE(startIndexStream(full, path));
+  addToIndexStream(full, bytes.data(), kIndexBlockRecords);
+  finishIndexStream(full);
+  EXPECT_FALSE(full.active);
+  struct stat info;
+  EXPECT_NE(lstat(index.c_str(), &info), 0);
+  removeDataFile(path);
 }
