@@ -1,6 +1,7 @@
 #include "index/index_stream.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "files/bus_record.h"
 #include "files/data_file.h"
@@ -9,95 +10,85 @@
 
 namespace {
 
-// Writes bytes at a position of the index; gives the stream up when that fails.
-bool writeAt(IndexStream& stream, uint64_t offset, const unsigned char* bytes, size_t size) {
-  if (!seekDataFile(stream.file, static_cast<int64_t>(offset), SEEK_SET) ||
-      std::fwrite(bytes, 1, size, stream.file) != size || std::fflush(stream.file) != 0) {
-    abandonIndexStream(stream);
-    return false;
-  }
-  return true;
+void giveUp(IndexStream& stream) {
+  stream.active = false;
+  std::remove(stream.indexPath.c_str());
 }
 
-// The header for this many entries and records, tied to the data file as it is now.
-bool writeHeader(IndexStream& stream, uint64_t entries, uint64_t covered, uint64_t state) {
+// Writes the pending entries (and `last`, an entry beyond them, when given) and the header.
+void writeIndex(IndexStream& stream, const unsigned char* last, const char* mode) {
   FileStamp stamp;
-  if (!fileStampOf(stream.dataPath, stamp)) {
-    abandonIndexStream(stream);
-    return false;
+  if (!stream.active) return;
+  if (!fileStampOf(stream.dataPath, stamp)) return giveUp(stream);
+  uint64_t entries = stream.entries, covered = stream.covered, state = stream.checksumState;
+  if (last != nullptr) {
+    ++entries;
+    covered += stream.filling.records;
+    state = addEntryToChecksum(state, last);
   }
   BlockIndex index;
   index.coveredRecords = covered;
   index.dataModifiedNanos = stamp.modifiedNanos;
-  index.fingerprint = dataFingerprint(stream.head.data(),
-                                      static_cast<size_t>(std::min<uint64_t>(stream.head.size(), covered * kBusRecordBytes)));
+  const uint64_t headBytes = std::min<uint64_t>(stream.head.size(), covered * kBusRecordBytes);
+  index.fingerprint = dataFingerprint(stream.head.data(), static_cast<size_t>(headBytes));
   unsigned char header[kIndexHeaderBytes];
   encodeIndexHeader(index, entries, state, header);
-  return writeAt(stream, 0, header, sizeof header);
-}
 
-// Writes the entry being filled at its place; with `whole`, it becomes part of the index for good.
-bool writeFilling(IndexStream& stream, bool whole) {
-  unsigned char bytes[kIndexEntryBytes];
-  encodeBlockEntry(stream.filling, bytes);
-  if (!writeAt(stream, kIndexHeaderBytes + stream.entries * kIndexEntryBytes, bytes, sizeof bytes)) return false;
-  const uint64_t state = addEntryToChecksum(stream.checksumState, bytes);
-  const uint64_t covered = stream.covered + stream.filling.records;
-  if (!writeHeader(stream, stream.entries + 1, covered, state)) return false;
-  if (whole) {
-    stream.checksumState = state;
-    stream.covered = covered;
-    ++stream.entries;
-    stream.filling = BlockEntry{};
-  }
-  return true;
+  FILE* file = openDataFile(stream.indexPath.c_str(), mode);
+  if (file == nullptr) return giveUp(stream);
+  bool good = seekDataFile(file, static_cast<int64_t>(kIndexHeaderBytes + stream.written * kIndexEntryBytes), SEEK_SET);
+  good = good && std::fwrite(stream.pending.data(), 1, stream.pending.size(), file) == stream.pending.size();
+  if (last != nullptr) good = good && std::fwrite(last, 1, kIndexEntryBytes, file) == kIndexEntryBytes;
+  good = good && seekDataFile(file, 0, SEEK_SET) && std::fwrite(header, 1, sizeof header, file) == sizeof header;
+  if (std::fclose(file) != 0 || !good) return giveUp(stream);
+  stream.written = stream.entries;
+  stream.pending.clear();
 }
 
 }  // namespace
 
 bool startIndexStream(IndexStream& stream, const std::string& dataPath) {
-  abandonIndexStream(stream);
   stream = IndexStream{};
   stream.dataPath = dataPath;
   stream.indexPath = indexPathFor(dataPath);
   stream.checksumState = kChecksumStart;
-  stream.file = openDataFile(stream.indexPath.c_str(), "wb");
-  if (stream.file == nullptr) return false;
   stream.active = true;
-  return writeHeader(stream, 0, 0, stream.checksumState);
+  writeIndex(stream, nullptr, "wb");
+  return stream.active;
 }
 
 void addToIndexStream(IndexStream& stream, const unsigned char* records, size_t count) {
   while (stream.active && count > 0) {
     if (stream.head.size() < kFingerprintBytes) {
-      const size_t take = std::min<size_t>(kFingerprintBytes - stream.head.size(), count * kBusRecordBytes);
-      stream.head.insert(stream.head.end(), records, records + take);
+      const size_t bytes = std::min<size_t>(kFingerprintBytes - stream.head.size(), count * kBusRecordBytes);
+      stream.head.insert(stream.head.end(), records, records + bytes);
     }
     const size_t room = static_cast<size_t>(kIndexBlockRecords - stream.filling.records);
     const size_t take = count < room ? count : room;
     addRecordsToEntry(stream.filling, records, take);
     records += take * kBusRecordBytes;
     count -= take;
-    if (stream.filling.records == kIndexBlockRecords) writeFilling(stream, true);
+    if (stream.filling.records == kIndexBlockRecords) {
+      unsigned char bytes[kIndexEntryBytes];
+      encodeBlockEntry(stream.filling, bytes);
+      stream.pending.insert(stream.pending.end(), bytes, bytes + kIndexEntryBytes);
+      stream.checksumState = addEntryToChecksum(stream.checksumState, bytes);
+      stream.covered += kIndexBlockRecords;
+      ++stream.entries;
+      stream.filling = BlockEntry{};
+    }
   }
 }
 
-void finishIndexStream(IndexStream& stream) {
-  if (!stream.active) return;
-  const bool written = stream.filling.records > 0 ? writeFilling(stream, false)
-                                                  : writeHeader(stream, stream.entries, stream.covered, stream.checksumState);
-  if (!written) return;  // given up already
-  FILE* file = stream.file;
-  stream.file = nullptr;
-  stream.active = false;
-  if (std::fclose(file) != 0) std::remove(stream.indexPath.c_str());
-}
+void writeIndexStream(IndexStream& stream) { writeIndex(stream, nullptr, "r+b"); }
 
-void abandonIndexStream(IndexStream& stream) {
-  if (stream.file != nullptr) {
-    std::fclose(stream.file);
-    stream.file = nullptr;
-    std::remove(stream.indexPath.c_str());
+void finishIndexStream(IndexStream& stream) {
+  if (stream.filling.records > 0) {
+    unsigned char last[kIndexEntryBytes];
+    encodeBlockEntry(stream.filling, last);
+    writeIndex(stream, last, "r+b");
+  } else {
+    writeIndex(stream, nullptr, "r+b");
   }
   stream.active = false;
 }

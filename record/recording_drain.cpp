@@ -17,10 +17,11 @@ uint32_t halfStart(uint16_t captureHalf) { return captureHalf == 0 ? ring::kStar
 
 // Every stretch of records reaches the data file here, at fileEnd (the open file's end), which
 // moves on by what was written. A short write keeps the whole records that reached the file,
-// cuts off a partial one, and gives 6.
+// cuts off a partial one, and gives 6. The index summarises the records that stay in the file.
 StatusCode appendStretch(RecordingSession& session, FileAppender& appender, const unsigned char* records,
                          uint32_t bytes, int64_t& fileEnd) {
   const size_t written = appender.write(records, bytes);
+  addToIndexStream(session.index, records, written / kBusRecordBytes);
   if (written != bytes) {
     appender.truncate(fileEnd + static_cast<int64_t>(written / kBusRecordBytes) * kBusRecordBytes);
     return StatusCode::FileWriteError;
@@ -78,6 +79,7 @@ StatusCode drainStep(CardSession& card, RecordingSession& session, FileAppender&
   int64_t fileEnd = appender.sizeAtOpen();
   status = appendStretch(session, appender, captureBytes(), ring::kHalfBytes, fileEnd);
   appender.close();
+  writeIndexStream(session.index);
   return status;
 }
 
@@ -118,5 +120,6 @@ StatusCode stopAndDrain(CardSession& card, RecordingSession& session, FileAppend
   }
   if (ok(status) && filledBytes > 0) status = appendStretch(session, appender, filled, filledBytes, fileEnd);
   appender.close();
+  finishIndexStream(session.index);
   return status;
 }

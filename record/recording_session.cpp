@@ -22,6 +22,8 @@ StatusCode startRecordingSession(CardSession& card, RecordingSession& session, i
   session.overruns = 0;
   session.progress.wordsReceived = 0.0f;
   session.progress.progressTicks = 0;
+  session.index = IndexStream{};
+  if (session.keepIndex) startIndexStream(session.index, session.path);
   StatusCode status = setUpRecorder(card, irigInput);
   if (ok(status)) status = loadTimeAndStart(card, irigInput, now);
   return status;

@@ -17,6 +17,7 @@
 #include "common/local_time.h"
 #include "common/status_code.h"
 #include "files/bus_record.h"
+#include "index/index_stream.h"
 #include "record/file_appender.h"
 
 // Timer 1's period while a recording runs.
@@ -47,6 +48,11 @@ struct RecordingSession {
   uint32_t overruns = 0;       // halves found written over before they were appended
   StretchAppendedHook stretchAppended = nullptr;
   void* stretchAppendedContext = nullptr;
+  // The saved index beside the data file, kept as the recording goes: an entry for each half
+  // from the records just appended, the last shorter one at the stop. An index that cannot be
+  // written is given up without a word; the recording's statuses never depend on it.
+  bool keepIndex = true;
+  IndexStream index;
 };
 
 // What a tick has to show.
@@ -58,8 +64,8 @@ struct TickReport {
 // "RECORDING: %.f Bus words received"
 std::string formatProgressLine(double words);
 
-// Clears the session's capture state and counts, sets the card up, loads the time and starts
-// capture. Status 2 when a card command does not complete, the card's status when a request
+// Clears the session's capture state and counts, starts the index of the (empty) data file, sets
+// the card up, loads the time and starts capture. Status 2 when a card command does not complete, the card's status when a request
 // fails.
 StatusCode startRecordingSession(CardSession& card, RecordingSession& session, int irigInput, const LocalTime& now);
 

@@ -197,7 +197,7 @@ TEST(IndexStream, WrittenAlongTheDataFileAsMadeAfterwards) {
   const std::vector<BusRecord> records = variedRecords(21, 3 * kIndexBlockRecords + 777);
   std::vector<unsigned char> bytes(records.size() * kBusRecordBytes);
   for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
-  for (const size_t piece : {size_t{kIndexBlockRecords}, size_t{5000}, size_t{1}}) {
+  for (const size_t piece : {size_t{kIndexBlockRecords}, size_t{5000}, size_t{777}}) {
     writeAll(path, {});
     IndexStream stream;
     ASSERT_TRUE(startIndexStream(stream, path));
@@ -206,6 +206,7 @@ TEST(IndexStream, WrittenAlongTheDataFileAsMadeAfterwards) {
       std::ofstream(path, std::ios::binary | std::ios::app)
           .write(reinterpret_cast<const char*>(&bytes[at * kBusRecordBytes]), n * kBusRecordBytes);
       addToIndexStream(stream, &bytes[at * kBusRecordBytes], n);
+      writeIndexStream(stream);
       // After each whole block the index covers the data file up to it.
       if ((at + n) % kIndexBlockRecords == 0) {
         EXPECT_TRUE(load(path).coversFile) << piece << " at " << at;
@@ -226,6 +227,7 @@ TEST(IndexStream, WrittenAlongTheDataFileAsMadeAfterwards) {
   IndexStream full;
   EXPECT_FALSE(startIndexStream(full, path));
   addToIndexStream(full, bytes.data(), kIndexBlockRecords);
+  writeIndexStream(full);
   finishIndexStream(full);
   EXPECT_FALSE(full.active);
   struct stat info;

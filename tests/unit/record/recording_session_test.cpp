@@ -1,6 +1,7 @@
 #include "record/recording_session.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +13,8 @@
 
 #include "card/card_access.h"
 #include "card/card_registers.h"
+#include "index/index_build.h"
+#include "index/index_file.h"
 #include "sim/generated_data_file.h"
 #include "tests/unit/files/data_file_fixtures.h"
 #include "tests/unit/sim/sim_card_fixture.h"
@@ -398,6 +401,46 @@ TEST(RecordingSession, OverrunsAreCountedOnceAndTheRecordingGoesOn) {
     } else {
       EXPECT_EQ(missingStretches(file, run.generated(run.captured())), c.overruns == 0 ? 0 : 1);
       EXPECT_EQ(file.size() == run.captured() * kBusRecordBytes, c.overruns == 0);
+    }
+  }
+}
+
+// The index kept while recording is the one made from the file afterwards. An index that cannot
+// be written (its disk full from the start, or from a few halves in) changes nothing for the
+// recording: the same statuses and the same file, word for word, and no index left behind.
+TEST(RecordingSession, TheIndexKeptWhileRecordingIsTheOneMadeAfterwards) {
+  enum Index { kWritable, kFullFromTheStart, kFullLater };
+  Bytes recorded;
+  for (const Index index : {kWritable, kFullFromTheStart, kFullLater}) {
+    SCOPED_TRACE(::testing::Message() << "index case " << index);
+    SimRecording run(200000);
+    const std::string indexPath = indexPathFor(run.session.path);
+    const auto fillDisk = [&] {
+      std::remove(indexPath.c_str());
+      ASSERT_EQ(symlink("/dev/full", indexPath.c_str()), 0);
+    };
+    if (index == kFullFromTheStart) fillDisk();
+    ASSERT_EQ(run.start(), StatusCode::Success);
+    run.runHalves(3);
+    if (index == kFullLater) fillDisk();
+    run.runHalves(2);
+    run.sim.clock.advance(7 * kMillisecond);  // into the next half
+    ASSERT_EQ(run.stop(), StatusCode::Success);
+    const Bytes file = run.file();
+    EXPECT_EQ(file.size(), run.captured() * kBusRecordBytes);
+    EXPECT_GT(file.size() % (kIndexBlockRecords * kBusRecordBytes), 0u) << "a last, shorter block";
+    if (index == kWritable) {
+      recorded = file;
+      const Bytes kept = readBytes(indexPath);
+      std::remove(indexPath.c_str());
+      IndexRefresh made;
+      ASSERT_EQ(refreshDataFileIndex(run.session.path, made), StatusCode::Success);
+      EXPECT_EQ(made.entries.size(), 6u);
+      EXPECT_TRUE(readBytes(indexPath) == kept) << "the index kept while recording differs";
+    } else {
+      EXPECT_TRUE(file == recorded) << "the recording differs from the one with its index";
+      struct stat info;
+      EXPECT_NE(lstat(indexPath.c_str(), &info), 0) << "no index left";
     }
   }
 }
