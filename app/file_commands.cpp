@@ -9,6 +9,7 @@
 #include "files/dump_conversion.h"
 #include "files/record_count.h"
 #include "files/report.h"
+#include "index/index_build.h"
 #include "res/resource_ids.h"
 #include "search/pattern_search.h"
 #include "search/time_search.h"
@@ -67,7 +68,15 @@ void countRecordsCommand(Recorder& recorder) {
 }
 
 void convertFileCommand(Recorder& recorder) {
-  const StatusCode status = convertDump(recorder.dialog.controlText(IDC_FILE_NAME));
+  const std::string fileBoxText = recorder.dialog.controlText(IDC_FILE_NAME);
+  const StatusCode status = convertDump(fileBoxText);
+  if (ok(status)) {
+    // The saved index beside the new data file (one block): it changes nothing if it cannot be made.
+    std::string dumpPath, dataPath;
+    dumpNamesFor(fileBoxText, dumpPath, dataPath);
+    IndexRefresh refresh;
+    refreshDataFileIndex(dataPath, refresh);
+  }
   refreshFileList(recorder.dialog, IDC_FILE_NAME);
   recorder.state.status = status;
   showStatus(recorder.dialog, IDC_STATUS_LINE, status);

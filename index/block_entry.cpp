@@ -196,6 +196,18 @@ void addRecordsToEntry(BlockEntry& entry, const unsigned char* records, size_t c
   entry.wordAnd = s.wordAnd & 0xFFFFFFu;
 }
 
+void addRecordsToEntries(std::vector<BlockEntry>& entries, const unsigned char* records, size_t count) {
+  while (count > 0) {
+    if (entries.empty() || entries.back().records == kIndexBlockRecords) entries.emplace_back();
+    BlockEntry& last = entries.back();
+    const size_t room = static_cast<size_t>(kIndexBlockRecords - last.records);
+    const size_t take = count < room ? count : room;
+    addRecordsToEntry(last, records, take);
+    records += take * kBusRecordBytes;
+    count -= take;
+  }
+}
+
 BlockEntry summarizeBlock(const unsigned char* records, size_t count, bool portableOnly) {
   BlockEntry entry;
   addRecordsToEntry(entry, records, count, portableOnly);

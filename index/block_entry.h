@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 constexpr uint64_t kIndexBlockRecords = 16384;
 
@@ -36,6 +37,10 @@ struct BlockEntry {
 // Adds count records (16 bytes each, file order) to the end of the block the entry describes.
 // portableOnly: record by record even where a faster form exists (both give the same entry).
 void addRecordsToEntry(BlockEntry& entry, const unsigned char* records, size_t count, bool portableOnly = false);
+
+// Adds records at the end of a file whose blocks the entries describe: the last entry filled up
+// to a whole block, then new ones.
+void addRecordsToEntries(std::vector<BlockEntry>& entries, const unsigned char* records, size_t count);
 
 // The entry of a block of count (at least 1) records.
 BlockEntry summarizeBlock(const unsigned char* records, size_t count, bool portableOnly = false);

@@ -6,7 +6,7 @@
 #include "index/index_file.h"
 
 StatusCode refreshDataFileIndex(const std::string& dataPath, IndexRefresh& refresh, const PassOptions& pass,
-                                const ScanProgress* progress) {
+                                const ScanProgress* progress, const IndexWriter* writer) {
   refresh = IndexRefresh{};
   DataFileSource source;
   if (!openDataFileSource(dataPath, source)) return StatusCode::FileOpenError;
@@ -48,7 +48,7 @@ StatusCode refreshDataFileIndex(const std::string& dataPath, IndexRefresh& refre
         }
         return whole;
       });
-  if (whole) refresh.saved = saveBlockIndex(dataPath, source, refresh.entries);
+  if (whole) refresh.saved = saveBlockIndex(dataPath, source, refresh.entries, writer);
   closeDataFileSource(source);
   return whole ? StatusCode::Success : StatusCode::FileReadError;
 }

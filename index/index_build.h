@@ -9,6 +9,7 @@
 #include "files/block_pass.h"
 #include "files/scan_progress.h"
 #include "index/block_entry.h"
+#include "index/index_file.h"
 
 enum class IndexRefreshKind {
   UpToDate,  // the index covered the file as it is
@@ -27,6 +28,6 @@ struct IndexRefresh {
 
 // Status 5 when the data file cannot be opened, 7 when it ends before its size said (nothing is
 // saved then). An index that cannot be written leaves saved false and the status 0: the entries
-// are still there for the caller.
+// are still there for the caller. The index is written with the writer (writeIndexFile when null).
 StatusCode refreshDataFileIndex(const std::string& dataPath, IndexRefresh& refresh, const PassOptions& pass = {},
-                                const ScanProgress* progress = nullptr);
+                                const ScanProgress* progress = nullptr, const IndexWriter* writer = nullptr);

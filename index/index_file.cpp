@@ -307,22 +307,22 @@ bool replaceFile(const std::string& temporary, const std::string& target) {
   return moved;
 }
 
-bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries) {
-  BlockIndex index;
+bool blockIndexOf(DataFileSource& source, const std::vector<BlockEntry>& entries, BlockIndex& index) {
+  index = BlockIndex{};
   index.entries = entries;
   for (const BlockEntry& entry : entries) index.coveredRecords += entry.records;
   if (index.coveredRecords > source.stamp.size / kBusRecordBytes) return false;
   bool readable = false;
   index.fingerprint = fingerprintOf(source, index.coveredRecords, readable);
-  if (!readable) return false;
   index.dataModifiedNanos = source.stamp.modifiedNanos;
-  const std::vector<unsigned char> bytes = encodeBlockIndex(index);
+  return readable;
+}
 
-  const std::string path = indexPathFor(dataPath);
+bool writeIndexFile(const std::string&, const std::string& indexPath, const std::vector<unsigned char>& bytes) {
 #ifdef _WIN32
-  const std::string temporary = path + ".tmp" + std::to_string(_getpid());
+  const std::string temporary = indexPath + ".tmp" + std::to_string(_getpid());
 #else
-  const std::string temporary = path + ".tmp" + std::to_string(getpid());
+  const std::string temporary = indexPath + ".tmp" + std::to_string(getpid());
 #endif
   FILE* file = openDataFile(temporary.c_str(), "wb");
   if (file == nullptr) return false;
@@ -332,5 +332,22 @@ bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const s
     std::remove(temporary.c_str());
     return false;
   }
-  return replaceFile(temporary, path);
+  return replaceFile(temporary, indexPath);
+}
+
+bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries,
+                    const IndexWriter* writer) {
+  BlockIndex index;
+  if (!blockIndexOf(source, entries, index)) return false;
+  const std::vector<unsigned char> bytes = encodeBlockIndex(index);
+  const std::string path = indexPathFor(dataPath);
+  return writer != nullptr && *writer ? (*writer)(dataPath, path, bytes) : writeIndexFile(dataPath, path, bytes);
+}
+
+bool saveIndexFor(const std::string& dataPath, const std::vector<BlockEntry>& entries, const IndexWriter* writer) {
+  DataFileSource source;
+  if (!openDataFileSource(dataPath, source)) return false;
+  const bool saved = saveBlockIndex(dataPath, source, entries, writer);
+  closeDataFileSource(source);
+  return saved;
 }

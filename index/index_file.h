@@ -22,6 +22,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,9 +70,28 @@ struct UsableIndex {
 };
 UsableIndex loadUsableIndex(const std::string& dataPath, DataFileSource& source);
 
-// Writes the index of the open data file (entries from its first block on) beside it, whole or
-// not at all: into a temporary file that then replaces the index. False when that fails.
-bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries);
+// The index of an open data file with these entries (from its first block on), tied to the file
+// as it was opened. False when the entries cover more than the file or its start cannot be read.
+bool blockIndexOf(DataFileSource& source, const std::vector<BlockEntry>& entries, BlockIndex& index);
+
+// Puts an index file's bytes in place for a data file; true when they are there. A program with
+// its own way of writing files whole (qeltool's safe outputs) gives one; otherwise
+// writeIndexFile is used.
+using IndexWriter = std::function<bool(const std::string& dataPath, const std::string& indexPath,
+                                       const std::vector<unsigned char>& bytes)>;
+
+// Whole or not at all: into a temporary file beside the index that then replaces it (a link of
+// that name is replaced, not followed). False when that fails; nothing is left then.
+bool writeIndexFile(const std::string& dataPath, const std::string& indexPath, const std::vector<unsigned char>& bytes);
+
+// Writes that index beside the data file with the writer (writeIndexFile when null). False when
+// that fails.
+bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries,
+                    const IndexWriter* writer = nullptr);
+
+// The same for a data file that is not open (just written and closed).
+bool saveIndexFor(const std::string& dataPath, const std::vector<BlockEntry>& entries,
+                  const IndexWriter* writer = nullptr);
 
 // Replaces `target` with the file `temporary` (removed when that fails).
 bool replaceFile(const std::string& temporary, const std::string& target);

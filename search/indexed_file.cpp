@@ -36,7 +36,8 @@ void reportPassed(const IndexedFile& file, uint64_t block) {
 void finishIndexedFile(IndexedFile& file, bool passComplete) {
   if (passComplete && file.building && file.entries.size() + file.built.size() == file.blocks) {
     file.entries.insert(file.entries.end(), file.built.begin(), file.built.end());
-    saveBlockIndex(file.path, file.source, file.entries);  // an index that cannot be saved changes nothing
+    // An index that cannot be saved changes nothing.
+    saveBlockIndex(file.path, file.source, file.entries, file.options->indexWriter);
   }
   closeDataFileSource(file.source);
 }

@@ -29,12 +29,14 @@ struct SearchOptions {
   bool count = false;              // count every match
   bool lines = false;              // list every matching line
   bool json = false;
+  bool noIndex = false;            // read the whole file; neither use nor leave the saved index
 };
 
 struct FindTimeOptions {
   std::string file;
   std::string time;  // DDD:HH:MM:SS[.fraction]
   bool json = false;
+  bool noIndex = false;
 };
 
 struct CountOptions {
@@ -48,6 +50,12 @@ struct ConvertOptions {
 };
 
 struct StatsOptions {
+  std::string file;
+  bool json = false;
+  bool noIndex = false;
+};
+
+struct IndexOptions {
   std::string file;
   bool json = false;
 };

@@ -10,3 +10,4 @@ int runConvert(const ConvertOptions& options);
 int runStats(const StatsOptions& options);
 int runGenerate(const GenerateOptions& options);
 int runRecord(const RecordOptions& options);
+int runIndex(const IndexOptions& options);

@@ -2,8 +2,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "files/bus_record.h"
 #include "files/dump_conversion.h"
+#include "index/block_entry.h"
+#include "index/index_file.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
@@ -46,6 +50,10 @@ int runConvert(const ConvertOptions& options) {
     status = StatusCode::FileWriteError;
   }
   if (!ok(status)) return failWithStatus("convert", status, output);
+  // The index beside it; one that cannot be written leaves the data file as good as it is.
+  std::vector<BlockEntry> entries;
+  addRecordsToEntries(entries, records.data(), records.size() / kBusRecordBytes);
+  saveIndexFor(output, entries, &safeIndexWriter());
   std::printf("%s\n", output.c_str());
   return ExitSuccess;
 }

@@ -6,6 +6,7 @@
 #include "search/time_search.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
 #include "tools/qeltool/safe_output.h"
@@ -31,7 +32,11 @@ int runFindTime(const FindTimeOptions& options) {
   uint64_t line = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "find-time");
-  status = findTimeTag(options.file, target, line, &progress);
+  ScanOptions scan;
+  scan.progress = &progress;
+  scan.useIndex = !options.noIndex;  // --no-index: the whole read, no index left
+  scan.indexWriter = &safeIndexWriter();
+  status = findTimeTag(options.file, target, line, scan);
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("find-time", status, options.file);
   uint64_t records = 0;

@@ -66,6 +66,7 @@ void addSearch(CLI::App& app, SearchOptions& o) {
   nth->excludes(count)->excludes(lines);
   count->excludes(lines);
   c->add_flag("--json", o.json, "Print the result as JSON");
+  c->add_flag("--no-index", o.noIndex, "Read the whole file: neither use nor leave the saved index beside it");
   c->callback([&o, gapMin, gapMax] {
     o.gapMinGiven = gapMin->count() > 0;
     o.gapMaxGiven = gapMax->count() > 0;
@@ -77,6 +78,7 @@ void addFindTime(CLI::App& app, FindTimeOptions& o) {
   c->add_option("FILE", o.file, "Data file")->required();
   c->add_option("TIME", o.time, "DDD:HH:MM:SS[.fraction], day of the year 0 to 366")->required();
   c->add_flag("--json", o.json, "Print the result as JSON");
+  c->add_flag("--no-index", o.noIndex, "Read the whole file: neither use nor leave the saved index beside it");
 }
 
 void addCount(CLI::App& app, CountOptions& o) {
@@ -96,9 +98,10 @@ void addConvert(CLI::App& app, ConvertOptions& o) {
 void addStats(CLI::App& app, StatsOptions& o) {
   CLI::App* c = app.add_subcommand("stats",
                                    "Words per channel, sync and error flag, first and last time tag, largest gap, "
-                                   "time going backwards");
+                                   "time going backwards (from the saved index, made or brought up to date first)");
   c->add_option("FILE", o.file, "Data file")->required();
   c->add_flag("--json", o.json, "Print the result as JSON");
+  c->add_flag("--no-index", o.noIndex, "Read the whole file: neither use nor leave the saved index beside it");
 }
 
 void addGenerate(CLI::App& app, GenerateOptions& o) {
@@ -128,6 +131,13 @@ void addRecord(CLI::App& app, RecordOptions& o) {
   c->add_flag("--force", o.force, "Replace FILE even if it holds data");
 }
 
+void addIndex(CLI::App& app, IndexOptions& o) {
+  CLI::App* c = app.add_subcommand(
+      "index", "Make the saved index beside a data file (\"RUN7.QIX\" beside \"RUN7.QEL\"), or bring it up to date");
+  c->add_option("FILE", o.file, "Data file")->required();
+  c->add_flag("--json", o.json, "Print what was done as JSON");
+}
+
 // The subcommand being parsed when the parse failed, for the "qeltool SUB:" prefix; "" when none.
 std::string commandBeingParsed(const CLI::App& app) {
   const std::vector<CLI::App*> chosen = app.get_subcommands();
@@ -153,6 +163,7 @@ int main(int argc, char** argv) {
   StatsOptions stats;
   GenerateOptions generate;
   RecordOptions record;
+  IndexOptions index;
   addReport(app, report);
   addSearch(app, search);
   addFindTime(app, findTime);
@@ -161,6 +172,7 @@ int main(int argc, char** argv) {
   addStats(app, stats);
   addGenerate(app, generate);
   addRecord(app, record);
+  addIndex(app, index);
 
   try {
     app.parse(argc, argv);
@@ -184,6 +196,7 @@ int main(int argc, char** argv) {
     if (chosen == "convert") return runConvert(convert);
     if (chosen == "stats") return runStats(stats);
     if (chosen == "generate") return runGenerate(generate);
+    if (chosen == "index") return runIndex(index);
     return runRecord(record);
   }();
   return finishStandardOutput(chosen.c_str(), exitCode);

@@ -103,6 +103,51 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   return StatusCode::Success;
 }
 
+namespace {
+TimeTag tagOfLongwords(const uint32_t longwords[3]) {
+  return TimeTag{{static_cast<uint16_t>(longwords[0] >> 16), static_cast<uint16_t>(longwords[0] & 0xFFFFu),
+                  static_cast<uint16_t>(longwords[1] >> 16), static_cast<uint16_t>(longwords[1] & 0xFFFFu)}};
+}
+}  // namespace
+
+RecordStatistics statisticsFromEntries(const std::vector<BlockEntry>& entries, uint64_t bytes) {
+  RecordStatistics s;
+  s.bytes = bytes;
+  uint64_t line = 0;  // records before the block
+  for (size_t b = 0; b < entries.size(); ++b) {
+    const BlockEntry& e = entries[b];
+    for (unsigned k = 0; k < kRecordClasses; ++k) {
+      s.channelWords[k >> 2] += e.classCounts[k];
+      if ((k & 2u) != 0) s.commandWords += e.classCounts[k];
+      if ((k & 1u) == 0) s.errorFreeWords += e.classCounts[k];
+    }
+    for (unsigned flag = 0; flag < 4; ++flag) s.flagWords[flag] += e.flagCounts[flag];
+    // The step into the block from the record before it comes first, then those within it.
+    if (b > 0) {
+      const uint64_t time = entryFirstTime(e), previous = entryLastTime(entries[b - 1]);
+      if (time > previous && time - previous > s.largestStepHalfMicros) {
+        s.largestStepHalfMicros = time - previous;
+        s.largestStepLine = line + 1;
+      }
+      if (time < previous && s.backwardSteps++ == 0) s.firstBackwardLine = line + 1;
+    }
+    if (e.maxStep > 0 && static_cast<uint64_t>(e.maxStep) > s.largestStepHalfMicros) {
+      s.largestStepHalfMicros = static_cast<uint64_t>(e.maxStep);
+      s.largestStepLine = line + e.maxStepAt + 1;
+    }
+    if (e.backwardSteps > 0 && s.backwardSteps == 0) s.firstBackwardLine = line + e.firstBackwardAt + 1;
+    s.backwardSteps += e.backwardSteps;
+    line += e.records;
+  }
+  s.records = line;
+  s.dataWords = line - s.commandWords;
+  if (!entries.empty()) {
+    s.firstTag = tagOfLongwords(entries.front().first);
+    s.lastTag = tagOfLongwords(entries.back().last);
+  }
+  return s;
+}
+
 std::string formatTimeTag(const TimeTag& tag) {
   char text[48];
   std::snprintf(text, sizeof text, "%.03u:%.02u:%.02u:%.02u.%.03u%.03u%c", dayOfYear(tag), hours(tag), minutes(tag),

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/status_code.h"
 #include "files/bus_record.h"
+#include "index/block_entry.h"
 
 struct RecordStatistics {
   uint64_t bytes = 0;             // the file's size
@@ -30,6 +32,10 @@ struct RecordStatistics {
 // then with the bytes read so far. Status 5 when the file cannot be opened.
 StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
                                   const std::function<void(uint64_t bytesRead)>& onProgress);
+
+// The same figures from the entries of the file's whole saved index (every block from the first),
+// read nowhere else; bytes is the file's size.
+RecordStatistics statisticsFromEntries(const std::vector<BlockEntry>& entries, uint64_t bytes);
 
 // A time tag as the report's TIME column shows it: DDD:HH:MM:SS.fffffff.
 std::string formatTimeTag(const TimeTag& tag);

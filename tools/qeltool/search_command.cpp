@@ -6,6 +6,7 @@
 #include "search/search_settings.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
 #include "tools/qeltool/pattern_text.h"
@@ -74,11 +75,21 @@ StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& set
   return StatusCode::Success;
 }
 
+// With the saved index unless --no-index: then the whole file is read and no index left.
+ScanOptions scanOptions(bool noIndex, const ScanProgress& progress) {
+  ScanOptions scan;
+  scan.progress = &progress;
+  scan.useIndex = !noIndex;
+  scan.indexWriter = &safeIndexWriter();
+  return scan;
+}
+
 int listMatchingLines(const SearchOptions& options, const SearchSettings& settings) {
   uint64_t matches = 0;
   if (options.json) std::printf("{\"file\": %s, \"lines\": [", jsonQuoted(options.file).c_str());
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
+  const ScanOptions scan = scanOptions(options.noIndex, progress);
   const StatusCode status = forEachMatch(options.file, settings, [&](uint64_t line) {
     if (options.json) {
       std::printf(matches == 0 ? "%llu" : ", %llu", ull(line));
@@ -87,7 +98,7 @@ int listMatchingLines(const SearchOptions& options, const SearchSettings& settin
     }
     ++matches;
     return !standardOutputFailed();  // the rest could not be printed either
-  }, &progress);
+  }, scan);
   finishProgress(progressLine, false);
   if (!ok(status)) {
     std::fflush(stdout);
@@ -115,7 +126,7 @@ int runSearch(const SearchOptions& options) {
 
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
-  status = searchPattern(options.file, settings, &progress);
+  status = searchPattern(options.file, settings, scanOptions(options.noIndex, progress));
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("search", status, options.file);
   // A line or a count, a whole number that the search's double holds exactly.

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "files/data_file.h"
+#include "index/index_build.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
@@ -102,12 +104,21 @@ int runStats(const StatsOptions& options) {
   }
   ProgressLine progress = progressOnTerminal();
   RecordStatistics statistics;
-  const StatusCode status = gatherRecordStatistics(options.file, statistics, [&](uint64_t bytesRead) {
-    char text[96];
-    std::snprintf(text, sizeof text, "stats: %.0f%% of %.1f GiB", size ? 100.0 * bytesRead / size : 0.0,
-                  size / 1073741824.0);
-    showProgress(progress, text);
-  });
+  StatusCode status = StatusCode::Success;
+  if (options.noIndex) {
+    status = gatherRecordStatistics(options.file, statistics, [&](uint64_t bytesRead) {
+      char text[96];
+      std::snprintf(text, sizeof text, "stats: %.0f%% of %.1f GiB", size ? 100.0 * bytesRead / size : 0.0,
+                    size / 1073741824.0);
+      showProgress(progress, text);
+    });
+  } else {
+    // From the saved index, made or brought up to date first: only the blocks it lacks are read.
+    const ScanProgress indexProgress = percentProgress(progress, "stats");
+    IndexRefresh refresh;
+    status = refreshDataFileIndex(options.file, refresh, PassOptions{}, &indexProgress, &safeIndexWriter());
+    if (ok(status)) statistics = statisticsFromEntries(refresh.entries, refresh.fileBytes);
+  }
   finishProgress(progress, false);
   if (!ok(status)) return failWithStatus("stats", status, options.file);
   if (options.json) {

@@ -68,6 +68,7 @@ TEST(ConvertTool, DumpToDataFileBesideItByTheDialogsNaming) {
     EXPECT_TRUE(readBytes(folder.file(c[2])) == expectedConversion()) << c[0];
   }
   EXPECT_EQ(runQeltool("count RUN7.QEL", folder.path).out, "4096\n");
-  EXPECT_EQ(namesInFolder(folder.path),
-            (std::vector<std::string>{"A.B.SUP", "A.QEL", "RUN7.QEL", "RUN7.SUP", "other.qel", "sub.dir"}));
+  // Each data file with its saved index beside it.
+  EXPECT_EQ(namesInFolder(folder.path), (std::vector<std::string>{"A.B.SUP", "A.QEL", "A.QIX", "RUN7.QEL", "RUN7.QIX",
+                                                                  "RUN7.SUP", "other.qel", "other.qix", "sub.dir"}));
 }

@@ -1,0 +1,102 @@
+// qeltool index, --no-index and stats from the saved index: what each does to the index beside the
+// data file, and the same results with the index as without it.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tool_fixtures.h"
+
+namespace {
+
+constexpr size_t kBlock = 16384;
+
+// Records 100 us apart on J1 to J4 in turn, every seventh a command word, every 1000th with errors;
+// the largest step (5 ms) where block 1 begins, the same step again later in block 1, and time going
+// back where block 2 begins and within block 0.
+std::vector<BusRecord> blockEdgeRecords(size_t count) {
+  std::vector<BusRecord> records;
+  uint64_t micros = 86400ull * 1000000 * 42;
+  for (size_t i = 0; i < count; ++i) {
+    micros += i == kBlock || i == kBlock + 500 ? 5000 : i == 2 * kBlock || i == 300 ? -2000 : 100;
+    records.push_back(makeRecord(tagFromMicros(micros), static_cast<unsigned>(i % 4), i % 7 == 0 ? 1u : 0u,
+                                 i % 1000 == 3 ? 9u : 0u, static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF));
+  }
+  return records;
+}
+
+}  // namespace
+
+TEST(IndexTool, MadeUpToDateExtendedAndRemade) {
+  TempFolder folder;
+  const std::string file = folder.file("run.qel"), index = folder.file("run.qix");
+  const std::vector<BusRecord> records = blockEdgeRecords(3 * kBlock + 4000);
+  writeRecords(file, std::vector<BusRecord>(records.begin(), records.begin() + 2 * kBlock + 100));
+  struct Step {
+    std::function<void()> before;
+    const char* says;
+  };
+  const Step steps[] = {
+      {[] {}, "run.qix: made from the whole file, 3 blocks\n"},
+      {[] {}, "run.qix: up to date, 3 blocks\n"},
+      {[&] { writeRecords(file, records); }, "run.qix: extended by 2 blocks (the file has grown), 4 blocks\n"},
+      {[&] { writeBytes(index, Bytes(64 + 4 * 114, 0x51)); },
+       "run.qix: remade from the whole file, 4 blocks (the index there did not belong to the file as it is)\n"},
+  };
+  for (const Step& step : steps) {
+    step.before();
+    const ToolRun run = runQeltool("index run.qel", folder.path);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(splitLines(run.out).front() + "\n", step.says);
+  }
+  const ToolRun json = runQeltool("index --json run.qel", folder.path);
+  EXPECT_EQ(jsonNumber(json.out, "blocks"), 4);
+  EXPECT_EQ(jsonNumber(json.out, "blocks_read"), 0);
+  EXPECT_EQ(jsonNumber(json.out, "index_bytes"), 64 + 4 * 114);
+  EXPECT_NE(json.out.find("\"done\": \"up to date\""), std::string::npos) << json.out;
+  EXPECT_EQ(runQeltool("index missing.qel", folder.path).exitCode, 3);
+
+  // --no-index neither uses nor leaves an index; a search that reads to the end leaves one.
+  std::remove(index.c_str());
+  EXPECT_EQ(runQeltool("search --count --no-index run.qel", folder.path).exitCode, 0);
+  EXPECT_EQ(namesInFolder(folder.path), std::vector<std::string>{"run.qel"});
+  EXPECT_EQ(runQeltool("search --count run.qel", folder.path).exitCode, 0);
+  EXPECT_EQ(namesInFolder(folder.path), (std::vector<std::string>{"run.qel", "run.qix"}));
+
+  // An index name that leads to the data file: refused, and no search writes through it.
+  const Bytes data = readBytes(file);
+  std::remove(index.c_str());
+  ASSERT_EQ(symlink("run.qel", index.c_str()), 0);
+  EXPECT_EQ(runQeltool("index run.qel", folder.path).exitCode, 2);
+  EXPECT_EQ(runQeltool("search --count run.qel", folder.path).out, std::to_string(records.size()) + "\n");
+  EXPECT_TRUE(readBytes(file) == data);
+}
+
+TEST(IndexTool, TheSameResultsWithTheIndexAsWithout) {
+  TempFolder folder;
+  const std::string file = folder.file("run.qel");
+  writeRecords(file, blockEdgeRecords(3 * kBlock + 4000), 7);
+  const char* commands[] = {"stats",
+                            "stats --json",
+                            "search --count --bus j2 --sync cmd",
+                            "search --count --errors with",
+                            "search --nth 2 --gap-min 4900 --gap-max 4980",
+                            "search --lines --errors with --bus j4",
+                            "search --count --gap-max 0 --gap after",
+                            "find-time 042:00:00:01.6",  // within block 0
+                            "find-time 042:00:00:05.0",
+                            "find-time 366:00:00:00"};
+  for (const char* command : commands) {
+    const ToolRun withIndex = runQeltool(std::string(command) + " run.qel", folder.path);
+    const ToolRun without = runQeltool(std::string(command) + " --no-index run.qel", folder.path);
+    EXPECT_EQ(withIndex.exitCode, without.exitCode) << command;
+    EXPECT_EQ(withIndex.out, without.out) << command;
+  }
+  EXPECT_EQ(namesInFolder(folder.path), (std::vector<std::string>{"run.qel", "run.qix"}));
+  const std::string stats = runQeltool("stats run.qel", folder.path).out;
+  EXPECT_NE(stats.find("largest gap (us)    4972.0 before line 16385\n"), std::string::npos) << stats;
+  EXPECT_NE(stats.find("time going back     2 (first before line 301)\n"), std::string::npos) << stats;
+}
