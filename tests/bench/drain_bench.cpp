@@ -6,12 +6,13 @@
 #include <string>
 
 #include "card/card_registers.h"
+#include "index/index_file.h"
 #include "recording_support.h"
 
 namespace {
 constexpr uint32_t kFastestRealLoad = 4 * 50000;  // four channels at 50,000 words a second
 
-double halfDrainMicros(const std::string& path, int halves) {
+double halfDrainMicros(const std::string& path, int halves, bool keepIndex) {
   ManualClock clock;
   SimConfig config;
   config.card.keepWriteLog = false;
@@ -22,6 +23,8 @@ double halfDrainMicros(const std::string& path, int halves) {
   std::fclose(std::fopen(path.c_str(), "wb"));
   RecordingSession recording;
   recording.path = path;
+  recording.keepIndex = keepIndex;
+  if (keepIndex) startIndexStream(recording.index, path);
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < halves; ++i) {
     // Move the write pointer across the middle of the ring and back, so that every step drains.
@@ -34,11 +37,11 @@ double halfDrainMicros(const std::string& path, int halves) {
 }
 
 // The highest rate (to 1%) at which a recording of `halves` halves loses nothing.
-uint32_t highestLosslessRate(const std::string& path, double tickMs, int halves) {
+uint32_t highestLosslessRate(const std::string& path, double tickMs, int halves, bool keepIndex) {
   uint32_t good = kFastestRealLoad;
   uint32_t bad = 0;
   for (uint32_t rate = good; bad == 0; rate *= 2) {
-    const RecordingRun run = recordSimulated(path, rate, tickMs, static_cast<uint64_t>(halves) * 16384, true);
+    const RecordingRun run = recordSimulated(path, rate, tickMs, static_cast<uint64_t>(halves) * 16384, true, keepIndex);
     if (run.lossless) {
       good = rate;
     } else {
@@ -48,7 +51,7 @@ uint32_t highestLosslessRate(const std::string& path, double tickMs, int halves)
   }
   while (bad - good > good / 100) {
     const uint32_t rate = good + (bad - good) / 2;
-    const RecordingRun run = recordSimulated(path, rate, tickMs, static_cast<uint64_t>(halves) * 16384, true);
+    const RecordingRun run = recordSimulated(path, rate, tickMs, static_cast<uint64_t>(halves) * 16384, true, keepIndex);
     (run.lossless ? good : bad) = rate;
   }
   return good;
@@ -59,17 +62,22 @@ int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : "/tmp";
   const std::string path = folder + "/drain-bench.qel";
   const int halves = 400;
-  const double perHalf = halfDrainMicros(path, halves);
-  std::printf("drain of one half (256 KiB: block read, open, seek, write, close): %.0f us (mean of %d)\n", perHalf,
-              halves);
   std::printf("fastest real bus load: %u words/s (a half fills in %.1f ms)\n", kFastestRealLoad,
               16384.0 * 1000 / kFastestRealLoad);
-  for (double tick : {4.0, 16.0}) {
-    const uint32_t rate = highestLosslessRate(path, tick, 48);
-    std::printf("highest lossless rate at %2.0f ms ticks: %u words/s (%.1f times the fastest real load; "
-                "a half per tick keeps up for certain up to %.0f)\n",
-                tick, rate, static_cast<double>(rate) / kFastestRealLoad, 16384.0 * 1000 / tick);
+  // With the saved index kept as the recording goes (an entry for each half) and without.
+  for (const bool keepIndex : {false, true}) {
+    const char* what = keepIndex ? "with index entries" : "without index";
+    const double perHalf = halfDrainMicros(path, halves, keepIndex);
+    std::printf("%s: drain of one half (256 KiB: block read, open, seek, write, close%s): %.0f us (mean of %d)\n",
+                what, keepIndex ? ", entry and index header" : "", perHalf, halves);
+    for (double tick : {4.0, 16.0}) {
+      const uint32_t rate = highestLosslessRate(path, tick, 48, keepIndex);
+      std::printf("%s: highest lossless rate at %2.0f ms ticks: %u words/s (%.1f times the fastest real load; "
+                  "a half per tick keeps up for certain up to %.0f)\n",
+                  what, tick, rate, static_cast<double>(rate) / kFastestRealLoad, 16384.0 * 1000 / tick);
+    }
   }
   std::remove(path.c_str());
+  std::remove(indexPathFor(path).c_str());
   return 0;
 }

@@ -74,6 +74,7 @@ struct RecordingPlan {
   uint64_t firstTickNs = 0;    // the ticks come at this plus whole tick periods (0: one period in)
   uint64_t stallAtNs = 0;      // the first tick due after this comes stallNs late
   uint64_t stallNs = 0;        // 0: no stall
+  bool keepIndex = true;       // the session keeps the saved index as it goes
 };
 
 // Records as planned through the recording session, then Stop Recording.
@@ -92,6 +93,7 @@ inline RecordingRun recordSimulated(const std::string& path, const RecordingPlan
   RecordingSession session;
   session.path = path;
   session.progress.wordLimit = 1e30f;
+  session.keepIndex = plan.keepIndex;
   if (!ok(startRecordingSession(card, session, 0, start))) return run;
   const uint64_t tickNs = static_cast<uint64_t>(plan.tickMs * 1e6);
   const uint64_t stopAtNs = static_cast<uint64_t>(static_cast<double>(plan.wordsToRecord) * 1e9 / plan.wordsPerSecond);
@@ -131,8 +133,9 @@ inline RecordingRun recordSimulated(const std::string& path, const RecordingPlan
 
 // Records `wordsToRecord` words at the given rate with ticks of tickMs, then Stop Recording.
 inline RecordingRun recordSimulated(const std::string& path, uint32_t wordsPerSecond, double tickMs,
-                                    uint64_t wordsToRecord, bool countDrainTime) {
+                                    uint64_t wordsToRecord, bool countDrainTime, bool keepIndex = true) {
   RecordingPlan plan;
+  plan.keepIndex = keepIndex;
   plan.wordsPerSecond = wordsPerSecond;
   plan.tickMs = tickMs;
   plan.wordsToRecord = wordsToRecord;
