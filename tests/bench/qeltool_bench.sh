@@ -44,22 +44,37 @@ best_of() {
 }
 
 read_with_cat() { cat "$file"; }
+# The saved index made from nothing: the one beside the file removed first.
+make_index() { rm -f "${file%.qel}.qix"; "$qeltool" index "$file"; }
 
+# The searches with the saved index (made by the first row that needs it) and with --no-index.
 names=(
   "cat FILE > /dev/null"
   "count"
+  "index (none there)"
   "search --count --gap-min 100 --gap-max 500"
+  "  the same, --no-index"
+  "search --count --bus j2 --sync cmd"
+  "  the same, --no-index"
   "find-time past the last record"
+  "  the same, --no-index"
   "report --from 60000000 --lines 1000000"
   "stats"
+  "  the same, --no-index"
 )
 commands=(
   "read_with_cat"
   "$qeltool count $file"
+  "make_index"
   "$qeltool search $file --count --gap-min 100 --gap-max 500"
+  "$qeltool search $file --count --gap-min 100 --gap-max 500 --no-index"
+  "$qeltool search $file --count --bus j2 --sync cmd"
+  "$qeltool search $file --count --bus j2 --sync cmd --no-index"
   "$qeltool find-time $file 366:23:59:59.999999"
+  "$qeltool find-time $file 366:23:59:59.999999 --no-index"
   "$qeltool report $file --from 60000000 --lines 1000000"
   "$qeltool stats $file"
+  "$qeltool stats $file --no-index"
 )
 
 echo "qeltool benchmark: $(stat -c %s "$file") bytes ($records records), best of $runs runs"
@@ -70,5 +85,5 @@ for index in "${!names[@]}"; do
   # shellcheck disable=SC2086  # the command strings split into words on purpose
   seconds=$(best_of ${commands[$index]})
   [ -z "$cat_time" ] && cat_time=$seconds
-  awk -v n="${names[$index]}" -v s="$seconds" -v c="$cat_time" 'BEGIN { printf "%-46s %10.3f %10.1f\n", n, s, s / c }'
+  awk -v n="${names[$index]}" -v s="$seconds" -v c="$cat_time" 'BEGIN { printf "%-46s %10.3f %10.2f\n", n, s, s / c }'
 done

@@ -35,3 +35,18 @@ inline std::string craftedFile(int count) {
   }
   return file;
 }
+
+// count records 50 us apart from day 123 04:05:06, seconds carried over; every third a command
+// word with errors on J3 (as craftedFile), so that a file of several 16384-record blocks results.
+inline std::string longCraftedFile(int count) {
+  std::string file;
+  for (int i = 0; i < count; ++i) {
+    const bool command = i % 3 == 0;
+    const uint64_t micros = static_cast<uint64_t>(i) * 50;
+    BusRecord r = craftedRecord(micros % 1000000, 0x9A5234u + static_cast<unsigned>(i), command ? 2 : 0,
+                                command ? 1 : 0, command ? 0x9 : 0);
+    r.words[1] = static_cast<uint16_t>((5u << 6) | (6u + micros / 1000000));  // 04:05:06 on
+    file += recordBytes(r);
+  }
+  return file;
+}

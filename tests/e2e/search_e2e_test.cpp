@@ -87,6 +87,49 @@ TEST_F(SearchE2E, FindNearestTTagPreparesViewAroundTheRecord) {
   EXPECT_EQ(text(app, IDC_TTAG_LINE), "25");
 }
 
+// A file of several blocks: Find Nearest TTag and Get Number Of Ocurrences give the same results
+// before the saved index exists, with the index the count left behind, with a damaged index and
+// with none.
+TEST_F(SearchE2E, FindNearestTTagAndCountTheSameWithAndWithoutTheIndex) {
+  ASSERT_TRUE(writeFileBytes(workDir + "\\big.qel", longCraftedFile(40000)));
+  setText(app, IDC_FILE_NAME, "big.qel");
+  // Record 30001 is at 04:05:07.500000; J3 command words with errors are every third record.
+  setText(app, IDC_TTAG_DAYS, "123");
+  setText(app, IDC_TTAG_HOURS, "4");
+  setText(app, IDC_TTAG_MINUTES, "5");
+  setText(app, IDC_TTAG_SECONDS, "7");
+  setText(app, IDC_TTAG_FRACTION, "49999");
+  clickIcon(app, IDC_BUS_FIRST);
+  clickIcon(app, IDC_BUS_FIRST + 1);
+  clickIcon(app, IDC_BUS_FIRST + 2);  // J3
+  const std::string index = workDir + "\\big.qix";
+  const auto findAndCount = [&](const char* when) {
+    setText(app, IDC_TTAG_LINE, "");
+    setText(app, IDC_OCCURRENCE_COUNT, "");
+    clickButton(app, IDC_FIND_TTAG);
+    EXPECT_EQ(statusLine(app), "Success") << when;
+    EXPECT_EQ(text(app, IDC_TTAG_LINE), "30001") << when;
+    EXPECT_EQ(text(app, IDC_VIEW_FROM), "29991") << when;
+    EXPECT_EQ(runDeferred(IDC_GET_OCCURRENCES), "Success") << when;
+    EXPECT_EQ(text(app, IDC_OCCURRENCE_COUNT), "13334") << when;
+  };
+  findAndCount("before any index");
+  EXPECT_GT(fileSizeOf(index), 64) << "the count, which read the whole file, leaves the index";
+  findAndCount("with the index");
+  std::string damaged = readFileBytes(index);
+  damaged[200] = static_cast<char>(damaged[200] ^ 0x40);
+  ASSERT_TRUE(writeFileBytes(index, damaged));
+  findAndCount("with a damaged index");
+  ASSERT_TRUE(DeleteFileA(index.c_str()));
+  setText(app, IDC_TTAG_SECONDS, "8");
+  setText(app, IDC_TTAG_FRACTION, "");
+  clickButton(app, IDC_FIND_TTAG);
+  EXPECT_EQ(text(app, IDC_TTAG_LINE), "40001") << "past the last record, with no index";
+  setText(app, IDC_TTAG_SECONDS, "7");
+  setText(app, IDC_TTAG_FRACTION, "49999");
+  findAndCount("with no index again");
+}
+
 TEST_F(SearchE2E, SettingsSurviveQuitAndANewStart) {
   clickIcon(app, IDC_BIT_DCARE_FIRST + 23);  // bit 23 -> ZERO
   clickIcon(app, IDC_BIT_ZERO_FIRST + 23);   // -> ONE
