@@ -27,22 +27,15 @@ size_t readAt(const DataFileSource& source, uint64_t offset, unsigned char* into
   size_t got = 0;
   while (got < bytes) {
 #ifdef _WIN32
-    // The handle is opened for overlapped reads, so that the threads' reads do not wait on each
-    // other; each read waits for itself on its own event.
+    // A read at a position of its own: the handle's file position plays no part.
     OVERLAPPED at{};
     const uint64_t position = offset + got;
     at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
     at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    at.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (at.hEvent == nullptr) break;
     const size_t left = bytes - got;
     const DWORD wanted = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD read = 0;
-    const HANDLE file = static_cast<HANDLE>(source.handle);
-    const bool done = ReadFile(file, into + got, wanted, &read, &at) ||
-                      (GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(file, &at, &read, TRUE));
-    CloseHandle(at.hEvent);
-    if (!done || read == 0) break;
+    if (!ReadFile(static_cast<HANDLE>(source.handle), into + got, wanted, &read, &at) || read == 0) break;
 #else
     const ssize_t read = pread(source.descriptor, into + got, bytes - got, static_cast<off_t>(offset + got));
     if (read <= 0) break;
@@ -85,7 +78,7 @@ bool openDataFileSource(const std::string& path, DataFileSource& source) {
   source = DataFileSource{};
 #ifdef _WIN32
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED, nullptr);
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   source.handle = handle;
   if (!fileStampOfHandle(handle, source.stamp)) {

@@ -12,7 +12,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=${JOBS:-2}
-folders=(common files search card sim record app tools)
+folders=(common files index search card sim record app tools)
 mingw=i686-w64-mingw32-g++-posix
 
 die() { echo "static_checks.sh: $*" >&2; exit 2; }
