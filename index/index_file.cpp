@@ -181,7 +181,9 @@ std::string indexPathFor(const std::string& dataPath) {
 
 uint64_t dataFingerprint(const unsigned char* bytes, size_t size) { return finish(absorb(0x4649524Eull, bytes, size)); }
 
-void encodeBlockEntry(const BlockEntry& e, unsigned char* p) {
+void encodeBlockEntry(const BlockEntry& entry, unsigned char* bytes) {
+  const BlockEntry& e = entry;
+  unsigned char* p = bytes;
   put32(p, e.records);
   for (unsigned k = 0; k < 3; ++k) {
     put32(p + 4 + 4 * k, e.first[k]);
@@ -204,7 +206,8 @@ uint64_t addEntryToChecksum(uint64_t state, const unsigned char* entryBytes) {
   return absorb(state, entryBytes, kIndexEntryBytes);
 }
 
-void encodeIndexHeader(const BlockIndex& index, uint64_t entryCount, uint64_t entriesState, unsigned char* p) {
+void encodeIndexHeader(const BlockIndex& index, uint64_t entryCount, uint64_t entriesState, unsigned char* bytes) {
+  unsigned char* p = bytes;
   std::memcpy(p, kMagic, sizeof kMagic);
   put32(p + 8, kIndexVersion);
   put32(p + 12, kIndexHeaderBytes);

@@ -20,11 +20,11 @@ void writeIndex(IndexStream& stream, const unsigned char* last, const char* mode
   FileStamp stamp;
   if (!stream.active) return;
   if (!fileStampOf(stream.dataPath, stamp)) return giveUp(stream);
-  uint64_t entries = stream.entries, covered = stream.covered, state = stream.checksumState;
+  uint64_t entryCount = stream.entries, covered = stream.covered, entriesState = stream.checksumState;
   if (last != nullptr) {
-    ++entries;
+    ++entryCount;
     covered += stream.filling.records;
-    state = addEntryToChecksum(state, last);
+    entriesState = addEntryToChecksum(entriesState, last);
   }
   BlockIndex index;
   index.coveredRecords = covered;
@@ -32,7 +32,7 @@ void writeIndex(IndexStream& stream, const unsigned char* last, const char* mode
   const uint64_t headBytes = std::min<uint64_t>(stream.head.size(), covered * kBusRecordBytes);
   index.fingerprint = dataFingerprint(stream.head.data(), static_cast<size_t>(headBytes));
   unsigned char header[kIndexHeaderBytes];
-  encodeIndexHeader(index, entries, state, header);
+  encodeIndexHeader(index, entryCount, entriesState, header);
 
   FILE* file = openDataFile(stream.indexPath.c_str(), mode);
   if (file == nullptr) return giveUp(stream);
