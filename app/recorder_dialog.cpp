@@ -36,8 +36,8 @@ void quitCommand(Recorder& recorder) {
 void helpCommand(Recorder& recorder) {
   StatusCode status = StatusCode::Success;
   // The fixed viewer first; when it is absent, the guide beside the program in the default viewer.
-  if (recorder.dialog.launch(kHelpCommand, kShowMaximised) < 32 &&
-      !recorder.dialog.openDocument(recorder.dialog.programFolder() + kHelpDocument)) {
+  if (recorder.system.launch(kHelpCommand, kShowMaximised) < 32 &&
+      !recorder.system.openDocument(recorder.system.programFolder() + kHelpDocument)) {
     status = StatusCode::ApplicationNotFound;
   }
   if (!ok(status)) {
