@@ -12,6 +12,12 @@ double niceCeiling(double value) {
   return 10.0 * power;
 }
 
+double niceTop(double value) {
+  if (!(value > 0.0)) return 1.0;
+  const double step = niceCeiling(value / 5.0);
+  return std::ceil(value / step * (1.0 - 1e-12)) * step;
+}
+
 std::vector<double> niceTicks(double top, int target) {
   std::vector<double> ticks;
   if (!(top > 0.0) || target < 1) return {0.0};

@@ -7,6 +7,10 @@
 // The smallest of 1, 2 and 5 times a power of ten that is at least value (value > 0).
 double niceCeiling(double value);
 
+// The top of a linear axis that shows values up to value: a whole number of nice steps, about
+// five of them (1 for a value of 0).
+double niceTop(double value);
+
 // Tick values from 0 up to at most top, about `target` of them, a nice step apart.
 std::vector<double> niceTicks(double top, int target);
 

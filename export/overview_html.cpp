@@ -187,7 +187,7 @@ std::string ratePlot(const OverviewSummary& s, const TimeAxis& axis, const Rates
   if (!errors) {
     for (const auto& series : rates.bus) topValue = std::max(topValue, largest(series));
   }
-  topValue = niceCeiling(topValue > 0 ? topValue : 1.0);
+  topValue = niceTop(topValue);
   const std::string id = errors ? "errors-per-second" : "words-per-second";
   const std::string seriesNames = errors ? "errors" : "J1,J2,J3,J4";
   std::string svg = openSvg(id, errors ? "Error words per second over the recorded time"
@@ -230,8 +230,8 @@ std::string breaksPlot(const OverviewSummary& s, const TimeAxis& axis) {
                                               num(x) + " " + num(middle + 6) + "Z"
                                         : "M" + num(x - 6) + " " + num(middle + 6) + "H" + num(x + 6) + "L" +
                                               num(x) + " " + num(middle - 6) + "Z";
-    svg += "<path class=\"series\" data-series=\"" + std::string(backwards ? "backwards" : "jump") + "\" d=\"" +
-           shape + "\" fill=\"" + (backwards ? kErrorColour : kJumpColour) + "\"><title>line " +
+    svg += "<path class=\"marker\" data-series=\"" + std::string(backwards ? "backwards" : "jump") + "\" d=\"" +
+           shape + "\" style=\"fill:" + (backwards ? kErrorColour : kJumpColour) + "\"><title>line " +
            std::to_string(b.line) + ": " + timeOfDayText(b.fromHalfMicros) + " to " + timeOfDayText(b.toHalfMicros) +
            "</title></path>\n";
   }
@@ -242,14 +242,20 @@ std::string breaksPlot(const OverviewSummary& s, const TimeAxis& axis) {
   return svg + "</svg>\n";
 }
 
-// A power of ten of microseconds as an axis label.
+// A power of ten of microseconds as an axis label: 0.1 us to 100 s, then 10 to a power of seconds.
 std::string decadeLabel(int exponent) {
   static const char* const kUnits[] = {"\xC2\xB5s", "ms", "s"};
+  static const char* const kSuperscripts[] = {"\xE2\x81\xB0", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3", "\xE2\x81\xB4",
+                                              "\xE2\x81\xB5", "\xE2\x81\xB6", "\xE2\x81\xB7", "\xE2\x81\xB8",
+                                              "\xE2\x81\xB9"};
   if (exponent < 0) return exponent == -1 ? "0.1 \xC2\xB5s" : "0.01 \xC2\xB5s";
-  if (exponent >= 9) return "1e" + std::to_string(exponent - 6) + " s";
-  const int unit = exponent / 3;
+  if (exponent >= 9) {
+    std::string power;
+    for (const char digit : std::to_string(exponent - 6)) power += kSuperscripts[digit - '0'];
+    return "10" + power + " s";
+  }
   const int zeros = exponent % 3;
-  return std::string(zeros == 0 ? "1" : zeros == 1 ? "10" : "100") + " " + kUnits[unit];
+  return std::string(zeros == 0 ? "1" : zeros == 1 ? "10" : "100") + " " + kUnits[exponent / 3];
 }
 
 // Word-to-word gaps: octaves of half microseconds on a logarithmic gap axis, counts on a
@@ -316,7 +322,7 @@ std::string commandPlot(const OverviewSummary& s) {
   std::string svg = openSvg("command-codes", "Command words by MDM command code", height);
   uint64_t most = 0;
   for (const uint64_t count : s.mdmCommandCodes) most = std::max(most, count);
-  const double topValue = niceCeiling(most > 0 ? static_cast<double>(most) : 1.0);
+  const double topValue = niceTop(static_cast<double>(most));
   const double barLeft = labelWidth, barWidth = kWidth - kRight - barLeft - 70;
   const double bottom = top + 16 * rowHeight;
   for (const double tick : niceTicks(topValue, 5)) {
@@ -342,6 +348,10 @@ std::string commandPlot(const OverviewSummary& s) {
   return svg + "</svg>\n";
 }
 
+std::string counted(uint64_t count, const char* one, const char* many) {
+  return groupedCount(count) + " " + (count == 1 ? one : many);
+}
+
 std::string summaryTable(const OverviewSummary& s, const std::string& fileName) {
   std::string html = "<table class=\"facts\">\n";
   const auto row = [&html](const std::string& name, const std::string& value) {
@@ -355,8 +365,8 @@ std::string summaryTable(const OverviewSummary& s, const std::string& fileName) 
   row("Recorded time", durationText(s.recordedHalfMicros));
   row("First time tag", s.records ? timeOfDayText(s.firstHalfMicros) : "none");
   row("Last time tag", s.records ? timeOfDayText(s.lastHalfMicros) : "none");
-  row("Time breaks", groupedCount(s.backwardSteps) + " backwards, " + groupedCount(s.forwardJumps) +
-                         " jumps over an hour ahead");
+  row("Time breaks", counted(s.backwardSteps, "step", "steps") + " backwards, " +
+                         counted(s.forwardJumps, "jump", "jumps") + " of more than an hour ahead");
   row("Error flags", "Sh " + groupedCount(s.flagCounts[0]) + ", Lg " + groupedCount(s.flagCounts[1]) + ", Mn " +
                          groupedCount(s.flagCounts[2]) + ", Py " + groupedCount(s.flagCounts[3]));
   html += "</table>\n<table class=\"buses\">\n<tr><th>Bus</th><th>words</th><th>command words</th>"
@@ -413,7 +423,7 @@ svg { width: 100%; height: auto; font-size: 12px; display: block; }
 svg text { fill: #222; } svg .axis-title { font-size: 13px; fill: #444; } svg .code { font-family: monospace; }
 svg .grid { stroke: #e3e3e3; stroke-width: 1; } svg .frame { fill: none; stroke: #888; stroke-width: 1; }
 svg path.series { fill: none; stroke-width: 2; } svg .break { stroke: #555; stroke-width: 1; stroke-dasharray: 3 3; }
-svg #time-breaks path.series, svg path.series[data-series="backwards"], svg path.series[data-series="jump"] { stroke: none; }
+svg path.marker { stroke: none; }
 </style>
 )";
 
@@ -495,8 +505,8 @@ std::string overviewHtml(const OverviewSummary& s, const std::string& fileName) 
   html += breaksPlot(s, axis);
   html += "<h2>Gaps from word to word</h2>\n<p class=\"note\">From each record's time tag to the next one's, in file "
           "order; " +
-          groupedCount(s.zeroGaps) + " gaps of zero and " + groupedCount(s.backwardSteps) +
-          " steps backwards are not shown.</p>\n";
+          counted(s.zeroGaps, "gap", "gaps") + " of zero and " + counted(s.backwardSteps, "step", "steps") +
+          " backwards are not shown.</p>\n";
   html += gapPlot(s);
   html += "<h2>MDM command codes</h2>\n<p class=\"note\">Command words by their command code, bits 17 to 14, with "
           "the names the MDM report gives them.</p>\n";
