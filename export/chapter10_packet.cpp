@@ -3,18 +3,19 @@
 #include "export/chapter10_format.h"
 #include "export/little_endian.h"
 
-void sealChapter10Packet(std::vector<unsigned char>& packet, const Chapter10PacketFields& fields) {
-  const size_t dataLength = packet.size() - ch10::kHeaderBytes;
-  packet.resize(packet.size() + (4 - dataLength % 4) % 4, 0);
+size_t sealChapter10Packet(unsigned char* packet, size_t bodyEnd, const Chapter10PacketFields& fields) {
+  const size_t dataLength = bodyEnd - ch10::kHeaderBytes;
+  size_t end = bodyEnd;
+  while (end % 4 != 0) packet[end++] = 0;
   uint32_t dataSum = 0;
-  for (size_t at = ch10::kHeaderBytes; at < packet.size(); at += 4) dataSum += getLe32(&packet[at]);
-  packet.resize(packet.size() + ch10::kChecksumBytes);
-  putLe32(&packet[packet.size() - ch10::kChecksumBytes], dataSum);
+  for (size_t at = ch10::kHeaderBytes; at < end; at += 4) dataSum += getLe32(packet + at);
+  putLe32(packet + end, dataSum);
+  end += ch10::kChecksumBytes;
 
-  unsigned char* header = packet.data();
+  unsigned char* header = packet;
   putLe16(header, ch10::kSyncPattern);
   putLe16(header + 2, fields.channelId);
-  putLe32(header + 4, static_cast<uint32_t>(packet.size()));
+  putLe32(header + 4, static_cast<uint32_t>(end));
   putLe32(header + 8, static_cast<uint32_t>(dataLength));
   header[12] = fields.dataTypeVersion;
   header[13] = fields.sequence;
@@ -26,4 +27,5 @@ void sealChapter10Packet(std::vector<unsigned char>& packet, const Chapter10Pack
     headerSum = static_cast<uint16_t>(headerSum + (header[at] | (header[at + 1] << 8)));
   }
   putLe16(header + 22, headerSum);
+  return end;
 }

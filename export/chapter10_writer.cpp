@@ -1,5 +1,7 @@
 #include "export/chapter10_writer.h"
 
+#include <algorithm>
+
 #include "export/chapter10_format.h"
 #include "export/chapter10_packet.h"
 #include "export/chapter10_setup.h"
@@ -14,9 +16,9 @@ constexpr uint64_t kMaxPacketSpanTicks = ch10::kTicksPerSecond / 10;
 constexpr uint64_t kTimeJumpHalfMicros = 7200000000ull;  // more than an hour ahead is a jump
 constexpr unsigned kBodyStart = ch10::kHeaderBytes + 4;  // after the channel-specific data word
 
-void writePacket(Chapter10Writer& w, std::vector<unsigned char>& packet, const Chapter10PacketFields& fields) {
-  sealChapter10Packet(packet, fields);
-  appendOutput(w.out, packet.data(), packet.size());
+// packet holds the header room and the body, with room for the trailer after them.
+void writePacket(Chapter10Writer& w, unsigned char* packet, size_t bodyEnd, const Chapter10PacketFields& fields) {
+  appendOutput(w.out, packet, sealChapter10Packet(packet, bodyEnd, fields));
 }
 
 void closeBus(Chapter10Writer& w, int index) {
@@ -24,7 +26,7 @@ void closeBus(Chapter10Writer& w, int index) {
   if (bus.messages == 0) return;
   // Complete messages (type 0) and their number.
   putLe32(&bus.packet[ch10::kHeaderBytes], bus.messages);
-  writePacket(w, bus.packet,
+  writePacket(w, bus.packet.data(), bus.used,
               {static_cast<uint16_t>(ch10::kFirstBusChannel + index), ch10::kVersionMessage, bus.sequence++,
                ch10::kTypeMessage, bus.firstCounter});
   ++w.counts.dataPackets;
@@ -38,9 +40,10 @@ void closeAllBuses(Chapter10Writer& w) {
 // A time packet at `counter` for the time it stands for (a 10 ms boundary).
 void writeTimePacket(Chapter10Writer& w, uint64_t counter, uint64_t halfMicros) {
   closeAllBuses(w);
-  w.scratch.assign(ch10::kHeaderBytes + kTimeBodyBytes, 0);
+  w.scratch.assign(ch10::kHeaderBytes + kTimeBodyBytes + kChapter10TrailerRoom, 0);
   if (!putTimeBody(&w.scratch[ch10::kHeaderBytes], halfMicros)) ++w.counts.daysOutOfRange;
-  writePacket(w, w.scratch, {ch10::kTimeChannel, ch10::kVersionTime, w.timeSequence++, ch10::kTypeTime, counter});
+  writePacket(w, w.scratch.data(), ch10::kHeaderBytes + kTimeBodyBytes,
+              {ch10::kTimeChannel, ch10::kVersionTime, w.timeSequence++, ch10::kTypeTime, counter});
   ++w.counts.timePackets;
 }
 
@@ -80,12 +83,14 @@ void addRecord(Chapter10Writer& w, const unsigned char* record) {
     closeBus(w, index);
   }
   if (bus.messages == 0) {
-    bus.packet.resize(kBodyStart);
+    if (bus.packet.empty()) {
+      bus.packet.resize(kBodyStart + kMaxWordsPerPacket * ch10::kMessageEntryBytes + kChapter10TrailerRoom);
+    }
+    bus.used = kBodyStart;
     bus.firstCounter = counter;
   }
-  const size_t at = bus.packet.size();
-  bus.packet.resize(at + ch10::kMessageEntryBytes);
-  unsigned char* entry = &bus.packet[at];
+  unsigned char* entry = &bus.packet[bus.used];
+  bus.used += ch10::kMessageEntryBytes;
   const uint32_t commandSyncBit = (longword2 >> 28) & 1u;
   const bool anyError = (longword2 & 0x0F000000u) != 0;
   putLe48(entry, counter);
@@ -103,10 +108,10 @@ void beginChapter10(Chapter10Writer& writer, ByteSink sink, const std::string& s
   writer = Chapter10Writer{};
   startOutput(writer.out, std::move(sink));
   const std::string setup = chapter10SetupText(sourceName);
-  writer.scratch.assign(kBodyStart, 0);
+  writer.scratch.assign(kBodyStart + setup.size() + kChapter10TrailerRoom, 0);
   putLe32(&writer.scratch[ch10::kHeaderBytes], ch10::kSetupRecordWord);
-  writer.scratch.insert(writer.scratch.end(), setup.begin(), setup.end());
-  writePacket(writer, writer.scratch,
+  std::copy(setup.begin(), setup.end(), writer.scratch.begin() + kBodyStart);
+  writePacket(writer, writer.scratch.data(), kBodyStart + setup.size(),
               {ch10::kSetupChannel, ch10::kVersionSetupRecord, writer.setupSequence++, ch10::kTypeSetupRecord, 0});
 }
 

@@ -28,7 +28,8 @@ struct Chapter10Counts {
 
 // One bus's open data packet.
 struct Chapter10Bus {
-  std::vector<unsigned char> packet;  // header room, then the body so far
+  std::vector<unsigned char> packet;  // room for the largest packet: header, body so far, trailer
+  size_t used = 0;                    // header room and body so far
   uint32_t messages = 0;
   uint64_t firstCounter = 0;
   uint8_t sequence = 0;

@@ -54,15 +54,69 @@ char* appendCommandName(char* out, uint32_t word) {
 
 }  // namespace
 
-char* appendCsvRow(char* out, uint64_t line, const unsigned char* bytes, StackFormat format) {
+namespace {
+
+// The line's digits, counted up from the line before when that is the one held.
+char* appendLine(CsvRowCache& cache, char* out, uint64_t line) {
+  if (cache.line != 0 && line == cache.line + 1) {
+    int i = static_cast<int>(cache.lineLength) - 1;
+    while (i >= 0 && cache.lineText[i] == '9') cache.lineText[i--] = '0';
+    if (i >= 0) {
+      ++cache.lineText[i];
+    } else {
+      std::memmove(cache.lineText + 1, cache.lineText, cache.lineLength++);
+      cache.lineText[0] = '1';
+    }
+  } else {
+    cache.lineLength = static_cast<unsigned>(appendUnsignedText(cache.lineText, line, 1) - cache.lineText);
+  }
+  cache.line = line;
+  return appendText(out, cache.lineText, cache.lineLength);
+}
+
+// The time column and the seconds column. Within one second of a record whose fields are in range
+// both end in the same seven digits, after texts made once a second.
+char* appendTimes(CsvRowCache& cache, char* out, const unsigned char* bytes, const TimeTag& tag) {
+  const uint32_t longword0 = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                             uint32_t(bytes[3]) << 24;
+  const bool inRange = milliseconds(tag) < 1000 && halfMicros(tag) < 2000;
+  if (!inRange) {
+    out = appendTimeTagText(out, tag);
+    *out++ = ',';
+    return appendSeconds(out, timeTagHalfMicrosExact(tag));
+  }
+  if (!cache.timeValid || cache.longword0 != longword0) {
+    const TimeTag second{{tag.words[0], tag.words[1], 0, 0}};
+    char text[32];
+    const char* end = appendTimeTagText(text, second);
+    cache.timeLength = static_cast<unsigned>(end - text) - 7;  // up to and with the point
+    std::memcpy(cache.timeText, text, cache.timeLength);
+    end = appendSeconds(text, timeTagHalfMicrosExact(second));
+    cache.secondsLength = static_cast<unsigned>(end - text) - 7;
+    std::memcpy(cache.secondsText, text, cache.secondsLength);
+    cache.longword0 = longword0;
+    cache.timeValid = true;
+  }
+  char fraction[8];
+  char* end = appendUnsignedText(fraction, milliseconds(tag), 3);
+  end = appendUnsignedText(end, halfMicros(tag) / 2, 3);
+  *end = (halfMicros(tag) & 1u) ? '5' : '0';
+  out = appendText(out, cache.timeText, cache.timeLength);
+  out = appendText(out, fraction, 7);
+  *out++ = ',';
+  out = appendText(out, cache.secondsText, cache.secondsLength);
+  return appendText(out, fraction, 7);
+}
+
+}  // namespace
+
+char* appendCsvRow(CsvRowCache& cache, char* out, uint64_t line, const unsigned char* bytes, StackFormat format) {
   const BusRecord record = busRecordFromBytes(bytes);
   const TimeTag tag = timeTagOf(record);
   const uint32_t word = busWord(record);
-  out = appendUnsignedText(out, line, 1);
+  out = appendLine(cache, out, line);
   *out++ = ',';
-  out = appendTimeTagText(out, tag);
-  *out++ = ',';
-  out = appendSeconds(out, timeTagHalfMicrosExact(tag));
+  out = appendTimes(cache, out, bytes, tag);
   *out++ = ',';
   *out++ = 'J';
   *out++ = static_cast<char>('1' + busChannel(record));
@@ -94,12 +148,13 @@ StatusCode exportCsv(const std::string& path, const RecordSelection& selection, 
   OutputBlock out;
   startOutput(out, std::move(sink));
   appendOutput(out, kCsvHeader, sizeof kCsvHeader - 1);
+  CsvRowCache cache;
   const StatusCode status = forEachSelectedRun(
       path, selection,
       [&](uint64_t firstLine, const unsigned char* records, size_t count) {
         for (size_t i = 0; i < count; ++i) {
           char* row = reinterpret_cast<char*>(reserveOutput(out, kMaxCsvRowChars));
-          const char* end = appendCsvRow(row, firstLine + i, records + i * kBusRecordBytes, format);
+          const char* end = appendCsvRow(cache, row, firstLine + i, records + i * kBusRecordBytes, format);
           commitOutput(out, static_cast<size_t>(end - row));
         }
         rows += count;

@@ -21,9 +21,23 @@ extern const char kCsvHeader[];
 // No row is longer than this.
 constexpr unsigned kMaxCsvRowChars = 256;
 
+// The texts that stay the same from one row to the next: the line number (counted up in place) and
+// the time tag down to the second, which changes about once a second of recorded time.
+struct CsvRowCache {
+  uint64_t line = 0;          // the line whose digits are held, 0 for none
+  char lineText[24] = {};
+  unsigned lineLength = 0;
+  uint32_t longword0 = 0;     // the record longword 0 the time texts were made for
+  bool timeValid = false;
+  char timeText[24] = {};     // "DDD:HH:MM:SS."
+  unsigned timeLength = 0;
+  char secondsText[32] = {};  // the whole seconds since day 0 and "."
+  unsigned secondsLength = 0;
+};
+
 // Writes the row of one record (16 bytes as in the data file) with its line end at out; returns
 // the end of it.
-char* appendCsvRow(char* out, uint64_t line, const unsigned char* record, StackFormat format);
+char* appendCsvRow(CsvRowCache& cache, char* out, uint64_t line, const unsigned char* record, StackFormat format);
 
 // The header and the rows of the selected records. Status 5 or 10 as forEachSelectedRun, 6 when the
 // sink failed; rows is the number of rows written.

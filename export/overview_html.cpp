@@ -136,7 +136,8 @@ std::string stepPath(const std::vector<double>& rates, const TimeAxis& axis, dou
   for (size_t i = 0; i < rates.size(); ++i) {
     const double y = bottom - rates[i] / topValue * (bottom - top);
     const double x0 = axis.x(i * axis.binSeconds);
-    d += (i == 0 ? "M" : "V") + (i == 0 ? num(x0) + " " + num(y) : num(y)) + "H" + num(axis.x((i + 1) * axis.binSeconds));
+    d += i == 0 ? "M" + num(x0) + " " + num(y) : "V" + num(y);
+    d += "H" + num(axis.x((i + 1) * axis.binSeconds));
   }
   return "<path class=\"series\" data-series=\"" + name + "\" d=\"" + d + "\" stroke=\"" + colour + "\"" +
          (dashes.empty() ? "" : " stroke-dasharray=\"" + dashes + "\"") + "/>\n";
@@ -281,7 +282,9 @@ std::string gapPlot(const OverviewSummary& s) {
   const auto logMicros = [](int octave) { return octave * std::log10(2.0) - std::log10(2.0); };
   const int lowDecade = static_cast<int>(std::floor(logMicros(first) + 1e-9));
   const int highDecade = std::max(lowDecade + 1, static_cast<int>(std::ceil(logMicros(last + 1) - 1e-9)));
-  const auto x = [&](double logValue) { return kLeft + (logValue - lowDecade) / (highDecade - lowDecade) * kPlotWidth; };
+  const auto x = [&](double logValue) {
+    return kLeft + (logValue - lowDecade) / (highDecade - lowDecade) * kPlotWidth;
+  };
   const double countDecades = std::max(1.0, std::ceil(std::log10(static_cast<double>(most))));
   const double floorLog = std::log10(0.5);  // a single gap still shows as a bar
   const auto y = [&](double count) {
@@ -341,7 +344,8 @@ std::string commandPlot(const OverviewSummary& s) {
     const double width = static_cast<double>(s.mdmCommandCodes[code]) / topValue * barWidth;
     svg += "<rect class=\"series\" data-series=\"code-" + bits + "\" x=\"" + num(barLeft) + "\" y=\"" + num(y + 4) +
            "\" width=\"" + num(width) + "\" height=\"" + num(rowHeight - 8) + "\" fill=\"" + kCommandColour +
-           "\"><title>" + escaped(name) + ": " + groupedCount(s.mdmCommandCodes[code]) + " command words</title></rect>\n";
+           "\"><title>" + escaped(name) + ": " + groupedCount(s.mdmCommandCodes[code]) +
+           " command words</title></rect>\n";
     svg += text(barLeft + width + 6, y + 15, groupedCount(s.mdmCommandCodes[code]));
   }
   svg += text(barLeft + barWidth / 2, bottom + 36, "command words", " text-anchor=\"middle\" class=\"axis-title\"");
@@ -404,7 +408,8 @@ std::string hoverData(const OverviewSummary& s, const TimeAxis& axis, const Rate
   std::snprintf(head, sizeof head,
                 "{\"bins\":%u,\"binSeconds\":%.9g,\"domainSeconds\":%.9g,\"unit\":\"%s\",\"unitSeconds\":%g,"
                 "\"left\":%g,\"plotWidth\":%g,",
-                axis.shownBins, axis.binSeconds, axis.domainSeconds, axis.unit.name, axis.unit.seconds, kLeft, kPlotWidth);
+                axis.shownBins, axis.binSeconds, axis.domainSeconds, axis.unit.name, axis.unit.seconds, kLeft,
+                kPlotWidth);
   return std::string(head) + "\"starts\":" + starts + ",\"rates\":[" + list(rates.bus[0]) + "," + list(rates.bus[1]) +
          "," + list(rates.bus[2]) + "," + list(rates.bus[3]) + "],\"errors\":" + list(rates.errors) + "}";
 }

@@ -9,10 +9,15 @@ namespace {
 
 constexpr uint64_t kBreakHalfMicros = 7200000000ull;  // more than an hour ahead
 
+// The index of the highest bit set (value > 0).
 unsigned octaveOf(uint64_t value) {
+#if defined(__GNUC__)
+  return 63u - static_cast<unsigned>(__builtin_clzll(value));
+#else
   unsigned octave = 0;
   while (value >>= 1) ++octave;
   return octave;
+#endif
 }
 
 // Halves the resolution: bin i takes bins 2i and 2i + 1.
@@ -30,62 +35,66 @@ void mergeBins(OverviewSummary& s) {
   s.binHalfMicros *= 2;
 }
 
+// What the pass carries from one record to the next, held apart from the summary so that the
+// compiler can keep it in registers.
 struct ScanState {
   HalfMicrosClock clock;
-  uint64_t previous = 0;
-  unsigned binShift = 0;  // bin = recorded time >> binShift
+  uint64_t previous = 0;   // the time of the record before
+  uint64_t recorded = 0;   // the recorded time so far
+  unsigned binShift = 0;   // bin = recorded time >> binShift
 };
 
-void addRecord(OverviewSummary& s, ScanState& st, const unsigned char* record) {
-  const uint64_t time = recordHalfMicros(st.clock, record);
-  const uint64_t line = ++s.records;
-  if (line == 1) {
-    s.firstHalfMicros = time;
-  } else if (time < st.previous) {
-    ++s.backwardSteps;
-  } else {
-    const uint64_t step = time - st.previous;
-    if (step == 0) {
-      ++s.zeroGaps;
-    } else {
-      ++s.gapOctaves[octaveOf(step)];
-    }
-    if (step <= kBreakHalfMicros) {
-      s.recordedHalfMicros += step;
-    } else {
-      ++s.forwardJumps;
-    }
-  }
-  if (line > 1 && (time < st.previous || time - st.previous > kBreakHalfMicros) &&
-      s.breaks.size() < kMaxListedBreaks) {
-    s.breaks.push_back(TimeBreak{line, s.recordedHalfMicros, st.previous, time});
-  }
-  st.previous = time;
+void noteBreak(OverviewSummary& s, const ScanState& st, uint64_t line, uint64_t time) {
+  if (s.breaks.size() < kMaxListedBreaks) s.breaks.push_back(TimeBreak{line, st.recorded, st.previous, time});
+}
 
-  uint64_t bin = s.recordedHalfMicros >> st.binShift;
-  while (bin >= kOverviewBins) {
-    mergeBins(s);
-    ++st.binShift;
-    bin >>= 1;
-  }
-  OverviewBin& b = s.bins[bin];
-  if (!b.used) {
-    b.used = true;
-    b.firstHalfMicros = time;
-  }
-  const uint32_t lw2 = recordLongword(record, 2);
-  const unsigned bus = lw2 >> 30;
-  const unsigned flags = (lw2 >> 24) & 0xFu;
-  ++b.words[bus];
-  ++s.words[bus];
-  if (flags != 0) {
-    ++b.errorWords;
-    ++s.errorWords[bus];
-    for (int f = 0; f < 4; ++f) s.flagCounts[f] += (flags >> f) & 1u;
-  }
-  if (lw2 & 0x10000000u) {
-    ++s.commandWords[bus];
-    ++s.mdmCommandCodes[(lw2 >> 14) & 0xFu];
+// The records of one block; line is that of the block's first record.
+void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned char* block, size_t count) {
+  for (size_t i = 0; i < count; ++i, ++line) {
+    const unsigned char* record = block + i * kBusRecordBytes;
+    const uint64_t time = recordHalfMicros(st.clock, record);
+    if (time >= st.previous) {
+      const uint64_t step = time - st.previous;
+      if (step == 0) {
+        ++s.zeroGaps;
+      } else {
+        ++s.gapOctaves[octaveOf(step)];
+      }
+      if (step <= kBreakHalfMicros) {
+        st.recorded += step;
+      } else {
+        ++s.forwardJumps;
+        noteBreak(s, st, line, time);
+      }
+    } else {
+      ++s.backwardSteps;
+      noteBreak(s, st, line, time);
+    }
+    st.previous = time;
+
+    uint64_t bin = st.recorded >> st.binShift;
+    while (bin >= kOverviewBins) {
+      mergeBins(s);
+      ++st.binShift;
+      bin >>= 1;
+    }
+    OverviewBin& b = s.bins[bin];
+    if (!b.used) {
+      b.used = true;
+      b.firstHalfMicros = time;
+    }
+    const uint32_t lw2 = recordLongword(record, 2);
+    const unsigned bus = lw2 >> 30;
+    ++b.words[bus];
+    if (lw2 & 0x0F000000u) {
+      ++b.errorWords;
+      ++s.errorWords[bus];
+      for (int f = 0; f < 4; ++f) s.flagCounts[f] += (lw2 >> (24 + f)) & 1u;
+    }
+    if (lw2 & 0x10000000u) {
+      ++s.commandWords[bus];
+      ++s.mdmCommandCodes[(lw2 >> 14) & 0xFu];
+    }
   }
 }
 
@@ -100,12 +109,22 @@ StatusCode scanOverview(const std::string& path, OverviewSummary& summary, const
   const unsigned char* block = nullptr;
   size_t count;
   while ((count = nextRecordBlock(reader, block)) > 0) {
-    for (size_t i = 0; i < count; ++i) addRecord(summary, state, block + i * kBusRecordBytes);
+    if (summary.records == 0) {
+      // The first record starts the time. scanBlock counts its step from itself as a gap of zero,
+      // which it is not.
+      state.previous = recordHalfMicros(state.clock, block);
+      summary.firstHalfMicros = state.previous;
+      --summary.zeroGaps;
+    }
+    scanBlock(summary, state, summary.records + 1, block, count);
+    summary.records += count;
   }
   summary.trailingBytes = reader.held - reader.handedOut;
   summary.lastHalfMicros = state.previous;
+  summary.recordedHalfMicros = state.recorded;
   for (unsigned i = 0; i < kOverviewBins; ++i) {
     if (summary.bins[i].used) summary.binsUsed = i + 1;
+    for (int bus = 0; bus < 4; ++bus) summary.words[bus] += summary.bins[i].words[bus];
   }
   closeRecordBlocks(reader);
   return StatusCode::Success;

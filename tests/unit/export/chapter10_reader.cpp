@@ -46,7 +46,8 @@ bool readSetupText(const std::string& text, State& st) {
   }
   for (const auto& track : tracks) {
     const auto type = types.find(track.first);
-    if (type == types.end() || track.second.empty() || track.second.find_first_not_of("0123456789") != std::string::npos) {
+    if (type == types.end() || track.second.empty() ||
+        track.second.find_first_not_of("0123456789") != std::string::npos) {
       return false;
     }
     st.out.channelTypes[static_cast<uint16_t>(std::stoul(track.second))] = type->second;
@@ -76,7 +77,8 @@ Ch10Fault readTimePacket(const unsigned char* data, uint32_t length, uint64_t co
     return Ch10Fault::TimeBody;
   }
   const int64_t day = hundredsDays * 100 + tensDays * 10 + days;
-  const int64_t secondOfDay = (tensHours * 10 + hours) * 3600 + (tensMinutes * 10 + minutes) * 60 + tensSeconds * 10 + seconds;
+  const int64_t secondOfDay =
+      (tensHours * 10 + hours) * 3600 + (tensMinutes * 10 + minutes) * 60 + tensSeconds * 10 + seconds;
   const int64_t hundredths = hundredsMs * 10 + tensMs;
   st.timeSeen = true;
   st.timeCounter = counter;

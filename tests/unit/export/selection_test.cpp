@@ -13,15 +13,15 @@ namespace {
 // The lines a selection delivers, each checked against the data file's own bytes.
 std::vector<uint64_t> selectedLines(const std::string& path, const Bytes& data, const RecordSelection& selection) {
   std::vector<uint64_t> lines;
-  const StatusCode status = forEachSelectedRun(path, selection, [&](uint64_t first, const unsigned char* run, size_t n) {
+  const auto take = [&](uint64_t first, const unsigned char* run, size_t n) {
     for (size_t i = 0; i < n; ++i) {
       const size_t at = (first + i - 1) * kBusRecordBytes;
       EXPECT_TRUE(std::equal(run + i * kBusRecordBytes, run + (i + 1) * kBusRecordBytes, data.begin() + at));
       lines.push_back(first + i);
     }
     return true;
-  });
-  EXPECT_EQ(status, StatusCode::Success);
+  };
+  EXPECT_EQ(forEachSelectedRun(path, selection, take), StatusCode::Success);
   return lines;
 }
 
