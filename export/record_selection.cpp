@@ -29,9 +29,10 @@ struct Stretch {
 };
 
 StatusCode findStretch(const std::string& path, const RecordSelection& selection, uint64_t recordsInFile,
-                       Stretch& stretch) {
+                       Stretch& stretch, const ScanProgress* progress) {
   if (selection.timeWindow) {
-    StatusCode status = findTimeTag(path, selection.fromTime, stretch.first);
+    // The window's first record is the one Find Nearest TTag finds, searched for the same way.
+    const StatusCode status = findTimeTag(path, selection.fromTime, stretch.first, progress);
     if (!ok(status)) return status;
     stretch.endByTime = selection.toTimeGiven;
     stretch.laterThan = laterThanLimit(selection.toTime);
@@ -62,7 +63,7 @@ StatusCode forEachSelectedRun(const std::string& path, const RecordSelection& se
   const int64_t size = dataFileSize(reader.file);
   const uint64_t recordsInFile = size > 0 ? static_cast<uint64_t>(size) / kBusRecordBytes : 0;
   Stretch stretch;
-  StatusCode status = findStretch(path, selection, recordsInFile, stretch);
+  const StatusCode status = findStretch(path, selection, recordsInFile, stretch, progress);
   if (!ok(status)) {
     closeRecordBlocks(reader);
     return status;
