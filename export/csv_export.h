@@ -35,9 +35,9 @@ struct CsvRowCache {
   unsigned secondsLength = 0;
 };
 
-// Writes the row of one record (16 bytes as in the data file) with its line end at out; returns
+// Writes the row of one record (its 16 bytes as in the data file) with its line end at out; returns
 // the end of it.
-char* appendCsvRow(CsvRowCache& cache, char* out, uint64_t line, const unsigned char* record, StackFormat format);
+char* appendCsvRow(CsvRowCache& cache, char* out, uint64_t line, const unsigned char* bytes, StackFormat format);
 
 // The header and the rows of the selected records. Status 5 or 10 as forEachSelectedRun, 6 when the
 // sink failed; rows is the number of rows written.

@@ -340,7 +340,10 @@ std::string commandPlot(const OverviewSummary& s) {
     while (!name.empty() && name.back() == ' ') name.pop_back();
     std::string bits;
     for (int bit = 3; bit >= 0; --bit) bits += ((code >> bit) & 1) ? '1' : '0';
-    svg += text(barLeft - 8, y + 15, bits + "  " + name, " text-anchor=\"end\" class=\"code\"");
+    std::string label = bits;
+    label += "  ";
+    label += name;
+    svg += text(barLeft - 8, y + 15, label, " text-anchor=\"end\" class=\"code\"");
     const double width = static_cast<double>(s.mdmCommandCodes[code]) / topValue * barWidth;
     svg += "<rect class=\"series\" data-series=\"code-" + bits + "\" x=\"" + num(barLeft) + "\" y=\"" + num(y + 4) +
            "\" width=\"" + num(width) + "\" height=\"" + num(rowHeight - 8) + "\" fill=\"" + kCommandColour +
