@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The overview page in a real browser: headless Chromium draws the overview of a sample recording
-# (three stretches of traffic, time going backwards once and jumping three hours once) and this
-# checks the rendered page: the five plots and their series, the hover script's marker, what the
-# hover shows when the pointer moves over the plots over time, and no message on the console.
-# It saves a screenshot of the page.
+# The overview page in a real browser: qeltool overview writes the page of a sample recording
+# (three stretches of traffic, time going backwards once and jumping three hours once), headless
+# Chromium draws it, and this checks the rendered page: the five plots and their series, the hover
+# script's marker, what the hover shows when the pointer moves over the plots over time, and no
+# message on the console. It saves a screenshot of the page.
 #
 #   tests/browser/check_overview.sh [BUILD] [SCREENSHOT]
 #
@@ -13,14 +13,18 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build/native}
 screenshot=${2:-$build/overview.png}
 sample=$build/tests/browser/overview_sample
+qeltool=$build/tools/qeltool
 browser=$(command -v chromium || command -v chromium-browser || true)
 
-[ -x "$sample" ] || { echo "check_overview.sh: no $sample (scripts/build.sh native)" >&2; exit 2; }
+for program in "$sample" "$qeltool"; do
+  [ -x "$program" ] || { echo "check_overview.sh: no $program (scripts/build.sh native)" >&2; exit 2; }
+done
 [ -n "$browser" ] || { echo "check_overview.sh: chromium is missing (apt-get install chromium)" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$sample" "$work/sample.qel" "$work/overview.html" || { echo "check_overview.sh: the page was not written" >&2; exit 1; }
+"$sample" "$work/sample.qel" || { echo "check_overview.sh: the sample recording was not written" >&2; exit 1; }
+"$qeltool" overview "$work/sample.qel" -o "$work/overview.html" || { echo "check_overview.sh: no page" >&2; exit 1; }
 cp "$top/tests/browser/hover_check.html" "$work/"
 
 # One run of a fresh headless browser on a page; the console goes to $work/<name>.log.

@@ -1,12 +1,11 @@
 // Writes the recording the browser check draws: three stretches of the simulated card's traffic at
 // different rates, the second starting ten seconds before the first ended (a new IRIG-B lock), the
-// third three hours later. Then, given a second path, the overview page of it.
+// third three hours later.
 //
-// Usage: overview_sample DATA.qel [PAGE.html]
+// Usage: overview_sample DATA.qel
 #include <cstdio>
 #include <vector>
 
-#include "export/overview_html.h"
 #include "files/bus_record.h"
 #include "sim/generated_data_file.h"
 
@@ -22,7 +21,7 @@ struct Stretch {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: overview_sample DATA.qel [PAGE.html]\n");
+    std::fprintf(stderr, "usage: overview_sample DATA.qel\n");
     return 2;
   }
   const Stretch stretches[] = {
@@ -44,10 +43,5 @@ int main(int argc, char** argv) {
     const uint64_t made = generateRecords(generator, s.start, s.rate * s.seconds, records.data());
     written = written && std::fwrite(records.data(), kBusRecordBytes, made, data) == made;
   }
-  if (std::fclose(data) != 0 || !written) return 1;
-  if (argc < 3) return 0;
-  FILE* page = std::fopen(argv[2], "wb");
-  if (page == nullptr) return 1;
-  const StatusCode status = writeOverview(argv[1], "sample.qel", fileByteSink(page));
-  return std::fclose(page) == 0 && ok(status) ? 0 : 1;
+  return std::fclose(data) == 0 && written ? 0 : 1;
 }

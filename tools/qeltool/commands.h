@@ -10,3 +10,6 @@ int runConvert(const ConvertOptions& options);
 int runStats(const StatsOptions& options);
 int runGenerate(const GenerateOptions& options);
 int runRecord(const RecordOptions& options);
+int runExport(const ExportOptions& options);
+int runCut(const CutOptions& options);
+int runOverview(const OverviewOptions& options);
