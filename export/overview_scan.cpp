@@ -42,6 +42,7 @@ struct ScanState {
   uint64_t previous = 0;   // the time of the record before
   uint64_t recorded = 0;   // the recorded time so far
   unsigned binShift = 0;   // bin = recorded time >> binShift
+  uint64_t bin = kOverviewBins;  // the bin of the record before, none at first
 };
 
 void noteBreak(OverviewSummary& s, const ScanState& st, uint64_t line, uint64_t time) {
@@ -73,16 +74,19 @@ void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned 
     st.previous = time;
 
     uint64_t bin = st.recorded >> st.binShift;
-    while (bin >= kOverviewBins) {
-      mergeBins(s);
-      ++st.binShift;
-      bin >>= 1;
+    if (bin != st.bin) {
+      while (bin >= kOverviewBins) {
+        mergeBins(s);
+        ++st.binShift;
+        bin >>= 1;
+      }
+      st.bin = bin;
+      if (!s.bins[bin].used) {
+        s.bins[bin].used = true;
+        s.bins[bin].firstHalfMicros = time;
+      }
     }
     OverviewBin& b = s.bins[bin];
-    if (!b.used) {
-      b.used = true;
-      b.firstHalfMicros = time;
-    }
     const uint32_t lw2 = recordLongword(record, 2);
     const unsigned bus = lw2 >> 30;
     ++b.words[bus];
