@@ -45,53 +45,58 @@ struct ScanState {
   uint64_t bin = kOverviewBins;  // the bin of the record before, none at first
 };
 
-void noteBreak(OverviewSummary& s, const ScanState& st, uint64_t line, uint64_t time) {
-  if (s.breaks.size() < kMaxListedBreaks) s.breaks.push_back(TimeBreak{line, st.recorded, st.previous, time});
+void noteBreak(OverviewSummary& s, uint64_t line, uint64_t recorded, uint64_t from, uint64_t to) {
+  if (s.breaks.size() < kMaxListedBreaks) s.breaks.push_back(TimeBreak{line, recorded, from, to});
 }
 
-// The records of one block; line is that of the block's first record.
+// The records of one block; line is that of the block's first record. What runs from record to
+// record is held in locals for the length of the block.
 void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned char* block, size_t count) {
+  HalfMicrosClock clock = st.clock;
+  uint64_t previous = st.previous, recorded = st.recorded, binIndex = st.bin;
+  unsigned shift = st.binShift;
+  OverviewBin* bin = binIndex < kOverviewBins ? &s.bins[binIndex] : nullptr;
   for (size_t i = 0; i < count; ++i, ++line) {
     const unsigned char* record = block + i * kBusRecordBytes;
-    const uint64_t time = recordHalfMicros(st.clock, record);
-    if (time >= st.previous) {
-      const uint64_t step = time - st.previous;
+    const uint64_t time = recordHalfMicros(clock, record);
+    if (time >= previous) {
+      const uint64_t step = time - previous;
       if (step == 0) {
         ++s.zeroGaps;
       } else {
         ++s.gapOctaves[octaveOf(step)];
       }
       if (step <= kBreakHalfMicros) {
-        st.recorded += step;
+        recorded += step;
       } else {
         ++s.forwardJumps;
-        noteBreak(s, st, line, time);
+        noteBreak(s, line, recorded, previous, time);
       }
     } else {
       ++s.backwardSteps;
-      noteBreak(s, st, line, time);
+      noteBreak(s, line, recorded, previous, time);
     }
-    st.previous = time;
+    previous = time;
 
-    uint64_t bin = st.recorded >> st.binShift;
-    if (bin != st.bin) {
-      while (bin >= kOverviewBins) {
+    uint64_t index = recorded >> shift;
+    if (index != binIndex) {
+      while (index >= kOverviewBins) {
         mergeBins(s);
-        ++st.binShift;
-        bin >>= 1;
+        ++shift;
+        index >>= 1;
       }
-      st.bin = bin;
-      if (!s.bins[bin].used) {
-        s.bins[bin].used = true;
-        s.bins[bin].firstHalfMicros = time;
+      binIndex = index;
+      bin = &s.bins[index];
+      if (!bin->used) {
+        bin->used = true;
+        bin->firstHalfMicros = time;
       }
     }
-    OverviewBin& b = s.bins[bin];
     const uint32_t lw2 = recordLongword(record, 2);
     const unsigned bus = lw2 >> 30;
-    ++b.words[bus];
+    ++bin->words[bus];
     if (lw2 & 0x0F000000u) {
-      ++b.errorWords;
+      ++bin->errorWords;
       ++s.errorWords[bus];
       for (int f = 0; f < 4; ++f) s.flagCounts[f] += (lw2 >> (24 + f)) & 1u;
     }
@@ -100,6 +105,11 @@ void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned 
       ++s.mdmCommandCodes[(lw2 >> 14) & 0xFu];
     }
   }
+  st.clock = clock;
+  st.previous = previous;
+  st.recorded = recorded;
+  st.bin = binIndex;
+  st.binShift = shift;
 }
 
 }  // namespace
