@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "bench_data_file.h"
@@ -81,7 +82,9 @@ int main(int argc, char** argv) {
   status = pageFile != nullptr ? writeOverview(path, "bench.qel", fileByteSink(pageFile)) : StatusCode::FileOpenError;
   took = secondsSince(start);
   if (pageFile != nullptr) std::fclose(pageFile);
-  std::printf("overview:                        %6.3f s  %5.1f x cat  (status %d)\n", took, took / cat,
+  std::error_code noSize;
+  std::printf("overview:                        %6.3f s  %5.1f x cat  (a page of %llu bytes, status %d)\n", took,
+              took / cat, static_cast<unsigned long long>(std::filesystem::file_size(page, noSize)),
               static_cast<int>(status));
   std::remove(page.c_str());
 
