@@ -42,7 +42,7 @@ struct ScanState {
   uint64_t previous = 0;   // the time of the record before
   uint64_t recorded = 0;   // the recorded time so far
   unsigned binShift = 0;   // bin = recorded time >> binShift
-  uint64_t bin = kOverviewBins;  // the bin of the record before, none at first
+  uint64_t bin = UINT64_MAX;  // the bin of the record before; none at first
 };
 
 void noteBreak(OverviewSummary& s, uint64_t line, uint64_t recorded, uint64_t from, uint64_t to) {
@@ -55,7 +55,8 @@ void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned 
   HalfMicrosClock clock = st.clock;
   uint64_t previous = st.previous, recorded = st.recorded, binIndex = st.bin;
   unsigned shift = st.binShift;
-  OverviewBin* bin = binIndex < kOverviewBins ? &s.bins[binIndex] : nullptr;
+  // Before the first record no bin is current; the first record always makes one so.
+  OverviewBin* bin = &s.bins[binIndex < kOverviewBins ? binIndex : 0];
   for (size_t i = 0; i < count; ++i, ++line) {
     const unsigned char* record = block + i * kBusRecordBytes;
     const uint64_t time = recordHalfMicros(clock, record);
