@@ -39,6 +39,7 @@ int runCut(const CutOptions& options) {
   }
   if (status == StatusCode::FileWriteError) return failWithStatus(kCommand, status, options.output);
   if (!ok(status)) return failWithStatus(kCommand, status, options.file);
+  noteTrailingFragment(kCommand, options.file);
   if (records == 0) {
     std::fprintf(stderr, "qeltool %s: None Found: no record of %s lies in the window; nothing written\n", kCommand,
                  options.file.c_str());

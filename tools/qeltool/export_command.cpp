@@ -87,6 +87,7 @@ int runExport(const ExportOptions& options) {
   // A failed write to standard output is reported once, by main's finishStandardOutput.
   if (status == StatusCode::FileWriteError) return toFile ? failWithStatus(kCommand, status, options.output) : ExitFailure;
   if (!ok(status)) return failWithStatus(kCommand, status, options.file);
+  noteTrailingFragment(kCommand, options.file);
   if (records == 0) {
     std::fprintf(stderr, "qeltool %s: None Found: no record of %s was chosen%s\n", kCommand, options.file.c_str(),
                  toFile ? "; nothing written" : "");

@@ -78,7 +78,10 @@ TEST(ExportTool, CommandsWriteWhatTheLibraryMakes) {
     SCOPED_TRACE(c.arguments);
     const ToolRun run = runQeltool(c.arguments, folder.path);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    const std::string command = c.arguments.substr(0, c.arguments.find(' '));
+    EXPECT_EQ(run.err, command == "overview" ? "" : "qeltool " + command +
+                                                        ": the last 5 bytes of data.qel are no whole record and "
+                                                        "are left out\n");
     const Bytes expected = c.expected();
     if (c.output.empty()) {
       EXPECT_EQ(run.out, std::string(expected.begin(), expected.end()));
