@@ -4,8 +4,9 @@
 #include "app/recorder_state.h"
 #include "files/stack_format.h"
 
-// Status 13 for a name of 4 characters or fewer, 8 unless it ends in ".qel" (any case), 5 when
-// create is set and the file cannot be created or emptied. On 0, currentPath holds the name.
+// InvalidFileName for a name of 4 characters or fewer, IncorrectFileType unless it ends in ".qel"
+// (any case), FileOpenError when create is set and the file cannot be created or emptied. On
+// Success, currentPath holds the name.
 StatusCode checkDataFileName(Recorder& recorder, bool create);
 
 StackFormat selectedStackFormat(DialogPort& dialog);

@@ -1,9 +1,7 @@
-// What the dialog logic needs of the window system. The Win32 implementation is a thin adapter
-// over USER32 and KERNEL32 (app/win32/); tests use a recording implementation.
+// What the dialog logic needs of its window. The Win32 implementation is a thin adapter over
+// USER32 (app/win32/); tests use a recording implementation.
 #pragma once
 #include <string>
-
-#include "common/local_time.h"
 
 constexpr int kControlTextMax = 59;  // control texts are read with a 60-byte buffer
 
@@ -24,11 +22,4 @@ struct DialogPort {
   virtual void messageBox(const std::string& text, const std::string& caption) = 0;
   // Fills the combo box's list with the ordinary files of the working directory matching pattern.
   virtual void fillFileList(int comboId, const std::string& pattern) = 0;
-  // WinExec-style: a result below 32 is a failure.
-  virtual unsigned launch(const std::string& commandLine, int showMode) = 0;
-  // Opens a document with the system's default viewer; false when that fails.
-  virtual bool openDocument(const std::string& path) = 0;
-  virtual LocalTime localTime() = 0;
-  // The folder of the running program (for documents shipped beside it).
-  virtual std::string programFolder() = 0;
 };

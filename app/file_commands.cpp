@@ -35,11 +35,11 @@ std::string formatLine(uint64_t value) {
 // A View field: digits only, not empty, not 0.
 StatusCode readViewField(Recorder& recorder, int id, int64_t& value) {
   const std::string text = recorder.dialog.controlText(id);
-  recorder.state.syntaxError = 0;
-  double parsed = parseDecimalField(text.c_str(), recorder.state.syntaxError);
+  uint16_t syntaxError = 0;
+  double parsed = parseDecimalField(text.c_str(), syntaxError);
   if (parsed > kLargestViewField) parsed = kLargestViewField;
   value = static_cast<int64_t>(parsed);
-  return (recorder.state.syntaxError != 0 || value == 0) ? StatusCode::SyntaxError : StatusCode::Success;
+  return (syntaxError != 0 || value == 0) ? StatusCode::SyntaxError : StatusCode::Success;
 }
 }  // namespace
 
@@ -51,7 +51,7 @@ void viewCommand(Recorder& recorder) {
   if (ok(status)) format = selectedStackFormat(recorder.dialog);
   if (ok(status)) status = readViewField(recorder, IDC_VIEW_LINES, state.viewLines);
   if (ok(status)) status = writeReport(state.currentPath, kReportFileName, format, state.viewFrom, state.viewLines);
-  if (ok(status) && recorder.dialog.launch(kEditorCommand, kShowMaximised) < 32) {
+  if (ok(status) && recorder.system.launch(kEditorCommand, kShowMaximised) < 32) {
     status = StatusCode::ApplicationNotFound;
   }
   state.status = status;

@@ -36,8 +36,8 @@ void quitCommand(Recorder& recorder) {
 void helpCommand(Recorder& recorder) {
   StatusCode status = StatusCode::Success;
   // The fixed viewer first; when it is absent, the guide beside the program in the default viewer.
-  if (recorder.dialog.launch(kHelpCommand, kShowMaximised) < 32 &&
-      !recorder.dialog.openDocument(recorder.dialog.programFolder() + kHelpDocument)) {
+  if (recorder.system.launch(kHelpCommand, kShowMaximised) < 32 &&
+      !recorder.system.openDocument(recorder.system.programFolder() + kHelpDocument)) {
     status = StatusCode::ApplicationNotFound;
   }
   if (!ok(status)) {
@@ -74,7 +74,6 @@ void deferFileTask(Recorder& recorder, unsigned id) {
   recorder.state.pendingCommand = static_cast<uint16_t>(id + IDC_DEFERRED_OFFSET);
 }
 
-bool inRange(unsigned id, unsigned first, unsigned last) { return id >= first && id <= last; }
 }  // namespace
 
 bool dialogInit(Recorder& recorder) {
@@ -110,11 +109,8 @@ bool dialogInit(Recorder& recorder) {
 
 bool dialogCommand(Recorder& recorder, unsigned id) {
   RecorderState& state = recorder.state;
-  if (inRange(id, IDC_BIT_ZERO_FIRST, IDC_BIT_ZERO_LAST) || inRange(id, IDC_BIT_ONE_FIRST, IDC_BIT_ONE_LAST) ||
-      inRange(id, IDC_BIT_DCARE_FIRST, IDC_BIT_DCARE_LAST) || inRange(id, IDC_SYNC_FIRST, IDC_SYNC_LAST) ||
-      inRange(id, IDC_ERRORS_FIRST, IDC_ERRORS_LAST) || inRange(id, IDC_BUS_FIRST, IDC_BUS_LAST)) {
-    return handleCriteriaClick(recorder.dialog, recorder.settings, id);
-  }
+  // The criteria icons and the gap controls work at any time, also during a recording.
+  if (handleCriteriaClick(recorder.dialog, recorder.settings, id)) return true;
   switch (id) {
     case IDC_QUIT:
       quitCommand(recorder);
@@ -128,11 +124,6 @@ bool dialogCommand(Recorder& recorder, unsigned id) {
     case IDC_HELP_BUTTON:
       helpCommand(recorder);
       return true;
-    case IDC_GAP_MIN_ENABLED:
-    case IDC_GAP_MAX_ENABLED:
-    case IDC_GAP_BEFORE:
-    case IDC_GAP_AFTER:
-      return handleCriteriaClick(recorder.dialog, recorder.settings, id);
     case IDC_ABOUT_ICON:
       aboutCommand(recorder);
       return true;

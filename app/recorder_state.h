@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/dialog_port.h"
+#include "app/system_port.h"
 #include "card/card_session.h"
 #include "common/status_code.h"
 #include "record/file_appender.h"
@@ -20,14 +21,14 @@ struct RecorderState {
   std::string currentPath;      // the data file that last passed the name check
   int64_t viewFrom = 0;         // 64-bit: data files reach 3.4 billion records
   int64_t viewLines = 0;
-  uint16_t syntaxError = 0;
   RecordingSession recordingSession;  // captureHalf, progress (wordLimit), overruns
-  uint16_t lightState = LightRed;
+  LightState lightState = LightRed;
 };
 
 // Everything a handler works on: one of each, owned by the program's entry point (or a test).
 struct Recorder {
   DialogPort& dialog;
+  SystemPort& system;
   RecorderState& state;
   CardSession& card;
   SearchSettings& settings;

@@ -27,7 +27,7 @@ void showBusWordsLost(DialogPort& dialog) {
 
 void reinitialiseCard(Recorder& recorder) {
   reinitialiseRecorder(recorder.card, recorder.state.cardPresent, recorder.settings.irigInput,
-                       recorder.dialog.localTime());
+                       recorder.system.localTime());
 }
 
 void startRecordingCommand(Recorder& recorder) {
@@ -42,7 +42,7 @@ void startRecordingCommand(Recorder& recorder) {
   }
   state.recordingSession.path = state.currentPath;
   status = startRecordingSession(recorder.card, state.recordingSession, recorder.settings.irigInput,
-                                 recorder.dialog.localTime());
+                                 recorder.system.localTime());
   if (!ok(status)) {
     // A card that does not take the start leaves no recording.
     endFailedRecording(recorder, status);

@@ -21,7 +21,7 @@ std::string formatLocalTime(const LocalTime& time) {
                        static_cast<unsigned>(time.minute), static_cast<unsigned>(time.second));
 }
 
-void setSignalLight(DialogPort& dialog, RecorderState& state, uint16_t light) {
+void setSignalLight(DialogPort& dialog, RecorderState& state, LightState light) {
   if (light == state.lightState) return;
   state.lightState = light;
   dialog.showControl(IDC_RED_LIGHT, false);
@@ -39,6 +39,6 @@ void timeTick(Recorder& recorder) {
     if (answered) recorder.dialog.setControlText(IDC_TIME_TEXT, formatCardClock(clock));
   } else {
     setSignalLight(recorder.dialog, recorder.state, LightYellow);
-    recorder.dialog.setControlText(IDC_TIME_TEXT, formatLocalTime(recorder.dialog.localTime()));
+    recorder.dialog.setControlText(IDC_TIME_TEXT, formatLocalTime(recorder.system.localTime()));
   }
 }

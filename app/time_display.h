@@ -12,7 +12,7 @@ std::string formatCardClock(const CardClock& clock);
 std::string formatLocalTime(const LocalTime& time);
 
 // Shows the light of state (red 0, yellow 1, green 2); touches no control when it is already shown.
-void setSignalLight(DialogPort& dialog, RecorderState& state, uint16_t light);
+void setSignalLight(DialogPort& dialog, RecorderState& state, LightState light);
 
 // With a card, its clock and the green or red light; when the card does not answer, the red light
 // and the time field left as it was. Without a card, the PC's clock and the yellow light.

@@ -7,8 +7,8 @@ namespace {
 
 StatusCode transfer(CardSession& session) {
   if (session.port == nullptr) return kCardNotAnswering;
-  const int result = driverCall(*session.port, IOCTL_WD_TRANSFER, session.driverHandle, &session.transfer,
-                                sizeof session.transfer, 0);
+  const int result =
+      driverCall(*session.port, IOCTL_WD_TRANSFER, session.driverHandle, &session.transfer, sizeof session.transfer);
   // DeviceIoControl's non-zero success; driverCall's -1 means nothing was issued.
   return result > 0 ? StatusCode::Success : kCardNotAnswering;
 }

@@ -22,7 +22,7 @@ constexpr StatusCode kCardNotAnswering = StatusCode::CardNotFound;
 // Copies wordCount 16-bit words of card memory from the plain offset into buffer (host order).
 // After a failure the buffer's contents are not card data.
 [[nodiscard]] StatusCode readCardBlock(CardSession& session, uint32_t offset, uint32_t wordCount, void* buffer);
-// Status 2 when a waited-for command's register 4 has not read 0 within 100000 reads.
+// CannotExecuteCommand when a waited-for command's register 4 has not read 0 within 100000 reads.
 [[nodiscard]] StatusCode issueCardCommand(CardSession& session, uint16_t command, bool wait);
 // Stop capture (command 11), not waited for.
 [[nodiscard]] StatusCode stopCapture(CardSession& session);

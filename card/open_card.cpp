@@ -1,19 +1,14 @@
 #include "card/open_card.h"
 
-int driverCall(DriverPort& port, uint32_t code, DriverHandle handle, void* block, uint32_t blockSize,
-               int ownHandle) {
-  DriverHandle used = handle;
-  if (ownHandle != 0) used = port.openDevice();
-  if (used == kInvalidDriverHandle) return -1;
-  const int result = port.deviceIoControl(used, code, block, blockSize);
-  if (ownHandle != 0) port.closeDevice(used);
-  return result;
+int driverCall(DriverPort& port, uint32_t code, DriverHandle handle, void* block, uint32_t blockSize) {
+  if (handle == kInvalidDriverHandle) return -1;
+  return port.deviceIoControl(handle, code, block, blockSize);
 }
 
 namespace {
 
 int request(CardSession& session, uint32_t code, void* block, uint32_t blockSize) {
-  return driverCall(*session.port, code, session.driverHandle, block, blockSize, 0);
+  return driverCall(*session.port, code, session.driverHandle, block, blockSize);
 }
 
 // Notes the memory and interrupt items of the card's resource list. Every item is visited, also

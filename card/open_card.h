@@ -9,10 +9,9 @@ constexpr uint32_t kKolvaVendorId = 0x1644;
 constexpr uint32_t kKolvaDeviceId = 0x5B1B;
 constexpr uint32_t kMinimumDriverVersion = 503;
 
-// One request on handle (or, with ownHandle, on a device opened for this request only).
-// -1 without issuing anything when the handle is invalid; otherwise DeviceIoControl's result.
-int driverCall(DriverPort& port, uint32_t code, DriverHandle handle, void* block, uint32_t blockSize,
-               int ownHandle);
+// One request on handle: -1 without issuing anything when the handle is invalid, otherwise
+// DeviceIoControl's result.
+int driverCall(DriverPort& port, uint32_t code, DriverHandle handle, void* block, uint32_t blockSize);
 
 // Finds, checks and registers the card. 0 when registered and memoryBase is valid, 3 when
 // anything on the way fails, 4 when session is null (or has no driver port).

@@ -17,12 +17,12 @@ struct CardTimeWords {
 // any non-zero irigInput ORs 0x3FFF into A.
 CardTimeWords cardTimeWords(const LocalTime& time, int irigInput);
 
-// The 54 set-up words in order, then configure (waited for). Status 2 when it does not complete,
-// the card's status when a request fails (the steps after it are not taken).
+// The 54 set-up words in order, then configure (waited for). CannotExecuteCommand when it does not
+// complete, the card's status when a request fails (the steps after it are not taken).
 [[nodiscard]] StatusCode setUpRecorder(CardSession& session, int irigInput);
 
-// Loads the time words, load time (waited for), then start capture. Status 2 when load time does
-// not complete (capture is then not started); a failed request ends it with the card's status.
+// Loads the time words, load time (waited for), then start capture. CannotExecuteCommand when load
+// time does not complete (capture is then not started); a failed request ends it with the card's status.
 [[nodiscard]] StatusCode loadTimeAndStart(CardSession& session, int irigInput, const LocalTime& now);
 
 // With a card: set-up and time loading with IRIG-B input forced on, a busy count, stop capture.

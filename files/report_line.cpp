@@ -136,21 +136,10 @@ char* appendLabel(char* out, int64_t lineNumber) {
   return appendDecimal(out, 0 - static_cast<uint64_t>(lineNumber), 8);
 }
 
-// "\t%.03d:%.02d:%.02d:%.02d.%.03d%.03d" and a final 5 or 0 for the half microsecond.
+// "\t" and the time tag's text.
 char* appendTime(char* out, const TimeTag& tag) {
   *out++ = '\t';
-  out = appendSmallDecimal(out, dayOfYear(tag), 3);
-  *out++ = ':';
-  out = appendSmallDecimal(out, hours(tag), 2);
-  *out++ = ':';
-  out = appendSmallDecimal(out, minutes(tag), 2);
-  *out++ = ':';
-  out = appendSmallDecimal(out, seconds(tag), 2);
-  *out++ = '.';
-  out = appendSmallDecimal(out, milliseconds(tag), 3);
-  out = appendSmallDecimal(out, halfMicros(tag) / 2, 3);
-  *out++ = (halfMicros(tag) & 1u) ? '5' : '0';
-  return out;
+  return appendTimeTagText(out, tag);
 }
 
 // The gap from the previous tag to the current one less 28 us, as "\t%-14.1f", or one of the
@@ -180,14 +169,31 @@ char* appendErrors(char* out, unsigned flags) {
   return appendLiteral(out, "     ");
 }
 
+}  // namespace
+
+char* appendUnsignedText(char* out, uint64_t value, unsigned minDigits) { return appendDecimal(out, value, minDigits); }
+
+char* appendTimeTagText(char* out, const TimeTag& tag) {
+  out = appendSmallDecimal(out, dayOfYear(tag), 3);
+  *out++ = ':';
+  out = appendSmallDecimal(out, hours(tag), 2);
+  *out++ = ':';
+  out = appendSmallDecimal(out, minutes(tag), 2);
+  *out++ = ':';
+  out = appendSmallDecimal(out, seconds(tag), 2);
+  *out++ = '.';
+  out = appendSmallDecimal(out, milliseconds(tag), 3);
+  out = appendSmallDecimal(out, halfMicros(tag) / 2, 3);
+  *out++ = (halfMicros(tag) & 1u) ? '5' : '0';
+  return out;
+}
+
 // Command words take the layout numbered like their StackFormat (6, 1553, falls to flat); data
 // words take DataWordLayout, except in the binary/hexadecimal format where everything is flat.
-int layoutFor(const BusRecord& record, StackFormat format) {
+int reportLayoutFor(const BusRecord& record, StackFormat format) {
   if (commandSync(record)) return static_cast<int>(format);
   return format == StackFormat::BinaryHex ? FlatLayout : DataWordLayout;
 }
-
-}  // namespace
 
 size_t formatDataColumns(uint32_t busWord, int layout, char* out) {
   char* const end = appendDataColumns(out, busWord, layout);
@@ -205,7 +211,7 @@ char* appendReportLine(char* out, int64_t lineNumber, const BusRecord& current, 
   *out++ = static_cast<char>('1' + busChannel(current));
   *out++ = '\t';
   out = appendLiteral(out, commandSync(current) ? "CMND\t" : "DATA\t");
-  out = appendDataColumns(out, busWord(current), layoutFor(current, format));
+  out = appendDataColumns(out, busWord(current), reportLayoutFor(current, format));
   out = appendErrors(out, errorFlags(current));
   if (commandSync(current) && format == StackFormat::Mdm) {
     *out++ = '\t';

@@ -15,3 +15,13 @@ constexpr unsigned kMaxReportLineChars = 256;
 // there is none.
 char* appendReportLine(char* out, int64_t lineNumber, const BusRecord& current, uint64_t previousHalfMicros,
                        StackFormat format);
+
+// The report's TIME column without its tab: "%.03d:%.02d:%.02d:%.02d.%.03d%.03d" and a final 5 or 0
+// for the half microsecond.
+char* appendTimeTagText(char* out, const TimeTag& tag);
+
+// "%.0Nllu": value with at least minDigits digits (minDigits at most 20).
+char* appendUnsignedText(char* out, uint64_t value, unsigned minDigits);
+
+// The layout of the BINARY and HEX columns for a record in a StackFormat (a ReportLayout).
+int reportLayoutFor(const BusRecord& record, StackFormat format);

@@ -17,7 +17,7 @@ uint32_t halfStart(uint16_t captureHalf) { return captureHalf == 0 ? ring::kStar
 
 // Every stretch of records reaches the data file here, at fileEnd (the open file's end), which
 // moves on by what was written. A short write keeps the whole records that reached the file,
-// cuts off a partial one, and gives 6. The index summarises the records that stay in the file.
+// cuts off a partial one, and gives FileWriteError.
 StatusCode appendStretch(RecordingSession& session, FileAppender& appender, const unsigned char* records,
                          uint32_t bytes, int64_t& fileEnd) {
   const size_t written = appender.write(records, bytes);

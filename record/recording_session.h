@@ -64,19 +64,19 @@ struct TickReport {
 // "RECORDING: %.f Bus words received"
 std::string formatProgressLine(double words);
 
-// Clears the session's capture state and counts, starts the index of the (empty) data file, sets
-// the card up, loads the time and starts capture. Status 2 when a card command does not complete, the card's status when a request
-// fails.
+// Clears the session's capture state and counts, sets the card up, loads the time and starts
+// capture. CannotExecuteCommand when a card command does not complete, the card's status when a
+// request fails.
 StatusCode startRecordingSession(CardSession& card, RecordingSession& session, int irigInput, const LocalTime& now);
 
 // When register 36 shows the card has moved into the other half, appends the completed half and
-// flips captureHalf. Status 5 when the file cannot be opened, 6 when a write comes up short (the
+// flips captureHalf. FileOpenError when the file cannot be opened, FileWriteError when a write comes up short (the
 // whole records written stay; a partial one is cut off), the card's status when a request fails
 // (nothing is appended then).
 StatusCode drainStep(CardSession& card, RecordingSession& session, FileAppender& appender);
 
 // Counts newly appended words; sets *lineWords (when given) to the count to show, or leaves it
-// negative when the line is not to be refreshed on this tick. Status 11 at the size limit.
+// negative when the line is not to be refreshed on this tick. MaxFileSizeExceeded at the size limit.
 StatusCode progressStep(CardSession& card, RecordingProgress& progress, float newWords, double* lineWords);
 
 // One recording tick: drainStep, then, when it succeeded, progressStep with the 16384 words of a

@@ -15,7 +15,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/fuzz"
 seeds="$top/tests/fuzz/corpus"
-jobs=${JOBS:-2}
+jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 flags="-g -O2 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
 
 die() { echo "fuzz.sh: $*" >&2; exit 2; }
@@ -30,7 +30,7 @@ all_targets() {
 
 # Configures and builds the named targets; concurrent runs of this script take turns.
 build_targets() {
-  command -v clang++ >/dev/null || die "clang is missing (apt-get install clang libclang-rt-14-dev)"
+  command -v clang++ >/dev/null || die "clang is missing (apt-get install clang libclang-rt-dev)"
   mkdir -p "$build"
   exec 9>"$build/.build-lock"
   flock 9

@@ -6,10 +6,10 @@
 # As root directly, otherwise through sudo; without either it says what to install.
 set -euo pipefail
 
-packages=(cmake make g++ python3 libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           nsis xvfb xauth x11-utils imagemagick
-          clang libclang-rt-14-dev clang-tidy-14 cppcheck wine wine64)
+          clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium)
 # 32-bit Wine only where the kernel runs 32-bit programs; elsewhere it could not start anyway.
 if "$(dirname "$0")/host_runs_32bit.sh"; then packages+=(wine32:i386); fi
 

@@ -18,20 +18,22 @@ step() {
 }
 
 step "native build" scripts/build.sh native
-step "unit tests" ctest --test-dir build/native --output-on-failure -j 2
+step "unit tests" ctest --test-dir build/native --output-on-failure -j "$(nproc)"
+step "overview page in headless Chromium" tests/browser/check_overview.sh build/native
 step "lossless recording (50 million words through the drain, compared word for word)" \
   build/native/tests/bench/lossless_recording_bench "$top/build"
 step "sanitizer build" scripts/build.sh sanitize
 step "unit tests (address and undefined-behaviour sanitizers)" \
-  env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/sanitize --output-on-failure -j 2
+  env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
 if [ -x scripts/fuzz.sh ]; then
   step "fuzz corpus replay" scripts/fuzz.sh replay
 fi
-step "static checks (cppcheck and clang-tidy)" scripts/static_checks.sh
 edition=$(source scripts/wine_env.sh && host_edition)
 step "windows build (x86 edition)" scripts/build.sh windows
 step "windows build (x64 edition)" scripts/build.sh windows-x64
 step "dialog template check" cmake --build build/windows --target vk_resources_check
+# Reuses the compile commands of build/native and build/windows.
+step "static checks (cppcheck and clang-tidy)" scripts/static_checks.sh
 
 e2e() {  # edition
   (

@@ -9,7 +9,8 @@
 #include "sim/traffic_generator.h"
 
 // Creates (or empties) the file and writes the first recordCount words of the traffic (none for a
-// silent bus). Status 5 when the file cannot be created, 6 when a write comes up short.
+// silent bus). FileOpenError when the file cannot be created, FileWriteError when a write
+// comes up short.
 StatusCode writeGeneratedRecords(const char* path, const TrafficConfig& traffic, uint64_t recordCount,
                                  const LocalTime& start);
 

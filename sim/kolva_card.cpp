@@ -94,7 +94,7 @@ void configure(KolvaCard& card, uint64_t now) {
   card.timeSourceIrig = (registerValue(card, reg::kTimeSource) & kTimeSourceIrig) != 0;
   const uint64_t start = uint64_t{registerPair(card, reg::kRingStartPair)} * kRingUnit;
   const uint64_t end = uint64_t{registerPair(card, reg::kRingEndPair)} * kRingUnit;
-  card.ringUsable = start >= kRingUnit && start < end && end <= kCardMemoryBytes;
+  card.ringUsable = start >= kRingUnit && start < end && end <= reg::kMemoryBytes;
   if (card.ringUsable) {
     card.ringStart = static_cast<uint32_t>(start);
     card.ringEnd = static_cast<uint32_t>(end);
@@ -201,7 +201,7 @@ void initKolvaCard(KolvaCard& card, const KolvaCardConfig& config, SteadyClock& 
 }
 
 void resetKolvaCard(KolvaCard& card) {
-  card.memory.assign(kCardMemoryBytes, 0);
+  card.memory.assign(reg::kMemoryBytes, 0);
   card.commandPending = false;
   card.readsToCompletion = 0;
   card.timeSourceIrig = false;
@@ -214,7 +214,6 @@ void resetKolvaCard(KolvaCard& card) {
   card.captureStartNs = 0;
   card.recordsWritten = 0;
   card.writeLog.clear();
-  card.registerReads.clear();
   setClock(card, CardTime{}, card.clock->nowNanoseconds());
   restartTraffic(card.traffic);
 }
@@ -222,7 +221,6 @@ void resetKolvaCard(KolvaCard& card) {
 uint16_t kolvaReadWord(KolvaCard& card, uint32_t address) {
   catchUp(card);
   const uint32_t offset = address ^ 2u;
-  ++card.registerReads[offset];
   switch (offset) {
     case reg::kCommand:
       return readCommandRegister(card);
@@ -272,18 +270,12 @@ void kolvaReadBlock(KolvaCard& card, uint32_t address, uint32_t bytes, bool auto
   }
 }
 
-void kolvaCatchUp(KolvaCard& card) { catchUp(card); }
-
 void kolvaSetIrigSignal(KolvaCard& card, bool present) {
   const uint64_t now = catchUp(card);
   const bool returning = present && !card.config.irigSignalPresent;
   card.config.irigSignalPresent = present;
   if (returning && card.timeSourceIrig) lockToIrig(card, now);
 }
-
-uint32_t kolvaWritePointer(const KolvaCard& card) { return writePointer(card); }
-
-uint16_t kolvaRegister(const KolvaCard& card, uint32_t offset) { return registerValue(card, offset); }
 
 CardTime kolvaTimeAt(const KolvaCard& card, uint64_t nanoseconds) {
   const uint64_t elapsed = nanoseconds > card.clockBaseNs ? nanoseconds - card.clockBaseNs : 0;

@@ -41,15 +41,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "card/card_registers.h"
 #include "common/local_time.h"
 #include "sim/card_time.h"
 #include "sim/sim_clock.h"
 #include "sim/traffic_source.h"
-
-constexpr uint32_t kCardMemoryBytes = 0xA0000;
 
 // When register 4 reads 0 after a command's doorbell.
 struct CommandCompletion {
@@ -78,7 +76,7 @@ struct KolvaCard {
   std::function<LocalTime()> localTime;
   KolvaCardConfig config;
 
-  std::vector<uint8_t> memory;  // kCardMemoryBytes, host byte order
+  std::vector<uint8_t> memory;  // reg::kMemoryBytes, host byte order
 
   // Command handshake.
   bool commandPending = false;  // register 4 still holds a code the host is waiting on
@@ -94,8 +92,8 @@ struct KolvaCard {
   // Capture.
   bool capturing = false;
   bool ringUsable = true;
-  uint32_t ringStart = 0x20000;
-  uint32_t ringEnd = 0xA0000;
+  uint32_t ringStart = ring::kStart;
+  uint32_t ringEnd = ring::kEnd;
   uint64_t captureStartNs = 0;
   int64_t captureLead = 0;  // half-microseconds from the clock base to the capture start
   TrafficSource traffic;
@@ -104,7 +102,6 @@ struct KolvaCard {
 
   // What tests look at.
   std::vector<RegisterWrite> writeLog;
-  std::unordered_map<uint32_t, uint64_t> registerReads;  // 16-bit reads by register offset
 };
 
 // Wires the card to its clock and local time and resets it.
@@ -122,13 +119,8 @@ uint32_t kolvaReadLongword(KolvaCard& card, uint32_t address);
 // Copies `bytes` of memory from address, or with autoincrement off the word at address repeated.
 void kolvaReadBlock(KolvaCard& card, uint32_t address, uint32_t bytes, bool autoincrement, void* out);
 
-// Stores every word that has arrived by the clock's now.
-void kolvaCatchUp(KolvaCard& card);
-
 // The IRIG-B signal comes or goes (the clock catches up first).
 void kolvaSetIrigSignal(KolvaCard& card, bool present);
 
 // Views for tests and tools; they do not move time.
-uint32_t kolvaWritePointer(const KolvaCard& card);
-uint16_t kolvaRegister(const KolvaCard& card, uint32_t offset);
 CardTime kolvaTimeAt(const KolvaCard& card, uint64_t nanoseconds);

@@ -23,7 +23,7 @@ WD_ITEMS simMemoryItem(uint32_t transAddr) {
   item.item = ITEM_MEMORY;
   item.fNotSharable = 1;
   item.Mem.dwPhysicalAddr = kSimMemoryPhysicalAddr;
-  item.Mem.dwBytes = kCardMemoryBytes;
+  item.Mem.dwBytes = reg::kMemoryBytes;
   item.Mem.dwTransAddr = transAddr;
   return item;
 }
@@ -90,10 +90,6 @@ uint64_t SimDriver::requestCount(uint32_t code) const {
   return found == requestCounts.end() ? 0 : found->second;
 }
 
-uint64_t SimDriver::registerReads(uint32_t offset) const {
-  const auto found = card.registerReads.find(offset);
-  return found == card.registerReads.end() ? 0 : found->second;
-}
 
 uint16_t SimDriver::memoryWord(uint32_t address) const {
   return static_cast<uint16_t>(card.memory[address] | (card.memory[address + 1] << 8));
@@ -163,7 +159,7 @@ int answerUnregister(SimDriver& driver, const WD_CARD_REGISTER& block) {
   return 1;
 }
 
-bool fits(uint64_t address, uint64_t bytes) { return address + bytes <= kCardMemoryBytes; }
+bool fits(uint64_t address, uint64_t bytes) { return address + bytes <= reg::kMemoryBytes; }
 
 int answerTransfer(SimDriver& driver, WD_TRANSFER& block) {
   if (driver.registeredCard == 0 || !driver.windowOpen || block.dwPort < driver.windowBase) return 0;

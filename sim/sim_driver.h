@@ -77,7 +77,6 @@ struct SimDriver final : DriverPort {
 
   // Test views of the card.
   const std::vector<RegisterWrite>& writeLog() const { return card.writeLog; }
-  uint64_t registerReads(uint32_t offset) const;
   uint16_t memoryWord(uint32_t address) const;  // at a byte address of card memory
 
   SimConfig config;

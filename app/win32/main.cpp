@@ -6,6 +6,7 @@
 
 #include "app/recorder_dialog.h"
 #include "app/win32/win32_dialog_port.h"
+#include "app/win32/win32_system_port.h"
 #include "card/card_session.h"
 #include "record/file_appender.h"
 #include "search/search_settings.h"
@@ -27,10 +28,11 @@ RecorderState recorderState;
 CardSession cardSession;
 SearchSettings searchSettings;
 Win32DialogPort dialogPort;
+Win32SystemPort systemPort;
 
 #ifdef VARNOTEK_SIMULATED_CARD
 DriverPort& driverPort() {
-  static std::unique_ptr<SimDriver> driver = makeDemoSimDriver([] { return dialogPort.localTime(); });
+  static std::unique_ptr<SimDriver> driver = makeDemoSimDriver([] { return systemPort.localTime(); });
   return *driver;
 }
 constexpr bool kSimulatedCard = true;
@@ -39,7 +41,7 @@ DriverPort& driverPort() { return windowsDriverPort(); }
 constexpr bool kSimulatedCard = false;
 #endif
 
-Recorder recorder{dialogPort, recorderState, cardSession, searchSettings, stdioFileAppender(), kSimulatedCard};
+Recorder recorder{dialogPort, systemPort, recorderState, cardSession, searchSettings, stdioFileAppender(), kSimulatedCard};
 }  // namespace
 
 extern "C" INT_PTR CALLBACK QEL_Dlg(HWND dialog, UINT msg, WPARAM wParam, LPARAM /*lParam*/) {

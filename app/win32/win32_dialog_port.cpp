@@ -1,7 +1,5 @@
 #include "app/win32/win32_dialog_port.h"
 
-#include <shellapi.h>
-
 std::string Win32DialogPort::controlText(int id) {
   char text[kControlTextMax + 1] = {0};
   GetDlgItemTextA(dialog, id, text, sizeof text);
@@ -41,34 +39,4 @@ void Win32DialogPort::fillFileList(int comboId, const std::string& pattern) {
   char spec[MAX_PATH];
   lstrcpynA(spec, pattern.c_str(), sizeof spec);
   DlgDirListComboBoxA(dialog, spec, comboId, 0, 0);
-}
-
-unsigned Win32DialogPort::launch(const std::string& commandLine, int showMode) {
-  return WinExec(commandLine.c_str(), static_cast<UINT>(showMode));
-}
-
-bool Win32DialogPort::openDocument(const std::string& path) {
-  const INT_PTR result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
-  return result > 32;
-}
-
-LocalTime Win32DialogPort::localTime() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  LocalTime time;
-  time.year = now.wYear;
-  time.month = now.wMonth;
-  time.day = now.wDay;
-  time.hour = now.wHour;
-  time.minute = now.wMinute;
-  time.second = now.wSecond;
-  return time;
-}
-
-std::string Win32DialogPort::programFolder() {
-  char path[MAX_PATH] = {0};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, length);
-  const size_t slash = folder.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }

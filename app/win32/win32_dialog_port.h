@@ -1,4 +1,4 @@
-// The dialog port over USER32 and KERNEL32: each call is one lookup and one API call.
+// The dialog port over USER32: each call is one lookup and one API call.
 #pragma once
 #include <windows.h>
 
@@ -19,8 +19,4 @@ struct Win32DialogPort : DialogPort {
   void beep() override;
   void messageBox(const std::string& text, const std::string& caption) override;
   void fillFileList(int comboId, const std::string& pattern) override;
-  unsigned launch(const std::string& commandLine, int showMode) override;
-  bool openDocument(const std::string& path) override;
-  LocalTime localTime() override;
-  std::string programFolder() override;
 };

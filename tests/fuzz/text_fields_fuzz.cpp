@@ -38,6 +38,9 @@ struct FileNameDialog : DialogPort {
   void beep() override {}
   void messageBox(const std::string&, const std::string&) override {}
   void fillFileList(int, const std::string&) override {}
+};
+
+struct NoSystem : SystemPort {
   unsigned launch(const std::string&, int) override { return 0; }
   bool openDocument(const std::string&) override { return false; }
   LocalTime localTime() override { return LocalTime{}; }
@@ -122,7 +125,8 @@ void checkFileName(const std::string& text) {
   CardSession card;
   SearchSettings settings;
   NoAppender appender;
-  Recorder recorder{dialog, state, card, settings, appender};
+  NoSystem system;
+  Recorder recorder{dialog, system, state, card, settings, appender};
   const StatusCode status = checkDataFileName(recorder, false);
 
   const std::string name = text.substr(0, kControlTextMax);

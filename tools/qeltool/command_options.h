@@ -14,8 +14,8 @@ struct ReportOptions {
   std::string output;             // empty: standard output
 };
 
-struct SearchOptions {
-  std::string file;
+// The search criteria, taken by search and export.
+struct CriteriaOptions {
   std::string pattern;         // 24 characters of 1, 0 and x, bit 23 first; empty: all x
   std::string sync = "any";    // any, cmd, data
   std::string errors = "any";  // any, none, with
@@ -25,6 +25,11 @@ struct SearchOptions {
   bool gapMaxGiven = false;
   uint64_t gapMax = 0;
   std::string gapSide = "before";  // before, after
+};
+
+struct SearchOptions {
+  std::string file;
+  CriteriaOptions criteria;
   uint64_t nth = 1;                // the occurrence to find
   bool count = false;              // count every match
   bool lines = false;              // list every matching line
@@ -77,4 +82,34 @@ struct RecordOptions {
   double maxSizeGB = 5.0;  // the recording ends with status 11 at this size
   bool irig = false;       // "IRIG-B Input": the card's clock follows the IRIG-B time
   bool force = false;      // replace an existing file that holds data
+};
+
+// Which records export and cut take: lines from --from, at most --lines of them, or the time
+// window from --from-time to --to-time.
+struct StretchOptions {
+  uint64_t from = 1;
+  uint64_t lines = kAllLines;
+  std::string fromTime;  // DDD:HH:MM:SS[.fraction]; empty: not given
+  std::string toTime;
+};
+
+struct ExportOptions {
+  std::string file;
+  bool ch10 = false;
+  bool csv = false;
+  std::string output;             // empty: standard output (CSV only)
+  std::string format = "binary";  // the CSV's binary and fields columns: binary, mdm, ldb, mec, eiu, 1553
+  StretchOptions stretch;
+  CriteriaOptions criteria;
+};
+
+struct CutOptions {
+  std::string file;
+  std::string output;
+  StretchOptions stretch;
+};
+
+struct OverviewOptions {
+  std::string file;
+  std::string output;
 };

@@ -11,3 +11,6 @@ int runStats(const StatsOptions& options);
 int runGenerate(const GenerateOptions& options);
 int runRecord(const RecordOptions& options);
 int runIndex(const IndexOptions& options);
+int runExport(const ExportOptions& options);
+int runCut(const CutOptions& options);
+int runOverview(const OverviewOptions& options);

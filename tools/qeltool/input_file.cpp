@@ -3,6 +3,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdio>
+
+#include "files/bus_record.h"
+#include "tools/qeltool/file_facts.h"
+
 bool isDirectory(const std::string& path) {
 #ifdef _WIN32
   struct _stat64 info;
@@ -13,4 +18,13 @@ bool isDirectory(const std::string& path) {
   if (stat(path.c_str(), &info) != 0) return false;
   return S_ISDIR(info.st_mode);
 #endif
+}
+
+void noteTrailingFragment(const char* command, const std::string& path) {
+  const FileFacts facts = examineFile(path);
+  const uint64_t fragment = facts.size % kBusRecordBytes;
+  if (facts.kind == FileKind::Regular && fragment != 0) {
+    std::fprintf(stderr, "qeltool %s: the last %u bytes of %s are no whole record and are left out\n", command,
+                 static_cast<unsigned>(fragment), path.c_str());
+  }
 }

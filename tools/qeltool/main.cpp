@@ -11,8 +11,10 @@
 #include <cstdio>
 
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/number_option.h"
 #include "tools/qeltool/standard_output.h"
+#include "tools/qeltool/stretch_options.h"
 #include "tools/qeltool/tool_exit.h"
 
 #ifndef VARNOTEK_VERSION
@@ -40,25 +42,7 @@ void addSearch(CLI::App& app, SearchOptions& o) {
   CLI::App* c =
       app.add_subcommand("search", "The pattern search: the N-th match, the number of matches, or every match");
   c->add_option("FILE", o.file, "Data file")->required();
-  c->add_option("--pattern", o.pattern, "24 characters of 1, 0 and x, bit 23 first (default: all x)");
-  c->add_option("--sync", o.sync, "Sync type: any, cmd, data")
-      ->transform(CLI::IsMember({"any", "cmd", "data"}, CLI::ignore_case))
-      ->capture_default_str();
-  c->add_option("--errors", o.errors, "Error state: any, none, with")
-      ->transform(CLI::IsMember({"any", "none", "with"}, CLI::ignore_case))
-      ->capture_default_str();
-  c->add_option("--bus", o.bus, "Bus channel: any, J1, J2, J3, J4")
-      ->transform(CLI::IsMember({"any", "jx", "j1", "j2", "j3", "j4"}, CLI::ignore_case))
-      ->capture_default_str();
-  CLI::Option* gapMin = addWholeNumberOption(c, "--gap-min", o.gapMin, 0, UINT64_MAX,
-                                             "Lower bound of the gap, whole microseconds (inclusive)")
-                            ->type_name("US");
-  CLI::Option* gapMax = addWholeNumberOption(c, "--gap-max", o.gapMax, 0, UINT64_MAX,
-                                             "Upper bound of the gap, whole microseconds (inclusive)")
-                            ->type_name("US");
-  c->add_option("--gap", o.gapSide, "Side of the gap: before (to the previous record) or after (to the next)")
-      ->transform(CLI::IsMember({"before", "after"}, CLI::ignore_case))
-      ->capture_default_str();
+  addCriteriaOptions(c, o.criteria);
   CLI::Option* nth =
       addWholeNumberOption(c, "--nth", o.nth, 1, UINT64_MAX, "Print the line of the N-th match")->default_str("1");
   CLI::Option* count = c->add_flag("--count", o.count, "Print the number of matches");
@@ -67,10 +51,6 @@ void addSearch(CLI::App& app, SearchOptions& o) {
   count->excludes(lines);
   c->add_flag("--json", o.json, "Print the result as JSON");
   c->add_flag("--no-index", o.noIndex, "Read the whole file: neither use nor leave the saved index beside it");
-  c->callback([&o, gapMin, gapMax] {
-    o.gapMinGiven = gapMin->count() > 0;
-    o.gapMaxGiven = gapMax->count() > 0;
-  });
 }
 
 void addFindTime(CLI::App& app, FindTimeOptions& o) {
@@ -138,6 +118,45 @@ void addIndex(CLI::App& app, IndexOptions& o) {
   c->add_flag("--json", o.json, "Print what was done as JSON");
 }
 
+void addExport(CLI::App& app, ExportOptions& o) {
+  CLI::App* c = app.add_subcommand(
+      "export", "The chosen records as an IRIG 106 Chapter 10 file (--ch10) or as CSV (--csv)");
+  c->footer(
+      "Chapter 10 data types written: Computer-Generated Data Format 1 (0x01, the TMATS setup record on "
+      "channel 0), Time Data Format 1 (0x11, IRIG day format, channel 1, at least once a second of recorded "
+      "time) and Message Data Format 0 (0x30, channels 11 to 14 for J1 to J4): one 4-byte message a bus word "
+      "(the word in bits 0-23, the error flags Sh Lg Mn Py in bits 24-27, command sync in bit 28) with its own "
+      "intra-packet time stamp, subchannel 1 for command sync and 0 for data sync, the data error flag set for "
+      "any error flag.\n"
+      "CSV columns: line, time, seconds, bus, sync, error, flags, hex, value, binary, fields, command.");
+  c->add_option("FILE", o.file, "Data file")->required();
+  CLI::Option* ch10 = c->add_flag("--ch10", o.ch10, "Write an IRIG 106 Chapter 10 file (needs -o)");
+  CLI::Option* csv = c->add_flag("--csv", o.csv, "Write CSV: a header row and one row a record");
+  ch10->excludes(csv);
+  c->add_option("-o,--output", o.output, "Write into this file (default for CSV: standard output); never FILE");
+  c->add_option("--format", o.format, "Bus format of the CSV's binary, fields and command columns: binary, mdm, "
+                                      "ldb, mec, eiu, 1553")
+      ->transform(CLI::IsMember({"binary", "mdm", "ldb", "mec", "eiu", "1553"}, CLI::ignore_case))
+      ->capture_default_str();
+  addStretchOptions(c, o.stretch);
+  addCriteriaOptions(c, o.criteria);
+}
+
+void addCut(CLI::App& app, CutOptions& o) {
+  CLI::App* c = app.add_subcommand(
+      "cut", "A new data file of the records of a time window or a line range, byte for byte");
+  c->add_option("FILE", o.file, "Data file")->required();
+  c->add_option("-o,--output", o.output, "Data file to write; never FILE")->required();
+  addStretchOptions(c, o.stretch);
+}
+
+void addOverview(CLI::App& app, OverviewOptions& o) {
+  CLI::App* c = app.add_subcommand(
+      "overview", "A recording at a glance: one self-contained HTML page of counts and plots");
+  c->add_option("FILE", o.file, "Data file")->required();
+  c->add_option("-o,--output", o.output, "The page to write (FILE.html); never FILE")->required();
+}
+
 // The subcommand being parsed when the parse failed, for the "qeltool SUB:" prefix; "" when none.
 std::string commandBeingParsed(const CLI::App& app) {
   const std::vector<CLI::App*> chosen = app.get_subcommands();
@@ -164,6 +183,9 @@ int main(int argc, char** argv) {
   GenerateOptions generate;
   RecordOptions record;
   IndexOptions index;
+  ExportOptions exportOptions;
+  CutOptions cut;
+  OverviewOptions overview;
   addReport(app, report);
   addSearch(app, search);
   addFindTime(app, findTime);
@@ -173,6 +195,9 @@ int main(int argc, char** argv) {
   addGenerate(app, generate);
   addRecord(app, record);
   addIndex(app, index);
+  addExport(app, exportOptions);
+  addCut(app, cut);
+  addOverview(app, overview);
 
   try {
     app.parse(argc, argv);
@@ -197,6 +222,9 @@ int main(int argc, char** argv) {
     if (chosen == "stats") return runStats(stats);
     if (chosen == "generate") return runGenerate(generate);
     if (chosen == "index") return runIndex(index);
+    if (chosen == "export") return runExport(exportOptions);
+    if (chosen == "cut") return runCut(cut);
+    if (chosen == "overview") return runOverview(overview);
     return runRecord(record);
   }();
   return finishStandardOutput(chosen.c_str(), exitCode);

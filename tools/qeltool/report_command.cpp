@@ -4,6 +4,7 @@
 #include "files/data_file.h"
 #include "files/report.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/format_names.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
@@ -12,16 +13,6 @@
 
 namespace {
 
-struct FormatName {
-  const char* name;
-  StackFormat format;
-};
-
-const FormatName kFormatNames[] = {
-    {"binary", StackFormat::BinaryHex}, {"mdm", StackFormat::Mdm}, {"ldb", StackFormat::Ldb},
-    {"mec", StackFormat::Mec},          {"eiu", StackFormat::Eiu}, {"1553", StackFormat::Mil1553},
-};
-
 // No file holds 2^63 records, so a larger From or Lines acts as the largest the report takes.
 int64_t reportCount(uint64_t value) { return value > INT64_MAX ? INT64_MAX : static_cast<int64_t>(value); }
 
@@ -29,14 +20,7 @@ int64_t reportCount(uint64_t value) { return value > INT64_MAX ? INT64_MAX : sta
 
 int runReport(const ReportOptions& options) {
   StackFormat format = StackFormat::BinaryHex;
-  bool known = false;
-  for (const FormatName& entry : kFormatNames) {
-    if (options.format == entry.name) {
-      format = entry.format;
-      known = true;
-    }
-  }
-  if (!known) return usageError("report", "unknown --format " + options.format);
+  if (!stackFormatNamed(options.format, format)) return usageError("report", "unknown --format " + options.format);
   const bool toFile = !options.output.empty();
   const int refused = toFile ? refuseOutputOverInputs("report", options.output, {options.file})
                              : refuseStandardOutputOverInputs("report", {options.file});

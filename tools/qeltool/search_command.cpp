@@ -7,9 +7,9 @@
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/index_output.h"
+#include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/json_text.h"
-#include "tools/qeltool/pattern_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
@@ -18,61 +18,15 @@ namespace {
 
 constexpr const char* kNoneFound = "None Found";
 
-struct ChoiceName {
-  const char* name;
-  int32_t value;
-};
-
-const ChoiceName kSyncNames[] = {{"any", SyncAny}, {"cmd", SyncCmd}, {"data", SyncData}};
-const ChoiceName kErrorNames[] = {{"any", ErrorsDontCare}, {"none", NoErrors}, {"with", WithErrors}};
-const ChoiceName kBusNames[] = {{"any", BusAny}, {"jx", BusAny}, {"j1", BusJ1},
-                                {"j2", BusJ2},   {"j3", BusJ3},  {"j4", BusJ4}};
-const ChoiceName kGapSideNames[] = {{"before", 1}, {"after", 0}};
-
-template <size_t N>
-bool lookUpChoice(const ChoiceName (&names)[N], const std::string& name, int32_t& value) {
-  for (const ChoiceName& entry : names) {
-    if (name == entry.name) {
-      value = entry.value;
-      return true;
-    }
-  }
-  return false;
-}
-
 unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
 
-// The criteria as the dialog's controls would hold them. The numbers arrive checked by the parse;
-// unlike the dialog, which lets an upper bound of 0 pass its order check, any lower bound above the
-// upper one is refused. Status 9 (with why) for anything malformed.
+// The criteria, the mode and the occurrence sought. Status 9 (with why) for anything malformed.
 StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& settings, std::string& why) {
-  setSearchDefaults(settings);
-  if (!parsePatternText(options.pattern, settings.oneMask, settings.dontCareMask)) {
-    why = "--pattern takes 24 characters of 1, 0 and x, bit 23 first";
-    return StatusCode::SyntaxError;
-  }
-  int32_t gapSide = 1;
-  if (!lookUpChoice(kSyncNames, options.sync, settings.syncChoice) ||
-      !lookUpChoice(kErrorNames, options.errors, settings.errorChoice) ||
-      !lookUpChoice(kBusNames, options.bus, settings.busChoice) ||
-      !lookUpChoice(kGapSideNames, options.gapSide, gapSide)) {
-    why = "unknown choice";
-    return StatusCode::SyntaxError;
-  }
-  settings.gapBefore = static_cast<uint8_t>(gapSide);
-  settings.gapMinEnabled = options.gapMinGiven ? 1 : 0;
-  settings.gapMaxEnabled = options.gapMaxGiven ? 1 : 0;
+  const StatusCode status = criteriaFromOptions(options.criteria, settings, why);
   settings.searchMode = (options.count || options.lines) ? 1 : 0;
-  if (options.gapMinGiven && options.gapMaxGiven && options.gapMin > options.gapMax) {
-    why = "--gap-min " + std::to_string(options.gapMin) + " is above --gap-max " + std::to_string(options.gapMax);
-    return StatusCode::SyntaxError;
-  }
-  // Gaps beyond 2^53 microseconds (285 years) are all alike to the search's doubles, as are
-  // occurrences beyond the number of records any file holds.
-  settings.gapMin = options.gapMinGiven ? static_cast<double>(options.gapMin) : 0.0;
-  settings.gapMax = options.gapMaxGiven ? static_cast<double>(options.gapMax) : 0.0;
+  // Occurrences beyond the number of records any file holds are all alike to the search's double.
   if (settings.searchMode == 0) settings.occurrence = static_cast<double>(options.nth);
-  return StatusCode::Success;
+  return status;
 }
 
 // With the saved index unless --no-index: then the whole file is read and no index left.

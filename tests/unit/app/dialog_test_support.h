@@ -39,8 +39,9 @@ class DialogTest : public ::testing::Test {
   char previousFolder[4096];
   MissingDriverPort missingDriver;
   FakeDialogPort dialog;
+  FakeSystemPort system;
   RecorderState state;
   CardSession card;
   SearchSettings settings;
-  Recorder recorder{dialog, state, card, settings, stdioFileAppender(), false};
+  Recorder recorder{dialog, system, state, card, settings, stdioFileAppender(), false};
 };

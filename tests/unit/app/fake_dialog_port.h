@@ -1,5 +1,5 @@
-// A dialog port that records every control's text, visibility and check state, the timers,
-// beeps, launches and message boxes.
+// A dialog port that records every control's text, visibility and check state, the timers, beeps
+// and message boxes; a system port that records launches and opened documents.
 #pragma once
 #include <map>
 #include <set>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/dialog_port.h"
+#include "app/system_port.h"
 
 struct FakeDialogPort : DialogPort {
   std::map<int, std::string> texts;
@@ -15,15 +16,10 @@ struct FakeDialogPort : DialogPort {
   std::map<int, unsigned> timers;  // running timers and their periods
   std::vector<int> visibilityChanges;  // ids in the order showControl touched them
   std::vector<std::string> statusHistory;  // every text written to the status line
-  std::vector<std::string> launches;
-  std::vector<std::string> documentsOpened;
   std::vector<std::pair<std::string, std::string>> messageBoxes;
   int beeps = 0;
   int endedWith = -1;
-  unsigned launchResult = 33;
-  bool openDocumentResult = true;
   int fileListFills = 0;
-  LocalTime now{2026, 12, 6, 21, 0, 0};
 
   std::string controlText(int id) override { return texts[id].substr(0, kControlTextMax); }
   void setControlText(int id, const std::string& text) override {
@@ -47,6 +43,18 @@ struct FakeDialogPort : DialogPort {
     messageBoxes.emplace_back(text, caption);
   }
   void fillFileList(int, const std::string&) override { ++fileListFills; }
+
+  std::string status() { return texts[703]; }
+  bool timerRunning(int id) const { return timers.count(id) != 0; }
+};
+
+struct FakeSystemPort : SystemPort {
+  std::vector<std::string> launches;
+  std::vector<std::string> documentsOpened;
+  unsigned launchResult = 33;
+  bool openDocumentResult = true;
+  LocalTime now{2026, 12, 6, 21, 0, 0};
+
   unsigned launch(const std::string& commandLine, int) override {
     launches.push_back(commandLine);
     return launchResult;
@@ -57,7 +65,4 @@ struct FakeDialogPort : DialogPort {
   }
   LocalTime localTime() override { return now; }
   std::string programFolder() override { return "C:\\varnotek\\"; }
-
-  std::string status() { return texts[703]; }
-  bool timerRunning(int id) const { return timers.count(id) != 0; }
 };

@@ -179,7 +179,7 @@ TEST_F(DialogTest, ViewChecksItsFieldsBeforeWritingAReport) {
     EXPECT_TRUE(click(IDC_VIEW));
     EXPECT_EQ(dialog.status(), c.status) << c.from << "/" << c.lines << "/" << c.name;
     EXPECT_EQ(fileSize("QEL.TMP"), -1) << "no report after a failed check";
-    EXPECT_TRUE(dialog.launches.empty());
+    EXPECT_TRUE(system.launches.empty());
   }
   // A later View with valid fields works and starts the editor.
   dialog.texts[IDC_VIEW_FROM] = "2";
@@ -188,11 +188,11 @@ TEST_F(DialogTest, ViewChecksItsFieldsBeforeWritingAReport) {
   EXPECT_TRUE(click(IDC_VIEW));
   EXPECT_EQ(dialog.status(), "Success                            ");
   EXPECT_GT(fileSize("QEL.TMP"), 0);
-  ASSERT_EQ(dialog.launches.size(), 1u);
-  EXPECT_EQ(dialog.launches[0], "notepad.exe QEL.TMP");
+  ASSERT_EQ(system.launches.size(), 1u);
+  EXPECT_EQ(system.launches[0], "notepad.exe QEL.TMP");
   EXPECT_EQ(state.viewFrom, 2);
   // An editor that cannot be started gives 12.
-  dialog.launchResult = 2;
+  system.launchResult = 2;
   click(IDC_VIEW);
   EXPECT_EQ(dialog.status(), "ERROR: Could not find application  ");
 }
@@ -218,12 +218,12 @@ TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
   };
   const Case cases[] = {{42, false, false}, {2, true, false}, {31, false, true}};
   for (const Case& c : cases) {
-    dialog.launchResult = c.launchResult;
-    dialog.openDocumentResult = c.documentOpens;
+    system.launchResult = c.launchResult;
+    system.openDocumentResult = c.documentOpens;
     dialog.texts[IDC_STATUS_LINE] = "before";
     const int beeps = dialog.beeps;
     EXPECT_TRUE(click(IDC_HELP_BUTTON));
-    EXPECT_EQ(dialog.launches.back(), "c:\\program files\\adobe\\reader 8.0\\reader\\AcroRd32.exe QELHELP.PDF");
+    EXPECT_EQ(system.launches.back(), "c:\\program files\\adobe\\reader 8.0\\reader\\AcroRd32.exe QELHELP.PDF");
     if (c.statusShown) {
       EXPECT_EQ(dialog.status(), "ERROR: Could not find application  ");
       EXPECT_EQ(dialog.beeps, beeps + 1);
@@ -232,7 +232,7 @@ TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
       EXPECT_EQ(dialog.beeps, beeps);
     }
   }
-  EXPECT_EQ(dialog.documentsOpened.back(), "C:\\varnotek\\QELHELP.PDF");
+  EXPECT_EQ(system.documentsOpened.back(), "C:\\varnotek\\QELHELP.PDF");
 }
 
 TEST_F(DialogTest, AboutBoxSaysWhenTheCardIsSimulated) {

@@ -51,7 +51,7 @@ class SimDialogTest : public DialogTest {
     config.card.keepWriteLog = false;
     sim = std::make_unique<SimCardFixture>(config);
     card.port = sim->driver.get();
-    dialog.now = sim->local;
+    system.now = sim->local;
   }
   // Runs the dialog's timers for a stretch of simulated time: timer 1 every 4 ms.
   void run(uint64_t milliseconds) {
@@ -147,7 +147,7 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
   const Case cases[] = {{"deleted", -1, false}, {"replaced by a folder", -1, true}, {"read-only or locked", 1, false}};
   for (const Case& c : cases) {
     RefusingAppender refusing(c.appenderOpens < 0 ? 1 << 30 : c.appenderOpens);
-    Recorder faulty{dialog, state, card, settings, refusing, false};
+    Recorder faulty{dialog, system, state, card, settings, refusing, false};
     dialogInit(faulty);
     dialog.texts[IDC_FILE_NAME] = "run.qel";
     dialogCommand(faulty, IDC_START_RECORDING);
@@ -177,7 +177,7 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
 
 TEST_F(SimDialogTest, AFullDiskEndsTheRecordingWithSixKeepingWholeRecords) {
   FullDiskAppender full(16384 * 16 + 1000);
-  Recorder faulty{dialog, state, card, settings, full, false};
+  Recorder faulty{dialog, system, state, card, settings, full, false};
   dialogInit(faulty);
   dialog.texts[IDC_FILE_NAME] = "run.qel";
   dialogCommand(faulty, IDC_START_RECORDING);
@@ -264,7 +264,7 @@ TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {
   dialog.texts[IDC_VIEW_LINES] = "5";
   click(IDC_VIEW);
   EXPECT_EQ(dialog.status(), "ERROR: Could not open file         ");
-  EXPECT_TRUE(dialog.launches.empty());
+  EXPECT_TRUE(system.launches.empty());
   click(IDC_QUIT);
   EXPECT_EQ(dialog.endedWith, 0);
   rmdir("QEL.TMP");

@@ -22,7 +22,7 @@ TEST_F(DialogTest, WithoutCardThePcClockShowsWithTheYellowLight) {
   };
   const Case cases[] = {{2023, "060:08:05:09"}, {2024, "061:08:05:09"}};
   for (const Case& c : cases) {
-    dialog.now = LocalTime{c.year, 3, 1, 8, 5, 9};
+    system.now = LocalTime{c.year, 3, 1, 8, 5, 9};
     tick(TIMER_CLOCK);
     EXPECT_EQ(dialog.texts[IDC_TIME_TEXT], c.text);
   }

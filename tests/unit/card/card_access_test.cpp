@@ -37,6 +37,21 @@ TEST(CardAccess, RegisterNIsReachedAtBytesNXor2AndBlocksAtTheirOffset) {
 
 // A command is its code, then the doorbell; a waited one polls register 4 until it reads 0,
 // at most 100000 times, and completion seen on the last read is still a timeout.
+// Counts the 16-bit reads of one card address on their way to the driver.
+struct ReadCountingPort : DriverPort {
+  DriverPort& inner;
+  uint32_t address;
+  uint64_t reads = 0;
+  ReadCountingPort(DriverPort& port, uint32_t counted) : inner(port), address(counted) {}
+  DriverHandle openDevice() override { return inner.openDevice(); }
+  void closeDevice(DriverHandle handle) override { inner.closeDevice(handle); }
+  int deviceIoControl(DriverHandle handle, uint32_t code, void* block, uint32_t blockSize) override {
+    const auto* transfer = static_cast<const WD_TRANSFER*>(block);
+    if (code == IOCTL_WD_TRANSFER && transfer->cmdTrans == RM_WORD && transfer->dwPort == address) ++reads;
+    return inner.deviceIoControl(handle, code, block, blockSize);
+  }
+};
+
 TEST(CardAccess, CommandWritesCodeAndDoorbellThenPollsAtMost100000Reads) {
   const struct {
     bool wait;
@@ -55,8 +70,10 @@ TEST(CardAccess, CommandWritesCodeAndDoorbellThenPollsAtMost100000Reads) {
     SCOPED_TRACE(c.reads);
     OpenedSimCard card;
     card.card().config.completion = c.completion;
+    ReadCountingPort counting(*card.driver, card.session.memoryBase + (reg::kCommand ^ 2u));
+    card.session.port = &counting;
     EXPECT_EQ(issueCardCommand(card.session, cmd::kStopCapture, c.wait), c.status);
-    EXPECT_EQ(card.driver->registerReads(reg::kCommand), c.reads);
+    EXPECT_EQ(counting.reads, c.reads);
     EXPECT_EQ(registerWritesOf(card),
               (RegisterWrites{{reg::kCommand, cmd::kStopCapture}, {reg::kDoorbell, doorbell::kRunCommand}}));
   }

@@ -226,12 +226,8 @@ struct SimRecording {
     return recordingTickStep(sim.session, session, stdioFileAppender(), report);
   }
   StatusCode stop() { return stopAndDrain(sim.session, session, stdioFileAppender()); }
-  // Whether the card has moved into the other half since the last tick (the card is brought up to
-  // date, as any access would).
-  bool crossedSinceTick() {
-    kolvaCatchUp(sim.card());
-    return (kolvaWritePointer(sim.card()) >= ring::kMiddle) != (session.captureHalf != 0);
-  }
+  // Whether the card has moved into the other half since the last tick, read as the host reads it.
+  bool crossedSinceTick() { return (readWritePointer(sim.session) >= ring::kMiddle) != (session.captureHalf != 0); }
   // Regular ticks until `halves` more halves are stored.
   void runHalves(int halves) {
     for (int done = 0; done < halves;) {

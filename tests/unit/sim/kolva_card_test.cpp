@@ -145,7 +145,7 @@ TEST(KolvaCardCapture, WritePointerMovesByOneRecordPerWordAndWraps) {
     const uint64_t arrived = c.usable ? wordsArrivedBy(c.elapsed) : 0;
     EXPECT_EQ(card.pointer(), start + (c.usable ? 16 * (arrived % ((c.ringEnd - c.ringStart) * 0x1000u)) : 0));
     EXPECT_EQ(card.card().recordsWritten, arrived);  // the pointer read brought the card up to date
-    for (uint32_t a = 0x10000; a < kCardMemoryBytes; a += 16) {
+    for (uint32_t a = 0x10000; a < reg::kMemoryBytes; a += 16) {
       if (c.usable && a >= start && a < c.ringEnd * 0x10000u) continue;
       ASSERT_EQ(card.card().memory[a + 8] | card.card().memory[a + 11], 0) << std::hex << a;
     }

@@ -50,6 +50,10 @@ TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
       {"count link.qel", ">>X.qel", "count: standard output is the same file as the input link.qel"},
       {"stats X.qel", ">>X.qel", "stats: standard output is the same file as the input X.qel"},
       {"find-time X.qel 0:0:0:0", ">>X.qel", "find-time: standard output is the same file as the input X.qel"},
+      {"cut X.qel --from 2 -o link.qel", "", "cut: link.qel is the same file as the input X.qel"},
+      {"export X.qel --ch10 -o hard.qel", "", "export: hard.qel is the same file as the input X.qel"},
+      {"export X.qel --csv", ">>X.qel", "export: standard output is the same file as the input X.qel"},
+      {"overview X.qel -o ./X.qel", "", "overview: ./X.qel is the same file as the input X.qel"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments + " " + c.standardOutput);
@@ -70,6 +74,8 @@ TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
 TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
   TempFolder folder;
   writeRecords(folder.file("data.qel"), spacedRecords(1000));
+  // A pass to the end leaves an index beside its data file: have it there from the start.
+  ASSERT_EQ(runQeltool("index data.qel", folder.path).exitCode, 0);
   writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
   writeBytes(folder.file("SHORT.SUP"), Bytes(kDumpBytes - 1, 0x11));
   const std::string sizeLimit = "trap '' XFSZ; ulimit -f 8; ";  // no file beyond 8 KiB
@@ -90,6 +96,10 @@ TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
       {"", "generate old.txt --records 9", 2, "generate: old.txt exists and is not empty; --force replaces it"},
       {"", "record old.txt --seconds 1", 2, "record: old.txt exists and is not empty; --force replaces it"},
       {stalledInput, "report slow.qel -o old.txt", 124, ""},
+      {"", "cut data.qel --from 1002 -o old.txt", 3, "cut: ERROR: Bus word does not exist: data.qel"},
+      {"", "cut data.qel --from-time 366:0:0:0 -o old.txt", 1, "cut: None Found"},
+      {"", "export data.qel --ch10 --bus j1 --sync cmd --errors with -o old.txt", 1, "export: None Found"},
+      {sizeLimit, "export data.qel --csv -o old.txt", 3, "export: ERROR: File write error: old.txt"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.prefix + c.arguments);
@@ -125,6 +135,7 @@ TEST(SafetyTool, WriteErrorsOnStandardOutputExitThree) {
       {"find-time one.qel 0:0:0:0", "qeltool find-time"},
       {"stats one.qel", "qeltool stats"},
       {"report one.qel", "qeltool report"},
+      {"export one.qel --csv", "qeltool export"},
       {"convert D.SUP -o new.qel", "qeltool convert"},
       {"report --help", "qeltool report"},
       {"--version", "qeltool"},

@@ -1,0 +1,18 @@
+// The body of a Chapter 10 time packet (Time Data Format 1, IRIG day format): the time of day and
+// the day of the year in binary-coded decimal, to the hundredth of a second.
+#pragma once
+#include <cstdint>
+
+constexpr unsigned kTimeBodyBytes = 10;  // channel-specific data word and three 16-bit words
+
+// Half microseconds in 10 ms, the resolution of a time packet.
+constexpr uint64_t kTimePacketStepHalfMicros = 20000;
+
+// The time packet's channel-specific data word: time source internal (the card's clock, which
+// may or may not have followed IRIG-B), IRIG-B format, day of year without leap-year information.
+constexpr uint32_t kTimeDataWord = 0;
+
+// Writes the data word and the BCD words for a time given in half microseconds since the start of
+// day 0 (whole hundredths of a second are written, the rest dropped). A day of 400 or later, which
+// only out-of-range time-tag fields give, is written less 400: the result says whether it was.
+bool putTimeBody(unsigned char* body, uint64_t halfMicros);

@@ -1,0 +1,20 @@
+// The overview of a recording as one self-contained HTML page: no network, no other files; the
+// plots are inline SVG, and a short script only shows the values under the pointer.
+//
+// It shows the records, recorded time, first and last time tag and the counts per bus; over the
+// recorded time the bus words per second of each bus, the error words per second and the time
+// breaks; a histogram of the gaps from word to word on logarithmic scales; and the command words
+// by MDM command code. Colours are those of the Okabe-Ito palette, which colour-blind readers tell
+// apart, and the bus lines differ in their dashes as well.
+#pragma once
+#include <string>
+
+#include "common/status_code.h"
+#include "export/byte_sink.h"
+#include "export/overview_scan.h"
+
+std::string overviewHtml(const OverviewSummary& summary, const std::string& fileName);
+
+// Scans the data file and writes its page. Status 5 when it cannot be opened, 6 when the sink fails.
+StatusCode writeOverview(const std::string& path, const std::string& fileName, ByteSink sink,
+                         const ScanProgress* progress = nullptr);

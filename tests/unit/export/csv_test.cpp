@@ -1,0 +1,96 @@
+// CSV rows against the text report of the same lines.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "export/csv_export.h"
+#include "export_fixtures.h"
+#include "files/report.h"
+#include "sim/generated_data_file.h"
+
+namespace {
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(text);
+  while (std::getline(in, part, separator)) parts.push_back(part);
+  if (!text.empty() && text.back() == separator) parts.emplace_back();
+  return parts;
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The report's "DDD:HH:MM:SS.fffffff" as seconds since day 0 with the same seven digits.
+std::string secondsOfTimeText(const std::string& time) {
+  const long long day = std::stoll(time.substr(0, 3)), hour = std::stoll(time.substr(4, 2)),
+                  minute = std::stoll(time.substr(7, 2)), second = std::stoll(time.substr(10, 2));
+  return std::to_string(((day * 24 + hour) * 60 + minute) * 60 + second) + time.substr(12);
+}
+
+}  // namespace
+
+// Every field of every row agrees with the report line of the same record, in each stack format.
+TEST(CsvExport, RowsAgreeWithTheReport) {
+  TempFolder folder;
+  const std::string path = folder.file("data.qel");
+  TrafficConfig traffic;
+  traffic.errorOneIn = 7;
+  ASSERT_EQ(writeGeneratedRecords(path.c_str(), traffic, 400, LocalTime{2024, 5, 6, 7, 8, 9}), StatusCode::Success);
+  Bytes data = readBytes(path);
+  const Bytes extra = bytesOf({recordAt(123 * kHalfMicrosPerDay + 201, 1, 1, 0xF, 0x9A5234)});
+  data.insert(data.end(), extra.begin(), extra.end());
+  writeBytes(path, data);
+
+  for (const StackFormat format : {StackFormat::Mdm, StackFormat::BinaryHex, StackFormat::Mil1553}) {
+    SCOPED_TRACE(static_cast<int>(format));
+    RecordSelection selection;
+    selection.from = 90;  // to the end, 312 records, the line numbers growing a digit on the way
+    Bytes csv;
+    uint64_t rows = 0;
+    ASSERT_EQ(exportCsv(path, selection, format, memorySink(csv), rows), StatusCode::Success);
+    ASSERT_EQ(rows, 312u);
+    ASSERT_EQ(writeReport(path, folder.file("report.txt"), format, 90, 312), StatusCode::Success);
+
+    const std::vector<std::string> csvLines = split(std::string(csv.begin(), csv.end()), '\n');
+    const std::vector<std::string> reportLines = split(readText(folder.file("report.txt")), '\n');
+    ASSERT_EQ(csvLines.size(), 314u);  // header, rows, nothing after the last line end
+    EXPECT_EQ(csvLines[0], "line,time,seconds,bus,sync,error,flags,hex,value,binary,fields,command\r");
+    for (size_t i = 1; i <= rows; ++i) {
+      SCOPED_TRACE(csvLines[i]);
+      ASSERT_EQ(csvLines[i].back(), '\r');
+      const std::vector<std::string> row = split(csvLines[i].substr(0, csvLines[i].size() - 1), ',');
+      ASSERT_EQ(row.size(), 12u);
+      const std::string& line = reportLines[i + 2];
+      const std::vector<std::string> head = split(line, '\t');
+      // After the gap column: bus, sync, binary, fields, errors and the MDM command name.
+      const std::vector<std::string> tail = split(line.substr(line.find("\tJ") + 1), '\t');
+      EXPECT_EQ(std::stoull(row[0]), std::stoull(head[0].substr(1)));
+      EXPECT_EQ(row[1], head[1]);
+      EXPECT_EQ(row[2], secondsOfTimeText(head[1]));
+      EXPECT_EQ(row[3], tail[0]);
+      EXPECT_EQ(row[4], tail[1]);
+      EXPECT_EQ(row[9], tail[2]);
+      EXPECT_EQ(row[10], tail[3]);
+      const std::string errors = trimmed(tail[4]);
+      std::string flags;
+      for (const std::string& flag : split(errors, ' ')) {
+        if (!flag.empty() && flag != "NO" && flag != "ERRORS") flags += (flags.empty() ? "" : " ") + flag;
+      }
+      EXPECT_EQ(row[6], flags);
+      EXPECT_EQ(row[5], flags.empty() ? "0" : "1");
+      std::string bits;
+      for (const char c : tail[2]) {
+        if (c != ' ') bits += c;
+      }
+      const unsigned long value = std::stoul(bits, nullptr, 2);
+      EXPECT_EQ(std::stoul(row[8]), value);
+      EXPECT_EQ(std::stoul(row[7], nullptr, 16), value);
+      EXPECT_EQ(row[7].size(), 6u);
+      EXPECT_EQ(row[11], tail.size() > 5 ? trimmed(tail[5]) : "");
+    }
+  }
+}

@@ -1,0 +1,67 @@
+// The one-pass summary behind the overview page.
+#include <gtest/gtest.h>
+
+#include "export/overview_html.h"
+#include "export_fixtures.h"
+
+// Counts, time breaks, the recorded time, gaps and the bins that grew to hold half an hour.
+TEST(Overview, SummaryOfOnePass) {
+  TempFolder folder;
+  const uint64_t t = 1000 * kHalfMicrosPerSecond, hour = 3600 * kHalfMicrosPerSecond;
+  const std::vector<BusRecord> records = {
+      recordAt(t, 0, 1, 0, 9u << 14),
+      recordAt(t + 2, 1, 0, kErrorPy, 0),
+      recordAt(t + 2, 2, 0, 0, 0),                                    // the same time: a gap of zero
+      recordAt(t - 10 * kHalfMicrosPerSecond, 3, 1, kErrorSh | kErrorLg, 15u << 14),  // backwards
+      recordAt(t + 3 * hour, 0, 0, 0, 0),                             // three hours ahead
+      recordAt(t + 3 * hour + hour / 2, 1, 1, 0, 9u << 14),
+  };
+  Bytes data = bytesOf(records);
+  data.resize(data.size() + 5, 0);
+  writeBytes(folder.file("data.qel"), data);
+  std::vector<OverviewSummary> summaries(1);
+  OverviewSummary& s = summaries[0];
+  ASSERT_EQ(scanOverview(folder.file("data.qel"), s), StatusCode::Success);
+
+  EXPECT_EQ(s.records, 6u);
+  EXPECT_EQ(s.trailingBytes, 5u);
+  EXPECT_EQ(s.firstHalfMicros, t);
+  EXPECT_EQ(s.lastHalfMicros, t + 3 * hour + hour / 2);
+  EXPECT_EQ(s.recordedHalfMicros, 2 + hour / 2);
+  const uint64_t words[4] = {2, 2, 1, 1}, commands[4] = {1, 1, 0, 1}, errors[4] = {0, 1, 0, 1};
+  const uint64_t flags[4] = {1, 1, 0, 1};
+  uint64_t inBins[4] = {};
+  for (const OverviewBin& bin : s.bins) {
+    for (int b = 0; b < 4; ++b) inBins[b] += bin.words[b];
+  }
+  for (int b = 0; b < 4; ++b) {
+    EXPECT_EQ(s.words[b], words[b]);
+    EXPECT_EQ(inBins[b], words[b]);
+    EXPECT_EQ(s.commandWords[b], commands[b]);
+    EXPECT_EQ(s.errorWords[b], errors[b]);
+    EXPECT_EQ(s.flagCounts[b], flags[b]);
+  }
+  EXPECT_EQ(s.mdmCommandCodes[9], 2u);
+  EXPECT_EQ(s.mdmCommandCodes[15], 1u);
+  EXPECT_EQ(s.zeroGaps, 1u);
+  EXPECT_EQ(s.backwardSteps, 1u);
+  EXPECT_EQ(s.forwardJumps, 1u);
+  EXPECT_EQ(s.gapOctaves[1], 1u);   // 1 us
+  EXPECT_EQ(s.gapOctaves[31], 1u);  // half an hour: 3.6e9 half microseconds
+  ASSERT_EQ(s.breaks.size(), 2u);
+  EXPECT_EQ(s.breaks[0].line, 4u);
+  EXPECT_EQ(s.breaks[1].line, 5u);
+  EXPECT_EQ(s.breaks[1].recordedHalfMicros, 2u);
+  // The bins grew until half an hour fitted into 512 of them.
+  EXPECT_GE(s.binHalfMicros * kOverviewBins, s.recordedHalfMicros);
+  EXPECT_LT(s.binHalfMicros * kOverviewBins / 2, s.recordedHalfMicros);
+  EXPECT_EQ(s.bins[0].firstHalfMicros, t);
+
+  const std::string page = overviewHtml(s, "data.qel");
+  for (const char* id : {"words-per-second", "errors-per-second", "time-breaks", "gap-histogram", "command-codes"}) {
+    EXPECT_NE(page.find(std::string("id=\"") + id + "\""), std::string::npos) << id;
+  }
+  for (const char* reference : {"src=", "href", "url(", "@import"}) {
+    EXPECT_EQ(page.find(reference), std::string::npos) << reference;  // nothing from elsewhere
+  }
+}

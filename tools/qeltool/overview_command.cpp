@@ -1,0 +1,36 @@
+// qeltool overview: a recording at a glance, as one self-contained HTML page.
+#include "export/overview_html.h"
+#include "tools/qeltool/commands.h"
+#include "tools/qeltool/input_file.h"
+#include "tools/qeltool/progress_line.h"
+#include "tools/qeltool/safe_output.h"
+#include "tools/qeltool/tool_exit.h"
+
+namespace {
+constexpr const char* kCommand = "overview";
+}  // namespace
+
+int runOverview(const OverviewOptions& options) {
+  const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  if (refused != ExitSuccess) return refused;
+  if (isDirectory(options.file)) {
+    return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
+  }
+  SafeOutput output;
+  StatusCode status = openSafeOutput(output, options.output, OutputMode::Binary);
+  if (!ok(status)) return failWithStatus(kCommand, status, options.output);
+  ProgressLine progressLine = progressOnTerminal();
+  const ScanProgress progress = percentProgress(progressLine, kCommand);
+  const size_t slash = options.file.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? options.file : options.file.substr(slash + 1);
+  status = writeOverview(options.file, name, fileByteSink(output.file), &progress);
+  finishProgress(progressLine, false);
+  if (ok(status)) {
+    status = commitSafeOutput(output);
+  } else {
+    abandonSafeOutput(output);
+  }
+  if (status == StatusCode::FileWriteError) return failWithStatus(kCommand, status, options.output);
+  if (!ok(status)) return failWithStatus(kCommand, status, options.file);
+  return ExitSuccess;
+}
