@@ -37,7 +37,9 @@ void writeIndex(IndexStream& stream, const unsigned char* last, const char* mode
   FILE* file = openDataFile(stream.indexPath.c_str(), mode);
   if (file == nullptr) return giveUp(stream);
   bool good = seekDataFile(file, static_cast<int64_t>(kIndexHeaderBytes + stream.written * kIndexEntryBytes), SEEK_SET);
-  good = good && std::fwrite(stream.pending.data(), 1, stream.pending.size(), file) == stream.pending.size();
+  if (!stream.pending.empty()) {
+    good = good && std::fwrite(stream.pending.data(), 1, stream.pending.size(), file) == stream.pending.size();
+  }
   if (last != nullptr) good = good && std::fwrite(last, 1, kIndexEntryBytes, file) == kIndexEntryBytes;
   good = good && seekDataFile(file, 0, SEEK_SET) && std::fwrite(header, 1, sizeof header, file) == sizeof header;
   if (std::fclose(file) != 0 || !good) return giveUp(stream);
