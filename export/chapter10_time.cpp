@@ -1,10 +1,10 @@
 #include "export/chapter10_time.h"
 
+#include "common/record_layout.h"
 #include "export/little_endian.h"
 
 namespace {
 
-constexpr uint64_t kHalfMicrosPerSecond = 2000000;
 constexpr unsigned kDaysBcdCanHold = 400;
 
 // Two BCD digits of a value below 100.

@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint32_t kMaxWordsPerPacket = 4096;
 constexpr uint64_t kMaxPacketSpanTicks = ch10::kTicksPerSecond / 10;
-constexpr uint64_t kTimeJumpHalfMicros = 7200000000ull;  // more than an hour ahead is a jump
+constexpr uint64_t kTimeJumpHalfMicros = kHalfMicrosPerHour;  // more than an hour ahead is a jump
 constexpr unsigned kBodyStart = ch10::kHeaderBytes + 4;  // after the channel-specific data word
 
 // packet holds the header room and the body, with room for the trailer after them.
@@ -77,7 +77,7 @@ void addRecord(Chapter10Writer& w, const unsigned char* record) {
   w.lastCounter = counter;
 
   const uint32_t longword2 = recordLongword(record, 2);
-  const int index = static_cast<int>(longword2 >> 30);
+  const int index = static_cast<int>(fieldValue(longword2, busfield::kBusChannel));
   Chapter10Bus& bus = w.buses[index];
   if (bus.messages == kMaxWordsPerPacket || (bus.messages != 0 && counter - bus.firstCounter >= kMaxPacketSpanTicks)) {
     closeBus(w, index);
@@ -91,13 +91,16 @@ void addRecord(Chapter10Writer& w, const unsigned char* record) {
   }
   unsigned char* entry = &bus.packet[bus.used];
   bus.used += ch10::kMessageEntryBytes;
-  const uint32_t commandSyncBit = (longword2 >> 28) & 1u;
-  const bool anyError = (longword2 & 0x0F000000u) != 0;
+  const uint32_t commandSyncBit = fieldValue(longword2, busfield::kCommandSync);
+  const bool anyError = fieldValue(longword2, busfield::kErrorFlags) != 0;
+  // The bus word with its error flags and sync bit; the channel goes by the packet's channel id.
+  const uint32_t kept =
+      fieldPlace(busfield::kBusWord) | fieldPlace(busfield::kErrorFlags) | fieldPlace(busfield::kCommandSync);
   putLe48(entry, counter);
   entry[6] = 0;
   entry[7] = 0;
   putLe32(entry + 8, ch10::kMessageBytes | commandSyncBit << 16 | (anyError ? ch10::kDataErrorBit : 0u));
-  putLe32(entry + 12, longword2 & 0x1FFFFFFFu);
+  putLe32(entry + 12, longword2 & kept);
   ++bus.messages;
   ++w.counts.records;
 }

@@ -40,11 +40,7 @@ unsigned readBusRecord(FILE* file, BusRecord& record) {
 }
 
 uint64_t timeTagHalfMicrosExact(const TimeTag& tag) {
-  const uint64_t dayMicros = 86400ull * 1000000ull;
-  const uint64_t whole = dayHundreds(tag) * 100ull * dayMicros + dayLow(tag) * dayMicros +
-                         hours(tag) * 3600ull * 1000000ull + minutes(tag) * 60ull * 1000000ull +
-                         seconds(tag) * 1000000ull + milliseconds(tag) * 1000ull;
-  return 2 * whole + halfMicros(tag);
+  return longword0HalfMicros(longword0Of(tag)) + longword1HalfMicros(longword1Of(tag));
 }
 
 double timeTagHalfMicros(const TimeTag& tag) { return static_cast<double>(timeTagHalfMicrosExact(tag)); }

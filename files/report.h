@@ -20,8 +20,11 @@ enum ReportLayout : int {
   FlatLayout = 5,
 };
 
-// Sixteen names of 28 characters, indexed by bits 17-14 of an MDM command word.
+// Sixteen names of 28 characters, indexed by mdmCommandCode.
 extern const char MdmCommandNames[16][29];
+
+// The command code of an MDM command word: bits 17-14.
+inline unsigned mdmCommandCode(uint32_t busWord) { return (busWord >> 14) & 0xFu; }
 
 // The BINARY and HEX columns of a 24-bit word, closed by a tab. Writes at most 64 characters
 // and a terminator into out; returns the number of characters written. A layout outside 0-5 is

@@ -95,18 +95,19 @@ bool entryConsistent(const BlockEntry& e, bool whole) {
   }
   const int64_t beyond = int64_t{1} << 48;  // beyond every time tag and every step between two
   if (e.maxTime >= uint64_t(beyond) || (steps && (e.minStep <= -beyond || e.maxStep >= beyond))) return false;
-  if (e.wordOr > 0xFFFFFFu || (e.wordAnd & ~e.wordOr) != 0) return false;
+  if (e.wordOr > busfield::kBusWord.mask || (e.wordAnd & ~e.wordOr) != 0) return false;
   const uint64_t first = entryFirstTime(e), last = entryLastTime(e);
   if (e.minTime > e.maxTime || first < e.minTime || first > e.maxTime || last < e.minTime || last > e.maxTime) {
     return false;
   }
-  const uint32_t firstWord = e.first[2] & 0xFFFFFFu, lastWord = e.last[2] & 0xFFFFFFu;
+  const uint32_t firstWord = fieldValue(e.first[2], busfield::kBusWord);
+  const uint32_t lastWord = fieldValue(e.last[2], busfield::kBusWord);
   if ((firstWord & ~e.wordOr) != 0 || (e.wordAnd & ~firstWord) != 0 || (lastWord & ~e.wordOr) != 0 ||
       (e.wordAnd & ~lastWord) != 0) {
     return false;
   }
-  return e.classCounts[recordClassOfFlagByte(e.first[2] >> 24)] > 0 &&
-         e.classCounts[recordClassOfFlagByte(e.last[2] >> 24)] > 0;
+  return e.classCounts[recordClassOfFlagByte(e.first[2] >> kFlagByteShift)] > 0 &&
+         e.classCounts[recordClassOfFlagByte(e.last[2] >> kFlagByteShift)] > 0;
 }
 
 // The whole index file, when it is no larger than `limit` bytes.

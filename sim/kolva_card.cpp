@@ -8,7 +8,6 @@ namespace {
 
 constexpr uint64_t kNanosPerHalfMicro = 500;
 constexpr uint32_t kRecordBytes = 16;
-constexpr uint64_t kRingUnit = 0x10000;  // the ring bound registers count in 64 KiB
 
 // Memory in host (little-endian) byte order.
 uint16_t memoryWord(const KolvaCard& card, uint32_t address) {
@@ -33,13 +32,12 @@ uint32_t registerPair(const KolvaCard& card, uint32_t offset) {
 }
 
 uint32_t writePointer(const KolvaCard& card) {
-  return ((uint32_t{registerValue(card, reg::kWritePointerHigh)} & 0xFu) << 16) |
-         registerValue(card, reg::kWritePointerLow);
+  return writePointerOf(registerValue(card, reg::kWritePointerHigh), registerValue(card, reg::kWritePointerLow));
 }
 
 void storeWritePointer(KolvaCard& card, uint32_t pointer) {
-  setRegister(card, reg::kWritePointerHigh, static_cast<uint16_t>(pointer >> 16));
-  setRegister(card, reg::kWritePointerLow, static_cast<uint16_t>(pointer & 0xFFFF));
+  setRegister(card, reg::kWritePointerHigh, writePointerHigh(pointer));
+  setRegister(card, reg::kWritePointerLow, writePointerLow(pointer));
 }
 
 bool inRing(const KolvaCard& card, uint32_t pointer) {
@@ -92,9 +90,9 @@ void captureUntil(KolvaCard& card, uint64_t now) {
 void configure(KolvaCard& card, uint64_t now) {
   card.capturing = false;
   card.timeSourceIrig = (registerValue(card, reg::kTimeSource) & kTimeSourceIrig) != 0;
-  const uint64_t start = uint64_t{registerPair(card, reg::kRingStartPair)} * kRingUnit;
-  const uint64_t end = uint64_t{registerPair(card, reg::kRingEndPair)} * kRingUnit;
-  card.ringUsable = start >= kRingUnit && start < end && end <= reg::kMemoryBytes;
+  const uint64_t start = uint64_t{registerPair(card, reg::kRingStartPair)} * ring::kBoundUnit;
+  const uint64_t end = uint64_t{registerPair(card, reg::kRingEndPair)} * ring::kBoundUnit;
+  card.ringUsable = start >= ring::kBoundUnit && start < end && end <= reg::kMemoryBytes;
   if (card.ringUsable) {
     card.ringStart = static_cast<uint32_t>(start);
     card.ringEnd = static_cast<uint32_t>(end);
@@ -166,7 +164,7 @@ void runCommand(KolvaCard& card, uint64_t now) {
 
 void latchTime(KolvaCard& card, uint64_t now) {
   const CardTime time = kolvaTimeAt(card, now);
-  card.latchedWords[0] = cardTimeWord(time) | (card.config.irigSignalPresent ? 0u : timeword::kNoSignal);
+  card.latchedWords[0] = cardTimeWord(time) | (card.config.irigSignalPresent ? 0u : tagfield::kNoSignal);
   card.latchedWords[1] = cardFractionWord(time);
   card.latchedLeft = 2;
 }
