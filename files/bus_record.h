@@ -5,7 +5,6 @@
 // Windows and Linux builds must agree byte for byte.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 
 #include "common/record_layout.h"
 
@@ -27,16 +26,8 @@ constexpr double GapOffsetMicros = 28.0;
 constexpr unsigned kGapOffsetHalfMicros = 56;  // the same in half microseconds
 static_assert(kGapOffsetHalfMicros == 2 * GapOffsetMicros, "one offset in two units");
 
-// Exchanges units 0 and 1, 2 and 3, 4 and 5, 6 and 7 (its own inverse).
-void swapWordPairs(uint16_t words[8]);
-
-// The record held by 16 file bytes, and back.
+// The record held by 16 file bytes.
 BusRecord busRecordFromBytes(const unsigned char* bytes);
-void busRecordToBytes(const BusRecord& record, unsigned char* bytes);
-
-// Reads the next 16 bytes as eight units and swaps the pairs. Returns the number of whole units
-// delivered (0 to 8); only 8 yields a record. Units not delivered are left as they were.
-unsigned readBusRecord(FILE* file, BusRecord& record);
 
 inline TimeTag timeTagOf(const BusRecord& r) { return TimeTag{{r.words[0], r.words[1], r.words[2], r.words[3]}}; }
 
@@ -66,9 +57,3 @@ constexpr unsigned kErrorSh = 0x1, kErrorLg = 0x2, kErrorMn = 0x4, kErrorPy = 0x
 
 // The time since the start of day 0 in half microseconds, exact as an integer.
 uint64_t timeTagHalfMicrosExact(const TimeTag& tag);
-
-// The same as a double (exact: every value is below 2^53).
-double timeTagHalfMicros(const TimeTag& tag);
-
-// The time in microseconds: exactly half the half-microsecond form (an odd halfMicros ends in .5).
-double timeTagMicros(const TimeTag& tag);

@@ -31,10 +31,6 @@ inline unsigned mdmCommandCode(uint32_t busWord) { return (busWord >> 14) & 0xFu
 // laid out flat.
 size_t formatDataColumns(uint32_t busWord, int layout, char* out);
 
-// One report line without its line end.
-std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const TimeTag& previous,
-                             StackFormat format);
-
 // Writes the report of `lines` records from record `from` (counted from 1) of the open data file
 // into `out`. Status 10 when the file holds fewer than (from - 1) records; nothing is then
 // written. A trailing fragment of fewer than 16 bytes counts as the end. Status 6 when `out`

@@ -216,10 +216,3 @@ char* appendReportLine(char* out, int64_t lineNumber, const BusRecord& current, 
   }
   return out;
 }
-
-std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const TimeTag& previous,
-                             StackFormat format) {
-  char line[kMaxReportLineChars];
-  const char* end = appendReportLine(line, lineNumber, current, timeTagHalfMicrosExact(previous), format);
-  return std::string(line, static_cast<size_t>(end - line));
-}

@@ -10,11 +10,6 @@
 #include "search/scan_options.h"
 #include "search/search_settings.h"
 
-// Whether one record with its neighbours' times matches (times in microseconds).
-struct BusRecord;
-bool recordMatches(const SearchSettings& settings, const BusRecord& record, double tCur, bool prevValid,
-                   double tPrev, bool nextValid, double tNext);
-
 // Calls onMatch(line) for every matching record in file order until it returns false.
 // Status 5 when the file cannot be opened. A trailing fragment of fewer than 16 bytes is ignored.
 StatusCode forEachMatch(const std::string& path, const SearchSettings& settings,

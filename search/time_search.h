@@ -11,7 +11,7 @@
 StatusCode parseTimeTagFields(const char* day, const char* hours, const char* minutes, const char* seconds,
                               const char* fraction, double& target);
 
-// The line (from 1) of the first record in file order whose timeTagMicros is at or after target;
+// The line (from 1) of the first record in file order whose time tag in microseconds is at or after target;
 // the number of records plus one when none is. line is 0 first. Status 5 when the file cannot be
 // opened. A trailing fragment of fewer than 16 bytes is ignored. With the saved index only the
 // block that holds that record is read: every block before it has its largest time below target.

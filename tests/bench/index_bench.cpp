@@ -27,6 +27,7 @@
 #include "search/pattern_search.h"
 #include "search/time_search.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/record_oracles.h"
 
 namespace {
 
