@@ -28,6 +28,17 @@ constexpr uint16_t kSecondBlock[kSecondBlockWords] = {
 };
 
 static_assert(reg::kSetUpBlock1 + 2 * (kFirstBlockWords - 1) == 0x4C, "first block ends at 0x4C");
+constexpr int firstBlockIndex(uint32_t offset) { return static_cast<int>(offset - reg::kSetUpBlock1) / 2; }
+constexpr int secondBlockIndex(uint32_t offset) { return static_cast<int>(offset - reg::kSetUpBlock2) / 2; }
+static_assert(kFirstBlock[firstBlockIndex(reg::kTriggerMask)] == 0x000F &&
+                  kFirstBlock[firstBlockIndex(reg::kChannelMask)] == 0x000F &&
+                  kFirstBlock[firstBlockIndex(reg::kSecondBlockStart)] == reg::kSetUpBlock2,
+              "every bus triggers and is captured; the second block where it is");
+static_assert(kSecondBlock[secondBlockIndex(reg::kFilterMaskPair)] == 0x00FF &&
+                  kSecondBlock[secondBlockIndex(reg::kFilterMaskPair) + 1] == 0xFFFF &&
+                  kSecondBlock[secondBlockIndex(reg::kRingStartPair) + 1] == ring::kStart / ring::kBoundUnit &&
+                  kSecondBlock[secondBlockIndex(reg::kRingEndPair) + 1] == ring::kEnd / ring::kBoundUnit,
+              "all 24 bits of every word pass the filter; the ring the recorder drains");
 static_assert(reg::kSetUpBlock2 + 2 * (kSecondBlockWords - 1) == 0x1020, "second block ends at 0x1020");
 
 }  // namespace

@@ -35,20 +35,6 @@ WD_ITEMS simInterruptItem(uint32_t irq) {
   return item;
 }
 
-WD_ITEMS simIoItem(uint32_t port) {
-  WD_ITEMS item{};
-  item.item = ITEM_IO;
-  item.Mem.dwPhysicalAddr = port;
-  item.Mem.dwBytes = 0x20;
-  return item;
-}
-
-WD_ITEMS simItemOfKind(uint32_t kind) {
-  WD_ITEMS item{};
-  item.item = kind;
-  return item;
-}
-
 SimPciCard kolvaPciCard() {
   SimPciCard card;
   card.items = {simMemoryItem(), simInterruptItem()};
