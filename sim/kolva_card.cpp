@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "card/card_registers.h"
+#include "files/bus_record.h"
 
 namespace {
 
 constexpr uint64_t kNanosPerHalfMicro = 500;
-constexpr uint32_t kRecordBytes = 16;
 
 // Memory in host (little-endian) byte order.
 uint16_t memoryWord(const KolvaCard& card, uint32_t address) {
@@ -41,7 +41,7 @@ void storeWritePointer(KolvaCard& card, uint32_t pointer) {
 }
 
 bool inRing(const KolvaCard& card, uint32_t pointer) {
-  return pointer >= card.ringStart && pointer + kRecordBytes <= card.ringEnd;
+  return pointer >= card.ringStart && pointer + kBusRecordBytes <= card.ringEnd;
 }
 
 // Floor division of a signed nanosecond difference into half-microseconds.
@@ -80,8 +80,8 @@ void captureUntil(KolvaCard& card, uint64_t now) {
     const BusWordEvent word = nextTraffic(card.traffic);
     const int64_t since = card.captureLead + static_cast<int64_t>(word.arrival);
     encodeCardRecord(card.tagger, since < 0 ? 0 : static_cast<uint64_t>(since), word, memory + pointer);
-    pointer += kRecordBytes;
-    if (pointer + kRecordBytes > card.ringEnd) pointer = card.ringStart;
+    pointer += kBusRecordBytes;
+    if (pointer + kBusRecordBytes > card.ringEnd) pointer = card.ringStart;
     ++card.recordsWritten;
   }
   storeWritePointer(card, pointer);
