@@ -51,8 +51,9 @@ constexpr uint64_t kHalfMicrosPerDay = 24 * kHalfMicrosPerHour;
 
 // Longword 0 of a time on day `day` of the year (0 to 399 fit), to the second.
 constexpr uint32_t timeTagLongword0(uint32_t day, uint32_t hours, uint32_t minutes, uint32_t seconds) {
-  return fieldBits(tagfield::kDayHundreds, day / 100) | fieldBits(tagfield::kDayLow, day % 100) | fieldBits(tagfield::kHours, hours) |
-         fieldBits(tagfield::kMinutes, minutes) | fieldBits(tagfield::kSeconds, seconds);
+  return fieldBits(tagfield::kDayHundreds, day / 100) | fieldBits(tagfield::kDayLow, day % 100) |
+         fieldBits(tagfield::kHours, hours) | fieldBits(tagfield::kMinutes, minutes) |
+         fieldBits(tagfield::kSeconds, seconds);
 }
 
 // Longword 1 of a time `withinSecond` half microseconds into its second.
@@ -64,8 +65,8 @@ constexpr uint32_t timeTagLongword1(uint32_t withinSecond) {
 // The time of a longword 0 since the start of day 0, in half microseconds.
 constexpr uint64_t longword0HalfMicros(uint32_t lw0) {
   const uint64_t days = 100u * fieldValue(lw0, tagfield::kDayHundreds) + fieldValue(lw0, tagfield::kDayLow);
-  const uint64_t secondsOfDay =
-      3600u * fieldValue(lw0, tagfield::kHours) + 60u * fieldValue(lw0, tagfield::kMinutes) + fieldValue(lw0, tagfield::kSeconds);
+  const uint64_t secondsOfDay = 3600u * fieldValue(lw0, tagfield::kHours) + 60u * fieldValue(lw0, tagfield::kMinutes) +
+                                fieldValue(lw0, tagfield::kSeconds);
   return days * kHalfMicrosPerDay + secondsOfDay * kHalfMicrosPerSecond;
 }
 

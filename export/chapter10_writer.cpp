@@ -15,8 +15,8 @@ constexpr uint32_t kMaxWordsPerPacket = 4096;
 constexpr uint64_t kMaxPacketSpanTicks = ch10::kTicksPerSecond / 10;
 constexpr uint64_t kTimeJumpHalfMicros = kHalfMicrosPerHour;  // more than an hour ahead is a jump
 constexpr unsigned kBodyStart = ch10::kHeaderBytes + 4;  // after the channel-specific data word
-static_assert(kBodyStart + kMaxWordsPerPacket * ch10::kMessageEntryBytes + kChapter10TrailerRoom <= ch10::kMaxPacketBytes,
-              "a full message packet stays within the largest packet allowed");
+constexpr size_t kFullPacketBytes = kBodyStart + kMaxWordsPerPacket * ch10::kMessageEntryBytes + kChapter10TrailerRoom;
+static_assert(kFullPacketBytes <= ch10::kMaxPacketBytes, "a full message packet stays within the largest allowed");
 
 // packet holds the header room and the body, with room for the trailer after them.
 void writePacket(Chapter10Writer& w, unsigned char* packet, size_t bodyEnd, const Chapter10PacketFields& fields) {

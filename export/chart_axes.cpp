@@ -70,7 +70,7 @@ std::string timeOfDayText(uint64_t halfMicros) {
 std::string durationText(uint64_t halfMicros) {
   const uint64_t seconds = halfMicros / kHalfMicrosPerSecond;
   const uint64_t halfMicrosPerMinute = 60 * kHalfMicrosPerSecond;
-  const double rest = static_cast<double>(halfMicros % halfMicrosPerMinute) / kHalfMicrosPerSecond;  // within the minute
+  const double rest = static_cast<double>(halfMicros % halfMicrosPerMinute) / kHalfMicrosPerSecond;  // of the minute
   char text[64];
   if (seconds >= 3600) {
     std::snprintf(text, sizeof text, "%llu h %02u min %05.2f s", static_cast<unsigned long long>(seconds / 3600),
