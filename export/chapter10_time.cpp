@@ -1,7 +1,7 @@
 #include "export/chapter10_time.h"
 
+#include "common/little_endian.h"
 #include "common/record_layout.h"
-#include "export/little_endian.h"
 
 namespace {
 

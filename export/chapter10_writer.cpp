@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "common/little_endian.h"
 #include "export/chapter10_format.h"
 #include "export/chapter10_packet.h"
 #include "export/chapter10_setup.h"
 #include "export/chapter10_time.h"
-#include "export/little_endian.h"
 #include "files/bus_record.h"
 
 namespace {

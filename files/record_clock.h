@@ -2,13 +2,11 @@
 #pragma once
 #include <cstdint>
 
+#include "common/little_endian.h"
 #include "common/record_layout.h"
 
-// A little-endian 32-bit longword of a record (0 to 3) as the file holds it.
-inline uint32_t recordLongword(const unsigned char* record, unsigned index) {
-  const unsigned char* p = record + 4 * index;
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
+// A longword of a record (0 to 3) as the file holds it.
+inline uint32_t recordLongword(const unsigned char* record, unsigned index) { return getLe32(record + 4 * index); }
 
 // Caches the day-to-seconds part of the time tags: consecutive records mostly share longword 0.
 struct HalfMicrosClock {

@@ -1,15 +1,9 @@
 #include "sim/card_time.h"
 
 #include "card/card_registers.h"
+#include "common/little_endian.h"
 
 namespace {
-
-void putLongword(unsigned char* out, uint32_t value) {
-  out[0] = static_cast<unsigned char>(value & 0xFF);
-  out[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
-  out[2] = static_cast<unsigned char>((value >> 16) & 0xFF);
-  out[3] = static_cast<unsigned char>(value >> 24);
-}
 
 uint64_t secondsToHalfMicros(uint64_t day, uint64_t hour, uint64_t minute, uint64_t second) {
   return (day - 1) * kHalfMicrosPerDay + ((hour * 60 + minute) * 60 + second) * kHalfMicrosPerSecond;
@@ -77,8 +71,8 @@ void encodeCardRecord(RecordTagger& tagger, uint64_t sinceOrigin, const BusWordE
     tagger.secondWord = cardTimeWord(normaliseCardTime(CardTime{secondStart, tagger.origin.yearMod4}));
   }
   const uint32_t withinSecond = static_cast<uint32_t>(at - secondStart);
-  putLongword(out, tagger.secondWord);
-  putLongword(out + 4, timeTagLongword1(withinSecond));
-  putLongword(out + 8, busLongword(word.busChannel, word.commandSync, word.errorFlags, word.busWord));
-  putLongword(out + 12, 0);
+  putLe32(out, tagger.secondWord);
+  putLe32(out + 4, timeTagLongword1(withinSecond));
+  putLe32(out + 8, busLongword(word.busChannel, word.commandSync, word.errorFlags, word.busWord));
+  putLe32(out + 12, 0);
 }

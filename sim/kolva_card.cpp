@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "card/card_registers.h"
+#include "common/little_endian.h"
 #include "files/bus_record.h"
 
 namespace {
@@ -10,18 +11,11 @@ namespace {
 constexpr uint64_t kNanosPerHalfMicro = 500;
 
 // Memory in host (little-endian) byte order.
-uint16_t memoryWord(const KolvaCard& card, uint32_t address) {
-  return static_cast<uint16_t>(card.memory[address] | (card.memory[address + 1] << 8));
-}
+uint16_t memoryWord(const KolvaCard& card, uint32_t address) { return getLe16(&card.memory[address]); }
 
-void storeWord(KolvaCard& card, uint32_t address, uint16_t value) {
-  card.memory[address] = static_cast<uint8_t>(value & 0xFF);
-  card.memory[address + 1] = static_cast<uint8_t>(value >> 8);
-}
+void storeWord(KolvaCard& card, uint32_t address, uint16_t value) { putLe16(&card.memory[address], value); }
 
-uint32_t memoryLongword(const KolvaCard& card, uint32_t address) {
-  return uint32_t{memoryWord(card, address)} | (uint32_t{memoryWord(card, address + 2)} << 16);
-}
+uint32_t memoryLongword(const KolvaCard& card, uint32_t address) { return getLe32(&card.memory[address]); }
 
 uint16_t registerValue(const KolvaCard& card, uint32_t offset) { return memoryWord(card, offset ^ 2u); }
 void setRegister(KolvaCard& card, uint32_t offset, uint16_t value) { storeWord(card, offset ^ 2u, value); }

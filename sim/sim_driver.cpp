@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/little_endian.h"
+
 namespace {
 
 uint32_t listedItems(const WD_CARD& card) {
@@ -76,10 +78,7 @@ uint64_t SimDriver::requestCount(uint32_t code) const {
   return found == requestCounts.end() ? 0 : found->second;
 }
 
-
-uint16_t SimDriver::memoryWord(uint32_t address) const {
-  return static_cast<uint16_t>(card.memory[address] | (card.memory[address + 1] << 8));
-}
+uint16_t SimDriver::memoryWord(uint32_t address) const { return getLe16(&card.memory[address]); }
 
 namespace {
 
