@@ -77,7 +77,7 @@ StatusCode readCardTime(CardSession& session, uint32_t words[2], bool& valid) {
     if (!ok(status)) return status;
     words[i] = session.transfer.Data.Dword;
   }
-  valid = (words[0] & timeword::kNoSignal) == 0;
+  valid = (words[0] & tagfield::kNoSignal) == 0;
   return StatusCode::Success;
 }
 
@@ -86,17 +86,17 @@ StatusCode readCaptureWritePointer(CardSession& session, uint32_t& pointer) {
   uint16_t low = 0;
   StatusCode status = readCardWord(session, reg::kWritePointerHigh, high);
   if (ok(status)) status = readCardWord(session, reg::kWritePointerLow, low);
-  if (ok(status)) pointer = ((uint32_t{high} & 0xFu) << 16) | low;
+  if (ok(status)) pointer = writePointerOf(high, low);
   return status;
 }
 
 CardClock decodeCardTimeWord(uint32_t word) {
-  using namespace timeword;
+  using namespace tagfield;
   CardClock clock;
-  clock.day = 100 * ((word >> kDayHundredsShift) & kDayHundredsMask) + ((word >> kDayLowShift) & kDayLowMask);
-  clock.hours = (word >> kHoursShift) & kHoursMask;
-  clock.minutes = (word >> kMinutesShift) & kMinutesMask;
-  clock.seconds = word & kSecondsMask;
+  clock.day = 100 * fieldValue(word, kDayHundreds) + fieldValue(word, kDayLow);
+  clock.hours = fieldValue(word, kHours);
+  clock.minutes = fieldValue(word, kMinutes);
+  clock.seconds = fieldValue(word, kSeconds);
   clock.signalValid = (word & kNoSignal) == 0;
   return clock;
 }

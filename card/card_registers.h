@@ -1,7 +1,13 @@
 // Every card register offset and field the recorder uses. Offsets are byte offsets from the
 // card's memory base; 16-bit register n is reached at base + (n XOR 2).
+//
+// The first time word the 0x303 doorbell latches has the layout of a record's longword 0 (its
+// bit 31 set while no IRIG-B signal is present), the second that of longword 1: see
+// common/record_layout.h.
 #pragma once
 #include <cstdint>
+
+#include "common/record_layout.h"
 
 namespace reg {
 constexpr uint32_t kDoorbell = 0x00;          // write: 0x302 runs the command, 0x303 latches the time
@@ -20,8 +26,19 @@ constexpr uint32_t kSetUpBlock2 = 0x1000;     // 17 words up to 0x1020
 constexpr uint32_t kFilterMaskPair = 0x100C;  // 0x00FF, 0xFFFF
 constexpr uint32_t kRingStartPair = 0x1018;   // 0, 2   -> ring start 2 x 0x10000
 constexpr uint32_t kRingEndPair = 0x101C;     // 0, 10  -> ring end 10 x 0x10000
-constexpr uint32_t kMemoryBytes = 0xA0000;
+constexpr uint32_t kMemoryBytes = 0xA0000;    // the card's memory, registers included
 }  // namespace reg
+
+// The capture write pointer from registers 36 and 38, and back.
+constexpr unsigned kWritePointerHighShift = 16;
+constexpr uint32_t kWritePointerHighMask = 0xF;
+constexpr uint32_t writePointerOf(uint16_t high, uint16_t low) {
+  return ((uint32_t{high} & kWritePointerHighMask) << kWritePointerHighShift) | low;
+}
+constexpr uint16_t writePointerHigh(uint32_t pointer) {
+  return static_cast<uint16_t>(pointer >> kWritePointerHighShift);
+}
+constexpr uint16_t writePointerLow(uint32_t pointer) { return static_cast<uint16_t>(pointer & 0xFFFFu); }
 
 namespace doorbell {
 constexpr uint16_t kRunCommand = 0x302;
@@ -36,27 +53,31 @@ constexpr uint16_t kLoadTime = 12;
 }  // namespace cmd
 
 namespace ring {
-constexpr uint32_t kStart = 0x20000;
-constexpr uint32_t kMiddle = 0x60000;
-constexpr uint32_t kEnd = 0xA0000;
-constexpr uint32_t kHalfBytes = 0x40000;
-constexpr uint32_t kHalfWords = 0x20000;      // 16-bit words in one half
-constexpr uint32_t kHalfRecords = 16384;
-constexpr uint16_t kUpperHalfHigh = 6;        // register 36 at or above this: the upper half
+constexpr uint32_t kBoundUnit = 0x10000;      // the ring bound registers count in 64 KiB
+constexpr uint32_t kStart = 2 * kBoundUnit;
+constexpr uint32_t kEnd = reg::kMemoryBytes;  // the ring the recorder sets up ends with the memory
+constexpr uint32_t kHalfBytes = (kEnd - kStart) / 2;
+constexpr uint32_t kMiddle = kStart + kHalfBytes;
+constexpr uint32_t kHalfWords = kHalfBytes / 2;  // 16-bit words in one half
+constexpr uint32_t kHalfRecords = kHalfBytes / 16;
+constexpr uint16_t kUpperHalfHigh = writePointerHigh(kMiddle);  // register 36 at or above this: the upper half
+static_assert(kMiddle % kBoundUnit == 0 && kHalfRecords == 16384, "two halves of 16384 records");
 }  // namespace ring
 
-namespace timeword {  // the card's time word (and longword 0 of a record)
-constexpr uint32_t kNoSignal = 0x80000000u;   // bit 31: no valid IRIG-B signal
-constexpr int kDayHundredsShift = 28;         // bits 29-28
-constexpr uint32_t kDayHundredsMask = 0x3;
-constexpr int kDayLowShift = 21;              // bits 27-21
-constexpr uint32_t kDayLowMask = 0x7F;
-constexpr int kHoursShift = 16;               // bits 20-16
-constexpr uint32_t kHoursMask = 0x1F;
-constexpr int kMinutesShift = 6;              // bits 11-6
-constexpr uint32_t kMinutesMask = 0x3F;
-constexpr uint32_t kSecondsMask = 0x3F;       // bits 5-0
-}  // namespace timeword
+// The load-time words A (upper half) and B (lower half) read as one longword: the decimal digits
+// of the day of the year and the time of day, and the year modulo 4.
+namespace loadtime {
+constexpr LongwordField kYearMod4{30, 0x3};
+constexpr LongwordField kDayHundreds{28, 0x3};
+constexpr LongwordField kDayTens{24, 0xF};
+constexpr LongwordField kDayUnits{20, 0xF};
+constexpr LongwordField kHourTens{18, 0x3};
+constexpr LongwordField kHourUnits{14, 0xF};  // bits 1-0 of A and 15-14 of B
+constexpr LongwordField kMinuteTens{11, 0x7};
+constexpr LongwordField kMinuteUnits{7, 0xF};
+constexpr LongwordField kSecondTens{4, 0x7};
+constexpr LongwordField kSecondUnits{0, 0xF};
+}  // namespace loadtime
 
 // Time-source word written to kTimeSource.
 constexpr uint16_t kTimeSourceIrig = 0x8000;

@@ -84,7 +84,7 @@ StatusCode openCard(CardSession* session) {
     request(s, IOCTL_WD_CARD_REGISTER, &s.registration, sizeof s.registration);
     if (s.registration.hCard == 0) status = StatusCode::CardNotFound;
   }
-  // Set even when the card was refused; callers use it only after status 0.
+  // Set even when the card was refused; callers use it only after Success.
   if (s.memoryItem != kNoItem) s.memoryBase = s.registration.Card.Item[s.memoryItem].Mem.dwTransAddr;
   return status;
 }

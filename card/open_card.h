@@ -13,6 +13,7 @@ constexpr uint32_t kMinimumDriverVersion = 503;
 // DeviceIoControl's result.
 int driverCall(DriverPort& port, uint32_t code, DriverHandle handle, void* block, uint32_t blockSize);
 
-// Finds, checks and registers the card. 0 when registered and memoryBase is valid, 3 when
-// anything on the way fails, 4 when session is null (or has no driver port).
+// Finds, checks and registers the card. Success when registered and memoryBase is valid,
+// CardNotFound when anything on the way fails, InvalidHandle when session is null (or has no
+// driver port).
 StatusCode openCard(CardSession* session);

@@ -23,10 +23,22 @@ constexpr uint16_t kFirstBlock[kFirstBlockWords] = {
 
 // Registers 0x1000 to 0x1020: 24-bit word mask at 0x100C, ring start 2 and end 10 (x 0x10000).
 constexpr uint16_t kSecondBlock[kSecondBlockWords] = {
-    0, 0, 0xC000, 0, 0, 0, 0x00FF, 0xFFFF, 0xFFFF, 0x8030, 0, 0, 0, 0x0002, 0, 0x000A, 0,
+    0, 0, 0xC000, 0, 0, 0, 0x00FF, 0xFFFF, 0xFFFF, 0x8030, 0, 0, 0, ring::kStart / ring::kBoundUnit, 0,
+    ring::kEnd / ring::kBoundUnit, 0,
 };
 
 static_assert(reg::kSetUpBlock1 + 2 * (kFirstBlockWords - 1) == 0x4C, "first block ends at 0x4C");
+constexpr int firstBlockIndex(uint32_t offset) { return static_cast<int>(offset - reg::kSetUpBlock1) / 2; }
+constexpr int secondBlockIndex(uint32_t offset) { return static_cast<int>(offset - reg::kSetUpBlock2) / 2; }
+static_assert(kFirstBlock[firstBlockIndex(reg::kTriggerMask)] == 0x000F &&
+                  kFirstBlock[firstBlockIndex(reg::kChannelMask)] == 0x000F &&
+                  kFirstBlock[firstBlockIndex(reg::kSecondBlockStart)] == reg::kSetUpBlock2,
+              "every bus triggers and is captured; the second block where it is");
+static_assert(kSecondBlock[secondBlockIndex(reg::kFilterMaskPair)] == 0x00FF &&
+                  kSecondBlock[secondBlockIndex(reg::kFilterMaskPair) + 1] == 0xFFFF &&
+                  kSecondBlock[secondBlockIndex(reg::kRingStartPair) + 1] == ring::kStart / ring::kBoundUnit &&
+                  kSecondBlock[secondBlockIndex(reg::kRingEndPair) + 1] == ring::kEnd / ring::kBoundUnit,
+              "all 24 bits of every word pass the filter; the ring the recorder drains");
 static_assert(reg::kSetUpBlock2 + 2 * (kSecondBlockWords - 1) == 0x1020, "second block ends at 0x1020");
 
 }  // namespace
@@ -37,23 +49,15 @@ CardTimeWords cardTimeWords(const LocalTime& time, int irigInput) {
   const unsigned hour = static_cast<unsigned>(time.hour);
   const unsigned minute = static_cast<unsigned>(time.minute);
   const unsigned second = static_cast<unsigned>(time.second);
-  const unsigned hourUnits = hour % 10;
-
-  unsigned a = yearMod4 << 14;
-  a |= ((day / 100) & 0x3u) << 12;
-  a |= ((day / 10) % 10) << 8;
-  a |= (day % 10) << 4;
-  a |= ((hour / 10) & 0x3u) << 2;
-  a |= hourUnits >> 2;
-
-  unsigned b = (hourUnits & 0x3u) << 14;
-  b |= ((minute / 10) & 0x7u) << 11;
-  b |= (minute % 10) << 7;
-  b |= ((second / 10) & 0x7u) << 4;
-  b |= second % 10;
-
+  using namespace loadtime;
+  const uint32_t both = fieldBits(kYearMod4, yearMod4) | fieldBits(kDayHundreds, day / 100) |
+                        fieldBits(kDayTens, day / 10 % 10) | fieldBits(kDayUnits, day % 10) |
+                        fieldBits(kHourTens, hour / 10) | fieldBits(kHourUnits, hour % 10) |
+                        fieldBits(kMinuteTens, minute / 10) | fieldBits(kMinuteUnits, minute % 10) |
+                        fieldBits(kSecondTens, second / 10) | fieldBits(kSecondUnits, second % 10);
+  uint16_t a = static_cast<uint16_t>(both >> 16);
   if (irigInput != 0) a |= kTimeWordAIrigBits;
-  return CardTimeWords{static_cast<uint16_t>(a), static_cast<uint16_t>(b)};
+  return CardTimeWords{a, static_cast<uint16_t>(both & 0xFFFFu)};
 }
 
 StatusCode setUpRecorder(CardSession& session, int irigInput) {

@@ -25,7 +25,7 @@ constexpr int kStatusTextLength = 35;
 // Each text padded with blanks to exactly 35 characters, as the status line shows it.
 extern const char statusMessages[kStatusCount][kStatusTextLength + 1];
 
-// The padded text of a code; a code outside the table gives the text of 1.
+// The padded text of a code; a code outside the table gives the text of InvalidParameter.
 const char* statusText(StatusCode code);
 
 // The text without its trailing blanks, for command-line output.

@@ -41,7 +41,6 @@ constexpr uint16_t kFirstBusChannel = 11;  // J1; J2 to J4 follow
 // The relative time counter: 10 MHz, 48 bits; 5 ticks are the half microsecond of a time tag.
 constexpr uint64_t kTicksPerSecond = 10000000;
 constexpr uint64_t kTicksPerHalfMicro = 5;
-constexpr uint64_t kCounterMask = (uint64_t{1} << 48) - 1;
 
 // Message data: one intra-packet header (8-byte time stamp, 4-byte data header) and a 4-byte
 // message for each bus word. The message is a little-endian longword: the 24-bit word in bits

@@ -1,7 +1,7 @@
 #include "export/chapter10_packet.h"
 
+#include "common/little_endian.h"
 #include "export/chapter10_format.h"
-#include "export/little_endian.h"
 
 size_t sealChapter10Packet(unsigned char* packet, size_t bodyEnd, const Chapter10PacketFields& fields) {
   const size_t dataLength = bodyEnd - ch10::kHeaderBytes;
@@ -24,7 +24,7 @@ size_t sealChapter10Packet(unsigned char* packet, size_t bodyEnd, const Chapter1
   putLe48(header + 16, fields.counter);
   uint16_t headerSum = 0;
   for (unsigned at = 0; at < ch10::kHeaderBytes - 2; at += 2) {
-    headerSum = static_cast<uint16_t>(headerSum + (header[at] | (header[at + 1] << 8)));
+    headerSum = static_cast<uint16_t>(headerSum + getLe16(header + at));
   }
   putLe16(header + 22, headerSum);
   return end;

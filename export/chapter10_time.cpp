@@ -1,10 +1,10 @@
 #include "export/chapter10_time.h"
 
-#include "export/little_endian.h"
+#include "common/little_endian.h"
+#include "common/record_layout.h"
 
 namespace {
 
-constexpr uint64_t kHalfMicrosPerSecond = 2000000;
 constexpr unsigned kDaysBcdCanHold = 400;
 
 // Two BCD digits of a value below 100.

@@ -2,19 +2,21 @@
 
 #include <algorithm>
 
+#include "common/little_endian.h"
 #include "export/chapter10_format.h"
 #include "export/chapter10_packet.h"
 #include "export/chapter10_setup.h"
 #include "export/chapter10_time.h"
-#include "export/little_endian.h"
 #include "files/bus_record.h"
 
 namespace {
 
 constexpr uint32_t kMaxWordsPerPacket = 4096;
 constexpr uint64_t kMaxPacketSpanTicks = ch10::kTicksPerSecond / 10;
-constexpr uint64_t kTimeJumpHalfMicros = 7200000000ull;  // more than an hour ahead is a jump
+constexpr uint64_t kTimeJumpHalfMicros = kHalfMicrosPerHour;  // more than an hour ahead is a jump
 constexpr unsigned kBodyStart = ch10::kHeaderBytes + 4;  // after the channel-specific data word
+constexpr size_t kFullPacketBytes = kBodyStart + kMaxWordsPerPacket * ch10::kMessageEntryBytes + kChapter10TrailerRoom;
+static_assert(kFullPacketBytes <= ch10::kMaxPacketBytes, "a full message packet stays within the largest allowed");
 
 // packet holds the header room and the body, with room for the trailer after them.
 void writePacket(Chapter10Writer& w, unsigned char* packet, size_t bodyEnd, const Chapter10PacketFields& fields) {
@@ -77,7 +79,7 @@ void addRecord(Chapter10Writer& w, const unsigned char* record) {
   w.lastCounter = counter;
 
   const uint32_t longword2 = recordLongword(record, 2);
-  const int index = static_cast<int>(longword2 >> 30);
+  const int index = static_cast<int>(fieldValue(longword2, busfield::kBusChannel));
   Chapter10Bus& bus = w.buses[index];
   if (bus.messages == kMaxWordsPerPacket || (bus.messages != 0 && counter - bus.firstCounter >= kMaxPacketSpanTicks)) {
     closeBus(w, index);
@@ -91,13 +93,16 @@ void addRecord(Chapter10Writer& w, const unsigned char* record) {
   }
   unsigned char* entry = &bus.packet[bus.used];
   bus.used += ch10::kMessageEntryBytes;
-  const uint32_t commandSyncBit = (longword2 >> 28) & 1u;
-  const bool anyError = (longword2 & 0x0F000000u) != 0;
+  const uint32_t commandSyncBit = fieldValue(longword2, busfield::kCommandSync);
+  const bool anyError = fieldValue(longword2, busfield::kErrorFlags) != 0;
+  // The bus word with its error flags and sync bit; the channel goes by the packet's channel id.
+  const uint32_t kept =
+      fieldPlace(busfield::kBusWord) | fieldPlace(busfield::kErrorFlags) | fieldPlace(busfield::kCommandSync);
   putLe48(entry, counter);
   entry[6] = 0;
   entry[7] = 0;
   putLe32(entry + 8, ch10::kMessageBytes | commandSyncBit << 16 | (anyError ? ch10::kDataErrorBit : 0u));
-  putLe32(entry + 12, longword2 & 0x1FFFFFFFu);
+  putLe32(entry + 12, longword2 & kept);
   ++bus.messages;
   ++w.counts.records;
 }

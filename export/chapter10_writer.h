@@ -57,10 +57,10 @@ void beginChapter10(Chapter10Writer& writer, ByteSink sink, const std::string& s
 // Adds count records (16 bytes each, as in the data file).
 void addChapter10Records(Chapter10Writer& writer, const unsigned char* records, size_t count);
 
-// Closes the open packets and hands everything over. Status 6 when the sink failed.
+// Closes the open packets and hands everything over. FileWriteError when the sink failed.
 StatusCode finishChapter10(Chapter10Writer& writer);
 
 // The selected records of a data file as a Chapter 10 file; sourceName goes into the setup record.
-// Status 5 or 10 as forEachSelectedRun, 6 when the sink failed.
+// FileOpenError or BusWordMissing as forEachSelectedRun, FileWriteError when the sink failed.
 StatusCode exportChapter10(const std::string& path, const RecordSelection& selection, const std::string& sourceName,
                            ByteSink sink, Chapter10Counts& counts, const ScanProgress* progress = nullptr);

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/record_layout.h"
+
 double niceCeiling(double value) {
   if (!(value > 0.0)) return 1.0;
   const double power = std::pow(10.0, std::floor(std::log10(value)));
@@ -56,8 +58,8 @@ std::string groupedCount(uint64_t count) {
 }
 
 std::string timeOfDayText(uint64_t halfMicros) {
-  const uint64_t seconds = halfMicros / 2000000;
-  const uint64_t fraction = halfMicros % 2000000 * 5;  // in units of 100 ns
+  const uint64_t seconds = halfMicros / kHalfMicrosPerSecond;
+  const uint64_t fraction = halfMicros % kHalfMicrosPerSecond * 5;  // in units of 100 ns
   char text[48];
   std::snprintf(text, sizeof text, "%03llu:%02u:%02u:%02u.%07llu", static_cast<unsigned long long>(seconds / 86400),
                 static_cast<unsigned>(seconds / 3600 % 24), static_cast<unsigned>(seconds / 60 % 60),
@@ -66,8 +68,9 @@ std::string timeOfDayText(uint64_t halfMicros) {
 }
 
 std::string durationText(uint64_t halfMicros) {
-  const uint64_t seconds = halfMicros / 2000000;
-  const double rest = static_cast<double>(halfMicros % 120000000) / 2e6;  // seconds within the minute
+  const uint64_t seconds = halfMicros / kHalfMicrosPerSecond;
+  const uint64_t halfMicrosPerMinute = 60 * kHalfMicrosPerSecond;
+  const double rest = static_cast<double>(halfMicros % halfMicrosPerMinute) / kHalfMicrosPerSecond;  // of the minute
   char text[64];
   if (seconds >= 3600) {
     std::snprintf(text, sizeof text, "%llu h %02u min %05.2f s", static_cast<unsigned long long>(seconds / 3600),

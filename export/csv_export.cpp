@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "files/bus_record.h"
+#include "files/record_clock.h"
 #include "files/report.h"
 #include "files/report_line.h"
 
@@ -10,7 +11,6 @@ const char kCsvHeader[] = "line,time,seconds,bus,sync,error,flags,hex,value,bina
 
 namespace {
 
-constexpr uint64_t kHalfMicrosPerSecond = 2000000;
 
 char* appendText(char* out, const char* text, size_t length) {
   std::memcpy(out, text, length);
@@ -46,7 +46,7 @@ char* appendHexWord(char* out, uint32_t word) {
 
 // The MDM command name without its trailing blanks.
 char* appendCommandName(char* out, uint32_t word) {
-  const char* name = MdmCommandNames[(word >> 14) & 0xFu];
+  const char* name = MdmCommandNames[mdmCommandCode(word)];
   size_t length = std::strlen(name);
   while (length > 0 && name[length - 1] == ' ') --length;
   return appendText(out, name, length);
@@ -77,9 +77,8 @@ char* appendLine(CsvRowCache& cache, char* out, uint64_t line) {
 // The time column and the seconds column. Within one second of a record whose fields are in range
 // both end in the same seven digits, after texts made once a second.
 char* appendTimes(CsvRowCache& cache, char* out, const unsigned char* bytes, const TimeTag& tag) {
-  const uint32_t longword0 = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                             uint32_t(bytes[3]) << 24;
-  const bool inRange = milliseconds(tag) < 1000 && halfMicros(tag) < 2000;
+  const uint32_t longword0 = recordLongword(bytes, 0);
+  const bool inRange = milliseconds(tag) < 1000 && halfMicros(tag) < kHalfMicrosPerMillisecond;
   if (!inRange) {
     out = appendTimeTagText(out, tag);
     *out++ = ',';

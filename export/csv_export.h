@@ -39,7 +39,7 @@ struct CsvRowCache {
 // the end of it.
 char* appendCsvRow(CsvRowCache& cache, char* out, uint64_t line, const unsigned char* bytes, StackFormat format);
 
-// The header and the rows of the selected records. Status 5 or 10 as forEachSelectedRun, 6 when the
-// sink failed; rows is the number of rows written.
+// The header and the rows of the selected records. FileOpenError or BusWordMissing as
+// forEachSelectedRun, FileWriteError when the sink failed; rows is the number of rows written.
 StatusCode exportCsv(const std::string& path, const RecordSelection& selection, StackFormat format, ByteSink sink,
                      uint64_t& rows, const ScanProgress* progress = nullptr);

@@ -8,6 +8,7 @@
 #include "export/byte_sink.h"
 #include "export/record_selection.h"
 
-// Status 5 or 10 as forEachSelectedRun, 6 when the sink failed; records is the number copied.
+// FileOpenError or BusWordMissing as forEachSelectedRun, FileWriteError when the sink failed;
+// records is the number copied.
 StatusCode cutRecords(const std::string& path, const RecordSelection& selection, ByteSink sink, uint64_t& records,
                       const ScanProgress* progress = nullptr);

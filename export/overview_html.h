@@ -15,6 +15,7 @@
 
 std::string overviewHtml(const OverviewSummary& summary, const std::string& fileName);
 
-// Scans the data file and writes its page. Status 5 when it cannot be opened, 6 when the sink fails.
+// Scans the data file and writes its page. FileOpenError when it cannot be opened, FileWriteError
+// when the sink fails.
 StatusCode writeOverview(const std::string& path, const std::string& fileName, ByteSink sink,
                          const ScanProgress* progress = nullptr);

@@ -2,12 +2,13 @@
 
 #include "files/bus_record.h"
 #include "files/data_file.h"
+#include "files/report.h"
 #include "files/record_blocks.h"
 #include "search/scan_kernels.h"
 
 namespace {
 
-constexpr uint64_t kBreakHalfMicros = 7200000000ull;  // more than an hour ahead
+constexpr uint64_t kBreakHalfMicros = kHalfMicrosPerHour;  // more than an hour ahead
 
 // The index of the highest bit set (value > 0).
 unsigned octaveOf(uint64_t value) {
@@ -94,16 +95,17 @@ void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned 
       }
     }
     const uint32_t lw2 = recordLongword(record, 2);
-    const unsigned bus = lw2 >> 30;
+    const unsigned bus = fieldValue(lw2, busfield::kBusChannel);
     ++bin->words[bus];
-    if (lw2 & 0x0F000000u) {
+    const unsigned flags = fieldValue(lw2, busfield::kErrorFlags);
+    if (flags != 0) {
       ++bin->errorWords;
       ++s.errorWords[bus];
-      for (int f = 0; f < 4; ++f) s.flagCounts[f] += (lw2 >> (24 + f)) & 1u;
+      for (int f = 0; f < 4; ++f) s.flagCounts[f] += (flags >> f) & 1u;
     }
-    if (lw2 & 0x10000000u) {
+    if (fieldValue(lw2, busfield::kCommandSync) != 0) {
       ++s.commandWords[bus];
-      ++s.mdmCommandCodes[(lw2 >> 14) & 0xFu];
+      ++s.mdmCommandCodes[mdmCommandCode(fieldValue(lw2, busfield::kBusWord))];
     }
   }
   st.clock = clock;

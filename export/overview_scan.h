@@ -54,5 +54,5 @@ struct OverviewSummary {
   uint64_t mdmCommandCodes[16] = {};  // command words by bits 17-14
 };
 
-// One pass over the file. Status 5 when it cannot be opened.
+// One pass over the file. FileOpenError when it cannot be opened.
 StatusCode scanOverview(const std::string& path, OverviewSummary& summary, const ScanProgress* progress = nullptr);

@@ -32,8 +32,8 @@ struct RecordSelection {
 // of the first; returning false ends the pass.
 using SelectedRecords = std::function<bool(uint64_t firstLine, const unsigned char* records, size_t count)>;
 
-// One pass over the selected records in file order. Status 5 when the file cannot be opened, 10
-// when a line range starts more than one record past the end (as the report's From). A trailing
+// One pass over the selected records in file order. FileOpenError when the file cannot be opened,
+// BusWordMissing when a line range starts more than one record past the end (as the report's From). A trailing
 // fragment of fewer than 16 bytes is never a record. progress hears the bytes read up to where
 // the pass stands, of the file's size.
 StatusCode forEachSelectedRun(const std::string& path, const RecordSelection& selection,

@@ -5,7 +5,8 @@
 // Windows and Linux builds must agree byte for byte.
 #pragma once
 #include <cstdint>
-#include <cstdio>
+
+#include "common/record_layout.h"
 
 constexpr unsigned kBusRecordBytes = 16;
 constexpr unsigned kBusRecordUnits = 8;
@@ -22,44 +23,37 @@ struct TimeTag {
 
 // Every gap shown or searched for is the difference of two time tags less this.
 constexpr double GapOffsetMicros = 28.0;
+constexpr unsigned kGapOffsetHalfMicros = 56;  // the same in half microseconds
+static_assert(kGapOffsetHalfMicros == 2 * GapOffsetMicros, "one offset in two units");
 
-// Exchanges units 0 and 1, 2 and 3, 4 and 5, 6 and 7 (its own inverse).
-void swapWordPairs(uint16_t words[8]);
-
-// The record held by 16 file bytes, and back.
+// The record held by 16 file bytes.
 BusRecord busRecordFromBytes(const unsigned char* bytes);
-void busRecordToBytes(const BusRecord& record, unsigned char* bytes);
-
-// Reads the next 16 bytes as eight units and swaps the pairs. Returns the number of whole units
-// delivered (0 to 8); only 8 yields a record. Units not delivered are left as they were.
-unsigned readBusRecord(FILE* file, BusRecord& record);
 
 inline TimeTag timeTagOf(const BusRecord& r) { return TimeTag{{r.words[0], r.words[1], r.words[2], r.words[3]}}; }
 
+// The longwords of a record (see common/record_layout.h for their fields).
+inline uint32_t longword0Of(const TimeTag& t) { return (uint32_t(t.words[0]) << 16) | t.words[1]; }
+inline uint32_t longword1Of(const TimeTag& t) { return (uint32_t(t.words[2]) << 16) | t.words[3]; }
+inline uint32_t longword2Of(const BusRecord& r) { return (uint32_t(r.words[4]) << 16) | r.words[5]; }
+
 // Time-tag fields.
-inline unsigned hours(const TimeTag& t) { return t.words[0] & 0x1Fu; }
-inline unsigned dayLow(const TimeTag& t) { return (t.words[0] >> 5) & 0x7Fu; }
-inline unsigned dayHundreds(const TimeTag& t) { return (t.words[0] >> 12) & 0x3u; }
-inline unsigned seconds(const TimeTag& t) { return t.words[1] & 0x3Fu; }
-inline unsigned minutes(const TimeTag& t) { return (t.words[1] >> 6) & 0x3Fu; }
-inline unsigned milliseconds(const TimeTag& t) { return t.words[2] & 0x3FFu; }
-inline unsigned halfMicros(const TimeTag& t) { return t.words[3] & 0x7FFu; }
+inline unsigned hours(const TimeTag& t) { return fieldValue(longword0Of(t), tagfield::kHours); }
+inline unsigned dayLow(const TimeTag& t) { return fieldValue(longword0Of(t), tagfield::kDayLow); }
+inline unsigned dayHundreds(const TimeTag& t) { return fieldValue(longword0Of(t), tagfield::kDayHundreds); }
+inline unsigned seconds(const TimeTag& t) { return fieldValue(longword0Of(t), tagfield::kSeconds); }
+inline unsigned minutes(const TimeTag& t) { return fieldValue(longword0Of(t), tagfield::kMinutes); }
+inline unsigned milliseconds(const TimeTag& t) { return fieldValue(longword1Of(t), tagfield::kMilliseconds); }
+inline unsigned halfMicros(const TimeTag& t) { return fieldValue(longword1Of(t), tagfield::kHalfMicros); }
 inline unsigned dayOfYear(const TimeTag& t) { return 100u * dayHundreds(t) + dayLow(t); }
 
 // Bus-word fields.
-inline uint32_t busWord(const BusRecord& r) { return (uint32_t(r.words[4] & 0xFFu) << 16) | r.words[5]; }
-inline unsigned errorFlags(const BusRecord& r) { return (r.words[4] >> 8) & 0xFu; }
-inline unsigned commandSync(const BusRecord& r) { return (r.words[4] >> 12) & 0x1u; }
-inline unsigned busChannel(const BusRecord& r) { return (r.words[4] >> 14) & 0x3u; }
+inline uint32_t busWord(const BusRecord& r) { return fieldValue(longword2Of(r), busfield::kBusWord); }
+inline unsigned errorFlags(const BusRecord& r) { return fieldValue(longword2Of(r), busfield::kErrorFlags); }
+inline unsigned commandSync(const BusRecord& r) { return fieldValue(longword2Of(r), busfield::kCommandSync); }
+inline unsigned busChannel(const BusRecord& r) { return fieldValue(longword2Of(r), busfield::kBusChannel); }
 
 // Error flag bits within errorFlags.
 constexpr unsigned kErrorSh = 0x1, kErrorLg = 0x2, kErrorMn = 0x4, kErrorPy = 0x8;
 
 // The time since the start of day 0 in half microseconds, exact as an integer.
 uint64_t timeTagHalfMicrosExact(const TimeTag& tag);
-
-// The same as a double (exact: every value is below 2^53).
-double timeTagHalfMicros(const TimeTag& tag);
-
-// The time in microseconds: exactly half the half-microsecond form (an odd halfMicros ends in .5).
-double timeTagMicros(const TimeTag& tag);

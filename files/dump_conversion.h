@@ -13,12 +13,13 @@ constexpr unsigned kDumpRecords = 4096;
 // first "." plus ".SUP" and ".QEL".
 void dumpNamesFor(const std::string& fileBoxText, std::string& dumpPath, std::string& dataPath);
 
-// The 65536 bytes of the data file that dumpPath converts into. Status 5 when the dump cannot be
-// opened, 7 when it is short.
+// The 65536 bytes of the data file that dumpPath converts into. FileOpenError when the dump
+// cannot be opened, FileReadError when it is short.
 StatusCode convertDumpToRecords(const std::string& dumpPath, std::vector<unsigned char>& records);
 
-// Converts dumpPath into dataPath. Status 5 when the dump cannot be opened or the output cannot
-// be created, 7 when the dump is short (an existing output is then untouched), 6 when a write fails.
+// Converts dumpPath into dataPath. FileOpenError when the dump cannot be opened or the output
+// cannot be created, FileReadError when the dump is short (an existing output is then untouched),
+// FileWriteError when a write fails.
 StatusCode convertDumpFile(const std::string& dumpPath, const std::string& dataPath);
 
 // The dialog's Convert File, given the file-name box text.

@@ -2,27 +2,17 @@
 #pragma once
 #include <cstdint>
 
-// A little-endian 32-bit longword of a record (0 to 3) as the file holds it.
-inline uint32_t recordLongword(const unsigned char* record, unsigned index) {
-  const unsigned char* p = record + 4 * index;
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
+#include "common/little_endian.h"
+#include "common/record_layout.h"
+
+// A longword of a record (0 to 3) as the file holds it.
+inline uint32_t recordLongword(const unsigned char* record, unsigned index) { return getLe32(record + 4 * index); }
 
 // Caches the day-to-seconds part of the time tags: consecutive records mostly share longword 0.
 struct HalfMicrosClock {
   uint32_t longword0 = 0;          // a longword 0 of all zeros is day 0, 00:00:00
   uint64_t secondsHalfMicros = 0;  // the time of longword0 in half microseconds
 };
-
-// The day-to-seconds part of a longword 0 in half microseconds.
-inline uint64_t longword0HalfMicros(uint32_t lw0) {
-  const uint64_t days = 100u * ((lw0 >> 28) & 0x3u) + ((lw0 >> 21) & 0x7Fu);
-  const uint64_t secondsOfDay = 3600u * ((lw0 >> 16) & 0x1Fu) + 60u * ((lw0 >> 6) & 0x3Fu) + (lw0 & 0x3Fu);
-  return (days * 86400u + secondsOfDay) * 2000000u;
-}
-
-// The time within the second of a longword 1 in half microseconds: milliseconds x 2000 + halfMicros.
-inline uint32_t longword1HalfMicros(uint32_t lw1) { return 2000u * ((lw1 >> 16) & 0x3FFu) + (lw1 & 0x7FFu); }
 
 // The time tag of a record in half microseconds, equal to timeTagHalfMicrosExact of its TimeTag.
 inline uint64_t recordHalfMicros(HalfMicrosClock& clock, const unsigned char* record) {

@@ -6,5 +6,5 @@
 #include "common/status_code.h"
 
 // N for a file of N whole records, whatever trailing fragment follows; constant time.
-// Status 5 when the file cannot be opened (count unchanged).
+// FileOpenError when the file cannot be opened (count unchanged).
 StatusCode countRecords(const std::string& path, uint64_t& count);

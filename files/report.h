@@ -20,29 +20,28 @@ enum ReportLayout : int {
   FlatLayout = 5,
 };
 
-// Sixteen names of 28 characters, indexed by bits 17-14 of an MDM command word.
+// Sixteen names of 28 characters, indexed by mdmCommandCode.
 extern const char MdmCommandNames[16][29];
+
+// The command code of an MDM command word: bits 17-14.
+inline unsigned mdmCommandCode(uint32_t busWord) { return (busWord >> 14) & 0xFu; }
 
 // The BINARY and HEX columns of a 24-bit word, closed by a tab. Writes at most 64 characters
 // and a terminator into out; returns the number of characters written. A layout outside 0-5 is
 // laid out flat.
 size_t formatDataColumns(uint32_t busWord, int layout, char* out);
 
-// One report line without its line end.
-std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const TimeTag& previous,
-                             StackFormat format);
-
 // Writes the report of `lines` records from record `from` (counted from 1) of the open data file
-// into `out`. Status 10 when the file holds fewer than (from - 1) records; nothing is then
-// written. A trailing fragment of fewer than 16 bytes counts as the end. Status 6 when `out`
-// cannot be written.
+// into `out`. BusWordMissing when the file holds fewer than (from - 1) records; nothing is then
+// written. A trailing fragment of fewer than 16 bytes counts as the end. FileWriteError when
+// `out` cannot be written.
 // progress, when given, hears the records written of those the report will show, once per block.
 StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines,
                              const ScanProgress* progress = nullptr);
 
 // The dialog's View: opens dataPath ("rb") and creates reportPath ("w+t"), then writes the report.
-// Status 5 when either cannot be opened (reportPath untouched when the data file fails), 10 as
-// above with reportPath left empty, 6 when the report cannot be written. Launching the editor
-// is the caller's.
+// FileOpenError when either cannot be opened (reportPath untouched when the data file fails),
+// BusWordMissing as above with reportPath left empty, FileWriteError when the report cannot be
+// written. Launching the editor is the caller's.
 StatusCode writeReport(const std::string& dataPath, const std::string& reportPath, StackFormat format,
                        int64_t from, int64_t lines, const ScanProgress* progress = nullptr);

@@ -32,9 +32,6 @@ const char MdmCommandNames[16][29] = {
 namespace {
 
 constexpr unsigned kBusWordBits = 24;
-constexpr uint32_t kBusWordMask = 0xFFFFFFu;
-constexpr uint64_t kGapOffsetHalfMicros = static_cast<uint64_t>(GapOffsetMicros) * 2;
-constexpr uint64_t kOneHourHalfMicros = 7200000000ull;
 constexpr unsigned kGapColumnWidth = 14;
 
 // One sub-field of the HEX column: bits shift .. shift + width - 1 of the bus word, printed
@@ -109,7 +106,7 @@ char* appendLiteral(char* out, const char (&text)[N]) {
 }
 
 char* appendDataColumns(char* out, uint32_t value, int layout) {
-  value &= kBusWordMask;
+  value &= busfield::kBusWord.mask;
   const DataLayout& spec = kDataLayouts[(layout >= 0 && layout <= FlatLayout) ? layout : FlatLayout];
   for (unsigned n = 0; n < kBusWordBits; ++n) {
     if (spec.spaceBefore & (1u << n)) *out++ = ' ';
@@ -147,7 +144,7 @@ char* appendTime(char* out, const TimeTag& tag) {
 char* appendGap(char* out, uint64_t previous, uint64_t current) {
   if (previous == 0 || previous >= current) return appendLiteral(out, "\t        \t");
   const uint64_t difference = current - previous;
-  if (difference > kOneHourHalfMicros) return appendLiteral(out, "\t>1 Hour \t");
+  if (difference > kHalfMicrosPerHour) return appendLiteral(out, "\t>1 Hour \t");
   if (difference / 2 < kGapOffsetHalfMicros / 2) return appendLiteral(out, "\t\t");
   // Below the one-hour limit the whole microseconds fit 32 bits.
   const uint32_t whole = static_cast<uint32_t>(difference / 2 - kGapOffsetHalfMicros / 2);
@@ -215,14 +212,7 @@ char* appendReportLine(char* out, int64_t lineNumber, const BusRecord& current, 
   out = appendErrors(out, errorFlags(current));
   if (commandSync(current) && format == StackFormat::Mdm) {
     *out++ = '\t';
-    out = appendText(out, MdmCommandNames[(busWord(current) >> 14) & 0xFu], 28);
+    out = appendText(out, MdmCommandNames[mdmCommandCode(busWord(current))], 28);
   }
   return out;
-}
-
-std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const TimeTag& previous,
-                             StackFormat format) {
-  char line[kMaxReportLineChars];
-  const char* end = appendReportLine(line, lineNumber, current, timeTagHalfMicrosExact(previous), format);
-  return std::string(line, static_cast<size_t>(end - line));
 }

@@ -1,5 +1,5 @@
 // Building report lines straight into a caller's character buffer, for the report writer's
-// inner loop (formatReportLine in files/report.h wraps the same code into a std::string).
+// inner loop.
 #pragma once
 #include <cstdint>
 

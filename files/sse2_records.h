@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 
 #include <cstdint>
+
+#include "common/record_layout.h"
 #define VK_SSE2_TARGET __attribute__((target("sse2")))
 
 inline bool sse2Available() {
@@ -37,9 +39,13 @@ VK_SSE2_TARGET inline FourRecords loadFourRecords(const unsigned char* r) {
   return FourRecords{_mm_unpacklo_epi64(ab01, cd01), _mm_unpackhi_epi64(ab01, cd01), _mm_unpacklo_epi64(ab23, cd23)};
 }
 
-// Longword 1 to half microseconds within the second: milliseconds x 2000 + halfMicros (below 2^22).
+// Longword 1 to half microseconds within the second: milliseconds x 2000 + halfMicros (below 2^22),
+// one multiply-add of the longword's two 16-bit halves.
+static_assert(tagfield::kMilliseconds.shift == 16 && tagfield::kHalfMicros.shift == 0, "one field a half");
 VK_SSE2_TARGET inline __m128i withinSecond(__m128i lw1) {
-  return _mm_madd_epi16(_mm_and_si128(lw1, _mm_set1_epi32(0x03FF07FF)), _mm_set1_epi32((2000 << 16) | 1));
+  const int32_t fields = static_cast<int32_t>(fieldPlace(tagfield::kMilliseconds) | fieldPlace(tagfield::kHalfMicros));
+  const int32_t factors = static_cast<int32_t>((kHalfMicrosPerMillisecond << 16) | 1u);
+  return _mm_madd_epi16(_mm_and_si128(lw1, _mm_set1_epi32(fields)), _mm_set1_epi32(factors));
 }
 
 VK_SSE2_TARGET inline uint32_t lane3(__m128i v) {

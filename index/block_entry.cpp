@@ -43,7 +43,7 @@ using FlagHistogram = uint32_t[4][256];
   const uint32_t lw2 = recordLongword(record, 2);
   s.wordOr |= lw2;
   s.wordAnd &= lw2;
-  ++histogram[s.position & 3][lw2 >> 24];
+  ++histogram[s.position & 3][lw2 >> kFlagByteShift];
   ++s.position;
 }
 
@@ -192,8 +192,8 @@ void addRecordsToEntry(BlockEntry& entry, const unsigned char* records, size_t c
   entry.maxStepAt = s.maxStepAt;
   entry.backwardSteps = s.backward;
   entry.firstBackwardAt = s.firstBackward;
-  entry.wordOr = s.wordOr & 0xFFFFFFu;
-  entry.wordAnd = s.wordAnd & 0xFFFFFFu;
+  entry.wordOr = fieldValue(s.wordOr, busfield::kBusWord);
+  entry.wordAnd = fieldValue(s.wordAnd, busfield::kBusWord);
 }
 
 void addRecordsToEntries(std::vector<BlockEntry>& entries, const unsigned char* records, size_t count) {

@@ -7,12 +7,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/record_layout.h"
+
 constexpr uint64_t kIndexBlockRecords = 16384;
 
-// The class of a record for the counts: busChannel x 4 + commandSync x 2 + (any error flag ? 1 : 0).
+// The class of a record for the counts: busChannel x 4 + commandSync x 2 + (any error flag ? 1 : 0),
+// from its flag byte (the top byte of longword 2).
 constexpr unsigned kRecordClasses = 16;
+constexpr unsigned kFlagByteShift = busfield::kErrorFlags.shift;
 inline unsigned recordClassOfFlagByte(unsigned flagByte) {
-  return ((flagByte >> 6) << 2) | (((flagByte >> 4) & 1u) << 1) | ((flagByte & 0xFu) != 0 ? 1u : 0u);
+  const uint32_t lw2 = uint32_t{flagByte} << kFlagByteShift;
+  return 4 * fieldValue(lw2, busfield::kBusChannel) + 2 * fieldValue(lw2, busfield::kCommandSync) +
+         (fieldValue(lw2, busfield::kErrorFlags) != 0 ? 1u : 0u);
 }
 
 struct BlockEntry {

@@ -26,8 +26,8 @@ struct IndexRefresh {
   bool saved = false;       // written beside the data file (UpToDate: nothing to write)
 };
 
-// Status 5 when the data file cannot be opened, 7 when it ends before its size said (nothing is
-// saved then). An index that cannot be written leaves saved false and the status 0: the entries
-// are still there for the caller. The index is written with the writer (writeIndexFile when null).
+// FileOpenError when the data file cannot be opened, FileReadError when it ends before its size
+// said (nothing is saved then). An index that cannot be written leaves saved false and the status
+// Success: the entries are still there for the caller. The index is written with the writer (writeIndexFile when null).
 StatusCode refreshDataFileIndex(const std::string& dataPath, IndexRefresh& refresh, const PassOptions& pass = {},
                                 const ScanProgress* progress = nullptr, const IndexWriter* writer = nullptr);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/little_endian.h"
 #include "files/bus_record.h"
 #include "files/data_file.h"
 
@@ -19,19 +20,6 @@ constexpr unsigned char kMagic[8] = {'Q', 'E', 'L', 'I', 'N', 'D', 'E', 'X'};
 constexpr size_t kHeaderChecked = 56;  // header bytes under the checksum
 constexpr unsigned kSampledBlocks = 8;
 
-void put16(unsigned char* p, uint32_t v) {
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
-}
-void put32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-void put64(unsigned char* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-uint32_t get16(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
-uint32_t get32(const unsigned char* p) { return get16(p) | (get16(p + 2) << 16); }
-uint64_t get64(const unsigned char* p) { return uint64_t(get32(p)) | (uint64_t(get32(p + 4)) << 32); }
 
 // A 64-bit mix of every byte and of the length; each round is a bijection of the state, so a
 // change in any one word always shows.
@@ -42,10 +30,10 @@ uint64_t mixRound(uint64_t state, uint64_t word) {
 }
 uint64_t absorb(uint64_t state, const unsigned char* bytes, size_t size) {
   size_t at = 0;
-  for (; at + 8 <= size; at += 8) state = mixRound(state, get64(bytes + at));
+  for (; at + 8 <= size; at += 8) state = mixRound(state, getLe64(bytes + at));
   unsigned char tail[8] = {};
   if (size > at) std::memcpy(tail, bytes + at, size - at);
-  state = mixRound(state, get64(tail));
+  state = mixRound(state, getLe64(tail));
   return mixRound(state, size);
 }
 uint64_t finish(uint64_t state) {
@@ -57,22 +45,22 @@ uint64_t finish(uint64_t state) {
 }
 
 void decodeEntry(const unsigned char* p, BlockEntry& e) {
-  e.records = get32(p);
+  e.records = getLe32(p);
   for (unsigned k = 0; k < 3; ++k) {
-    e.first[k] = get32(p + 4 + 4 * k);
-    e.last[k] = get32(p + 16 + 4 * k);
+    e.first[k] = getLe32(p + 4 + 4 * k);
+    e.last[k] = getLe32(p + 16 + 4 * k);
   }
-  e.minTime = get64(p + 28);
-  e.maxTime = get64(p + 36);
-  e.minStep = static_cast<int64_t>(get64(p + 44));
-  e.maxStep = static_cast<int64_t>(get64(p + 52));
-  e.maxStepAt = get16(p + 60);
-  e.backwardSteps = get16(p + 62);
-  e.firstBackwardAt = get16(p + 64);
-  e.wordOr = get32(p + 66);
-  e.wordAnd = get32(p + 70);
-  for (unsigned k = 0; k < kRecordClasses; ++k) e.classCounts[k] = static_cast<uint16_t>(get16(p + 74 + 2 * k));
-  for (unsigned k = 0; k < 4; ++k) e.flagCounts[k] = static_cast<uint16_t>(get16(p + 106 + 2 * k));
+  e.minTime = getLe64(p + 28);
+  e.maxTime = getLe64(p + 36);
+  e.minStep = static_cast<int64_t>(getLe64(p + 44));
+  e.maxStep = static_cast<int64_t>(getLe64(p + 52));
+  e.maxStepAt = getLe16(p + 60);
+  e.backwardSteps = getLe16(p + 62);
+  e.firstBackwardAt = getLe16(p + 64);
+  e.wordOr = getLe32(p + 66);
+  e.wordAnd = getLe32(p + 70);
+  for (unsigned k = 0; k < kRecordClasses; ++k) e.classCounts[k] = getLe16(p + 74 + 2 * k);
+  for (unsigned k = 0; k < 4; ++k) e.flagCounts[k] = getLe16(p + 106 + 2 * k);
 }
 
 // What any true entry satisfies; `whole` for every entry but the last.
@@ -95,18 +83,19 @@ bool entryConsistent(const BlockEntry& e, bool whole) {
   }
   const int64_t beyond = int64_t{1} << 48;  // beyond every time tag and every step between two
   if (e.maxTime >= uint64_t(beyond) || (steps && (e.minStep <= -beyond || e.maxStep >= beyond))) return false;
-  if (e.wordOr > 0xFFFFFFu || (e.wordAnd & ~e.wordOr) != 0) return false;
+  if (e.wordOr > busfield::kBusWord.mask || (e.wordAnd & ~e.wordOr) != 0) return false;
   const uint64_t first = entryFirstTime(e), last = entryLastTime(e);
   if (e.minTime > e.maxTime || first < e.minTime || first > e.maxTime || last < e.minTime || last > e.maxTime) {
     return false;
   }
-  const uint32_t firstWord = e.first[2] & 0xFFFFFFu, lastWord = e.last[2] & 0xFFFFFFu;
+  const uint32_t firstWord = fieldValue(e.first[2], busfield::kBusWord);
+  const uint32_t lastWord = fieldValue(e.last[2], busfield::kBusWord);
   if ((firstWord & ~e.wordOr) != 0 || (e.wordAnd & ~firstWord) != 0 || (lastWord & ~e.wordOr) != 0 ||
       (e.wordAnd & ~lastWord) != 0) {
     return false;
   }
-  return e.classCounts[recordClassOfFlagByte(e.first[2] >> 24)] > 0 &&
-         e.classCounts[recordClassOfFlagByte(e.last[2] >> 24)] > 0;
+  return e.classCounts[recordClassOfFlagByte(e.first[2] >> kFlagByteShift)] > 0 &&
+         e.classCounts[recordClassOfFlagByte(e.last[2] >> kFlagByteShift)] > 0;
 }
 
 // The whole index file, when it is no larger than `limit` bytes.
@@ -144,7 +133,7 @@ uint64_t fingerprintOf(DataFileSource& source, uint64_t coveredRecords, bool& re
 
 bool longwordsMatch(const std::vector<unsigned char>& record, const uint32_t longwords[3]) {
   for (unsigned k = 0; k < 3; ++k) {
-    if (get32(record.data() + 4 * k) != longwords[k]) return false;
+    if (getLe32(record.data() + 4 * k) != longwords[k]) return false;
   }
   return true;
 }
@@ -184,22 +173,22 @@ uint64_t dataFingerprint(const unsigned char* bytes, size_t size) { return finis
 void encodeBlockEntry(const BlockEntry& entry, unsigned char* bytes) {
   const BlockEntry& e = entry;
   unsigned char* p = bytes;
-  put32(p, e.records);
+  putLe32(p, e.records);
   for (unsigned k = 0; k < 3; ++k) {
-    put32(p + 4 + 4 * k, e.first[k]);
-    put32(p + 16 + 4 * k, e.last[k]);
+    putLe32(p + 4 + 4 * k, e.first[k]);
+    putLe32(p + 16 + 4 * k, e.last[k]);
   }
-  put64(p + 28, e.minTime);
-  put64(p + 36, e.maxTime);
-  put64(p + 44, static_cast<uint64_t>(e.minStep));
-  put64(p + 52, static_cast<uint64_t>(e.maxStep));
-  put16(p + 60, e.maxStepAt);
-  put16(p + 62, e.backwardSteps);
-  put16(p + 64, e.firstBackwardAt);
-  put32(p + 66, e.wordOr);
-  put32(p + 70, e.wordAnd);
-  for (unsigned k = 0; k < kRecordClasses; ++k) put16(p + 74 + 2 * k, e.classCounts[k]);
-  for (unsigned k = 0; k < 4; ++k) put16(p + 106 + 2 * k, e.flagCounts[k]);
+  putLe64(p + 28, e.minTime);
+  putLe64(p + 36, e.maxTime);
+  putLe64(p + 44, static_cast<uint64_t>(e.minStep));
+  putLe64(p + 52, static_cast<uint64_t>(e.maxStep));
+  putLe16(p + 60, static_cast<uint16_t>(e.maxStepAt));
+  putLe16(p + 62, static_cast<uint16_t>(e.backwardSteps));
+  putLe16(p + 64, static_cast<uint16_t>(e.firstBackwardAt));
+  putLe32(p + 66, e.wordOr);
+  putLe32(p + 70, e.wordAnd);
+  for (unsigned k = 0; k < kRecordClasses; ++k) putLe16(p + 74 + 2 * k, e.classCounts[k]);
+  for (unsigned k = 0; k < 4; ++k) putLe16(p + 106 + 2 * k, e.flagCounts[k]);
 }
 
 uint64_t addEntryToChecksum(uint64_t state, const unsigned char* entryBytes) {
@@ -209,15 +198,15 @@ uint64_t addEntryToChecksum(uint64_t state, const unsigned char* entryBytes) {
 void encodeIndexHeader(const BlockIndex& index, uint64_t entryCount, uint64_t entriesState, unsigned char* bytes) {
   unsigned char* p = bytes;
   std::memcpy(p, kMagic, sizeof kMagic);
-  put32(p + 8, kIndexVersion);
-  put32(p + 12, kIndexHeaderBytes);
-  put32(p + 16, kIndexEntryBytes);
-  put32(p + 20, kIndexBlockRecords);
-  put64(p + 24, index.coveredRecords);
-  put64(p + 32, static_cast<uint64_t>(index.dataModifiedNanos));
-  put64(p + 40, index.fingerprint);
-  put64(p + 48, entryCount);
-  put64(p + 56, finish(absorb(entriesState, p, kHeaderChecked)));
+  putLe32(p + 8, kIndexVersion);
+  putLe32(p + 12, kIndexHeaderBytes);
+  putLe32(p + 16, kIndexEntryBytes);
+  putLe32(p + 20, static_cast<uint32_t>(kIndexBlockRecords));
+  putLe64(p + 24, index.coveredRecords);
+  putLe64(p + 32, static_cast<uint64_t>(index.dataModifiedNanos));
+  putLe64(p + 40, index.fingerprint);
+  putLe64(p + 48, entryCount);
+  putLe64(p + 56, finish(absorb(entriesState, p, kHeaderChecked)));
 }
 
 uint64_t indexFileChecksum(const unsigned char* bytes, size_t size) {
@@ -244,21 +233,21 @@ std::vector<unsigned char> encodeBlockIndex(const BlockIndex& index) {
 bool decodeBlockIndex(const unsigned char* bytes, size_t size, BlockIndex& index) {
   index = BlockIndex{};
   if (size < kIndexHeaderBytes || std::memcmp(bytes, kMagic, sizeof kMagic) != 0) return false;
-  if (get32(bytes + 8) != kIndexVersion || get32(bytes + 12) != kIndexHeaderBytes ||
-      get32(bytes + 16) != kIndexEntryBytes || get32(bytes + 20) != kIndexBlockRecords) {
+  if (getLe32(bytes + 8) != kIndexVersion || getLe32(bytes + 12) != kIndexHeaderBytes ||
+      getLe32(bytes + 16) != kIndexEntryBytes || getLe32(bytes + 20) != kIndexBlockRecords) {
     return false;
   }
-  const uint64_t count = get64(bytes + 48);
+  const uint64_t count = getLe64(bytes + 48);
   if (count > (size - kIndexHeaderBytes) / kIndexEntryBytes ||
       size != kIndexHeaderBytes + count * kIndexEntryBytes) {
     return false;
   }
-  if (indexFileChecksum(bytes, size) != get64(bytes + 56)) return false;
+  if (indexFileChecksum(bytes, size) != getLe64(bytes + 56)) return false;
 
   BlockIndex decoded;
-  decoded.coveredRecords = get64(bytes + 24);
-  decoded.dataModifiedNanos = static_cast<int64_t>(get64(bytes + 32));
-  decoded.fingerprint = get64(bytes + 40);
+  decoded.coveredRecords = getLe64(bytes + 24);
+  decoded.dataModifiedNanos = static_cast<int64_t>(getLe64(bytes + 32));
+  decoded.fingerprint = getLe64(bytes + 40);
   decoded.entries.resize(static_cast<size_t>(count));
   uint64_t records = 0;
   for (uint64_t i = 0; i < count; ++i) {

@@ -46,7 +46,7 @@ void checkHalfFirstRecord(RecordingSession& session, const unsigned char* record
 StatusCode noteHalfFirstRecord(CardSession& card, RecordingSession& session, uint16_t high) {
   if (session.halfFirstRecordKnown) return StatusCode::Success;
   const uint32_t start = halfStart(session.captureHalf);
-  const uint16_t startHigh = static_cast<uint16_t>(start >> 16);
+  const uint16_t startHigh = writePointerHigh(start);
   if (high < startHigh) return StatusCode::Success;  // a pointer below the ring
   if (high == startHigh) {
     uint16_t low = 0;

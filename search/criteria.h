@@ -24,7 +24,7 @@ uint8_t clickGapMaxEnabled(SearchSettings& settings);
 uint8_t clickGapSide(SearchSettings& settings);
 
 // Takes the occurrence (mode 0 only) and the enabled gap bounds from the edit texts.
-// Status 9 for a bad number, an occurrence of 0 or a lower bound above a non-zero upper bound;
+// SyntaxError for a bad number, an occurrence of 0 or a lower bound above a non-zero upper bound;
 // a failing step does not skip the later ones.
 StatusCode gatherSearchCriteria(SearchSettings& settings, const char* occurrenceText,
                                 const char* gapMinText, const char* gapMaxText);

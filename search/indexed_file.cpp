@@ -19,12 +19,6 @@ bool openIndexedFile(const std::string& path, const ScanOptions& options, Indexe
   return true;
 }
 
-uint64_t blockRecordCount(const IndexedFile& file, uint64_t block) {
-  const uint64_t first = block * kIndexBlockRecords;
-  if (first >= file.records) return 0;
-  return file.records - first < kIndexBlockRecords ? file.records - first : kIndexBlockRecords;
-}
-
 void reportPassed(const IndexedFile& file, uint64_t block) {
   const ScanProgress* progress = file.options->progress;
   if (progress == nullptr || !*progress) return;

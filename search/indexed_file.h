@@ -24,9 +24,6 @@ struct IndexedFile {
 // False when the file cannot be opened.
 bool openIndexedFile(const std::string& path, const ScanOptions& options, IndexedFile& file);
 
-// Records in block b (the last block may be short).
-uint64_t blockRecordCount(const IndexedFile& file, uint64_t block);
-
 // Whether block b lies beyond the believed entries, so that a pass building the index summarises it.
 inline bool needsEntry(const IndexedFile& file, uint64_t block) {
   return file.building && block >= file.entries.size();

@@ -10,13 +10,9 @@
 #include "search/scan_options.h"
 #include "search/search_settings.h"
 
-// Whether one record with its neighbours' times matches (times in microseconds).
-struct BusRecord;
-bool recordMatches(const SearchSettings& settings, const BusRecord& record, double tCur, bool prevValid,
-                   double tPrev, bool nextValid, double tNext);
-
 // Calls onMatch(line) for every matching record in file order until it returns false.
-// Status 5 when the file cannot be opened. A trailing fragment of fewer than 16 bytes is ignored.
+// FileOpenError when the file cannot be opened. A trailing fragment of fewer than 16 bytes is
+// ignored.
 StatusCode forEachMatch(const std::string& path, const SearchSettings& settings,
                         const std::function<bool(uint64_t line)>& onMatch, const ScanOptions& options);
 StatusCode forEachMatch(const std::string& path, const SearchSettings& settings,
@@ -24,7 +20,7 @@ StatusCode forEachMatch(const std::string& path, const SearchSettings& settings,
                         const ScanProgress* progress = nullptr);
 
 // searchResult = the line of the occurrence-th match (mode 0) or the number of matches (mode 1),
-// 0 for none; set to 0 first, also when the file cannot be opened (status 5). progress, when
+// 0 for none; set to 0 first, also when the file cannot be opened (FileOpenError). progress, when
 // given, hears the bytes passed of the file's size after each run of blocks.
 StatusCode searchPattern(const std::string& path, SearchSettings& settings, const ScanOptions& options);
 StatusCode searchPattern(const std::string& path, SearchSettings& settings, const ScanProgress* progress = nullptr);

@@ -9,9 +9,9 @@
 namespace {
 
 constexpr uint32_t kErrorBits = kErrorFlagBits;
-constexpr uint32_t kSyncBit = 0x10000000u;
-constexpr uint32_t kChannelShift = 30;
-constexpr uint32_t kChannelBits = 0x3u << kChannelShift;
+constexpr uint32_t kSyncBit = fieldPlace(busfield::kCommandSync);
+constexpr uint32_t kChannelBits = fieldPlace(busfield::kBusChannel);
+constexpr uint32_t kWordBits = fieldPlace(busfield::kBusWord);
 
 int64_t clampedGapEnd(double twiceBound) {
   if (twiceBound >= static_cast<double>(kGapBeyond)) return kGapBeyond;
@@ -21,9 +21,9 @@ int64_t clampedGapEnd(double twiceBound) {
 
 }  // namespace
 
-// The gap, as recordMatches computes it, is (tCur - tPrev) - 28 with both times multiples of 0.5
-// below 2^47: every step is exact in doubles, so gap = d/2 - 28 with d the difference in half
-// microseconds, and for the whole number d - 56
+// The gap is (tCur - tPrev) - 28 in microseconds with both times multiples of 0.5 below 2^47:
+// every step is exact in doubles, so gap = d/2 - 28 with d the difference in half microseconds,
+// and for the whole number d - 56
 //   gap >= gapMin  <=>  d - 56 >= 2 gapMin  <=>  d - 56 >= ceil(2 gapMin)
 //   gap >  gapMax  <=>  d - 56 >  2 gapMax  <=>  d - 56 >  floor(2 gapMax)
 // A NaN gapMin fails every gap and a NaN gapMax none, as the double comparisons do.
@@ -31,10 +31,10 @@ MatchPlan makeMatchPlan(const SearchSettings& s) {
   MatchPlan plan;
   bool never = false;
   const uint32_t dontCare = s.dontCareMask;
-  plan.care = ~dontCare & 0x00FFFFFFu;
+  plan.care = ~dontCare & kWordBits;
   plan.want = s.oneMask & plan.care;
   // A ONE outside the 24 data bits that is not also a don't-care can never be met.
-  if ((s.oneMask & ~dontCare & 0xFF000000u) != 0) never = true;
+  if ((s.oneMask & ~dontCare & ~kWordBits) != 0) never = true;
 
   if (s.syncChoice == SyncCmd) {
     plan.care |= kSyncBit;
@@ -48,7 +48,7 @@ MatchPlan makeMatchPlan(const SearchSettings& s) {
 
   if (s.busChoice >= BusJ1 && s.busChoice <= BusJ4) {
     plan.care |= kChannelBits;
-    plan.want |= static_cast<uint32_t>(s.busChoice - 1) << kChannelShift;
+    plan.want |= fieldBits(busfield::kBusChannel, static_cast<uint32_t>(s.busChoice - 1));
   } else if (s.busChoice != BusAny) {
     never = true;
   }
@@ -85,7 +85,7 @@ inline bool stepRecord(const MatchPlan& plan, MatchScanState& st, const unsigned
     return meets;
   }
   const uint64_t time = recordHalfMicros(st.clock, record);
-  const int64_t excess = static_cast<int64_t>(time - st.prevTime) - 56;
+  const int64_t excess = static_cast<int64_t>(time - st.prevTime) - kGapOffsetHalfMicros;
   const bool inWindow = line > 1 && excess >= plan.lowest && excess <= plan.highest;
   st.prevTime = time;
   if (kGapAfter) {
@@ -146,8 +146,8 @@ VK_SSE2_TARGET uint64_t countSse2(const MatchPlan& plan, MatchScanState& st, con
   const __m128i errorBits = _mm_set1_epi32(static_cast<int32_t>(kErrorBits));
   const __m128i zero = _mm_setzero_si128();
   // Window on d, the difference within one second: d - 56 in [lowest, highest].
-  const __m128i low = _mm_set1_epi32(laneBound(plan.lowest + 56));
-  const __m128i high = _mm_set1_epi32(laneBound(plan.highest + 56));
+  const __m128i low = _mm_set1_epi32(laneBound(plan.lowest + kGapOffsetHalfMicros));
+  const __m128i high = _mm_set1_epi32(laneBound(plan.highest + kGapOffsetHalfMicros));
   uint64_t matches = 0;
   uint64_t decided;
   size_t i = 0;

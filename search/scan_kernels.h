@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "common/record_layout.h"
 #include "files/record_clock.h"
 #include "search/search_settings.h"
 
@@ -15,9 +16,9 @@
 constexpr int64_t kGapBeyond = int64_t(1) << 52;
 
 // The criteria of SearchSettings in the form the scan tests them. Everything but the gap and
-// "with errors" is one masked compare of longword 2 (busWord in bits 0-23, errorFlags 24-27,
-// commandSync 28, busChannel 30-31). The gap window is on d - 56, with d the difference of the
-// two time tags in half microseconds, both ends included.
+// "with errors" is one masked compare of longword 2 (its fields in common/record_layout.h). The
+// gap window is on d - kGapOffsetHalfMicros, with d the difference of the two time tags in half
+// microseconds, both ends included.
 struct MatchPlan {
   uint32_t care = 0;
   uint32_t want = 0;
@@ -29,7 +30,7 @@ struct MatchPlan {
   bool portableOnly = false;  // the record-by-record forms even where a faster one exists
 };
 
-constexpr uint32_t kErrorFlagBits = 0x0F000000u;
+constexpr uint32_t kErrorFlagBits = fieldPlace(busfield::kErrorFlags);
 
 // Whether a record meets every criterion but the gap, from its longword 2.
 inline bool recordMeetsPlan(const MatchPlan& plan, uint32_t longword2) {

@@ -4,64 +4,40 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/little_endian.h"
+#include "common/record_layout.h"
+
 namespace {
 
-constexpr uint32_t kPatternBits = 0x00FFFFFFu;
-
-void putU16(unsigned char* p, uint16_t v) {
-  p[0] = static_cast<unsigned char>(v & 0xFF);
-  p[1] = static_cast<unsigned char>(v >> 8);
-}
-
-void putU32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-}
-
-void putU64(unsigned char* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-}
-
-uint16_t getU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t getU32(const unsigned char* p) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
-
-uint64_t getU64(const unsigned char* p) {
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
+constexpr uint32_t kPatternBits = fieldPlace(busfield::kBusWord);
 
 void putFloat(unsigned char* p, float f) {
   uint32_t bits;
   std::memcpy(&bits, &f, sizeof bits);
-  putU32(p, bits);
+  putLe32(p, bits);
 }
 
 void putDouble(unsigned char* p, double d) {
   uint64_t bits;
   std::memcpy(&bits, &d, sizeof bits);
-  putU64(p, bits);
+  putLe64(p, bits);
 }
 
 float getFloat(const unsigned char* p) {
-  const uint32_t bits = getU32(p);
+  const uint32_t bits = getLe32(p);
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
 }
 
 double getDouble(const unsigned char* p) {
-  const uint64_t bits = getU64(p);
+  const uint64_t bits = getLe64(p);
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return d;
 }
 
-int32_t getI32(const unsigned char* p) { return static_cast<int32_t>(getU32(p)); }
+int32_t getI32(const unsigned char* p) { return static_cast<int32_t>(getLe32(p)); }
 
 // A gap bound is a whole number of microseconds, never negative. A negative zero becomes 0 too:
 // the dialog would show it as "-0", which its digits-only field then refuses.
@@ -95,28 +71,28 @@ void setSearchDefaults(SearchSettings& s) {
 }
 
 void encodeSearchSettings(const SearchSettings& s, unsigned char out[kSearchSettingsBytes]) {
-  putU16(out + 0, static_cast<uint16_t>(s.irigInput));
+  putLe16(out + 0, static_cast<uint16_t>(s.irigInput));
   putFloat(out + 2, s.maxFileSizeGB);
-  putU32(out + 6, s.oneMask);
-  putU32(out + 10, s.dontCareMask);
-  putU32(out + 14, static_cast<uint32_t>(s.syncChoice));
-  putU32(out + 18, static_cast<uint32_t>(s.errorChoice));
-  putU32(out + 22, static_cast<uint32_t>(s.busChoice));
+  putLe32(out + 6, s.oneMask);
+  putLe32(out + 10, s.dontCareMask);
+  putLe32(out + 14, static_cast<uint32_t>(s.syncChoice));
+  putLe32(out + 18, static_cast<uint32_t>(s.errorChoice));
+  putLe32(out + 22, static_cast<uint32_t>(s.busChoice));
   putDouble(out + 26, s.gapMin);
   putDouble(out + 34, s.gapMax);
   out[42] = s.gapMinEnabled;
   out[43] = s.gapMaxEnabled;
   out[44] = s.gapBefore;
-  putU32(out + 45, static_cast<uint32_t>(s.searchMode));
+  putLe32(out + 45, static_cast<uint32_t>(s.searchMode));
   putDouble(out + 49, s.occurrence);
   putDouble(out + 57, s.searchResult);
 }
 
 void decodeSearchSettings(const unsigned char in[kSearchSettingsBytes], SearchSettings& s) {
-  s.irigInput = static_cast<int16_t>(getU16(in + 0));
+  s.irigInput = static_cast<int16_t>(getLe16(in + 0));
   s.maxFileSizeGB = getFloat(in + 2);
-  s.oneMask = getU32(in + 6);
-  s.dontCareMask = getU32(in + 10);
+  s.oneMask = getLe32(in + 6);
+  s.dontCareMask = getLe32(in + 10);
   s.syncChoice = getI32(in + 14);
   s.errorChoice = getI32(in + 18);
   s.busChoice = getI32(in + 22);

@@ -1,13 +1,9 @@
 #include "sim/card_time.h"
 
-namespace {
+#include "card/card_registers.h"
+#include "common/little_endian.h"
 
-void putLongword(unsigned char* out, uint32_t value) {
-  out[0] = static_cast<unsigned char>(value & 0xFF);
-  out[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
-  out[2] = static_cast<unsigned char>((value >> 16) & 0xFF);
-  out[3] = static_cast<unsigned char>(value >> 24);
-}
+namespace {
 
 uint64_t secondsToHalfMicros(uint64_t day, uint64_t hour, uint64_t minute, uint64_t second) {
   return (day - 1) * kHalfMicrosPerDay + ((hour * 60 + minute) * 60 + second) * kHalfMicrosPerSecond;
@@ -37,13 +33,15 @@ CardTime cardTimeFromLocal(const LocalTime& time) {
 }
 
 CardTime cardTimeFromWords(uint16_t wordA, uint16_t wordB) {
+  using namespace loadtime;
   const uint32_t both = (uint32_t{wordA} << 16) | wordB;
-  const uint64_t day = ((both >> 28) & 0x3u) * 100 + ((both >> 24) & 0xFu) * 10 + ((both >> 20) & 0xFu);
-  const uint64_t hour = ((both >> 18) & 0x3u) * 10 + ((both >> 14) & 0xFu);
-  const uint64_t minute = ((both >> 11) & 0x7u) * 10 + ((both >> 7) & 0xFu);
-  const uint64_t second = ((both >> 4) & 0x7u) * 10 + (both & 0xFu);
+  const uint64_t day =
+      fieldValue(both, kDayHundreds) * 100 + fieldValue(both, kDayTens) * 10 + fieldValue(both, kDayUnits);
+  const uint64_t hour = fieldValue(both, kHourTens) * 10 + fieldValue(both, kHourUnits);
+  const uint64_t minute = fieldValue(both, kMinuteTens) * 10 + fieldValue(both, kMinuteUnits);
+  const uint64_t second = fieldValue(both, kSecondTens) * 10 + fieldValue(both, kSecondUnits);
   CardTime result;
-  result.yearMod4 = both >> 30;
+  result.yearMod4 = fieldValue(both, kYearMod4);
   result.halfMicros = secondsToHalfMicros(day == 0 ? 1 : day, hour, minute, second);
   return normaliseCardTime(result);
 }
@@ -51,20 +49,12 @@ CardTime cardTimeFromWords(uint16_t wordA, uint16_t wordB) {
 uint32_t cardTimeWord(const CardTime& time) {
   const uint64_t day = time.halfMicros / kHalfMicrosPerDay + 1;
   const uint64_t secondOfDay = (time.halfMicros % kHalfMicrosPerDay) / kHalfMicrosPerSecond;
-  const uint32_t hours = static_cast<uint32_t>(secondOfDay / 3600);
-  const uint32_t minutes = static_cast<uint32_t>(secondOfDay / 60 % 60);
-  const uint32_t seconds = static_cast<uint32_t>(secondOfDay % 60);
-  const uint32_t hundreds = static_cast<uint32_t>(day / 100);
-  const uint32_t dayLow = static_cast<uint32_t>(day % 100);
-  return ((hundreds & 0x3u) << 28) | ((dayLow & 0x7Fu) << 21) | ((hours & 0x1Fu) << 16) | ((minutes & 0x3Fu) << 6) |
-         (seconds & 0x3Fu);
+  return timeTagLongword0(static_cast<uint32_t>(day), static_cast<uint32_t>(secondOfDay / 3600),
+                          static_cast<uint32_t>(secondOfDay / 60 % 60), static_cast<uint32_t>(secondOfDay % 60));
 }
 
 uint32_t cardFractionWord(const CardTime& time) {
-  const uint32_t withinSecond = static_cast<uint32_t>(time.halfMicros % kHalfMicrosPerSecond);
-  const uint32_t milliseconds = withinSecond / kHalfMicrosPerMillisecond;
-  const uint32_t halfMicros = withinSecond % kHalfMicrosPerMillisecond;
-  return (milliseconds << 16) | halfMicros;
+  return timeTagLongword1(static_cast<uint32_t>(time.halfMicros % kHalfMicrosPerSecond));
 }
 
 void startRecordTagger(RecordTagger& tagger, const CardTime& origin) {
@@ -81,12 +71,8 @@ void encodeCardRecord(RecordTagger& tagger, uint64_t sinceOrigin, const BusWordE
     tagger.secondWord = cardTimeWord(normaliseCardTime(CardTime{secondStart, tagger.origin.yearMod4}));
   }
   const uint32_t withinSecond = static_cast<uint32_t>(at - secondStart);
-  const uint32_t fraction =
-      ((withinSecond / kHalfMicrosPerMillisecond) << 16) | (withinSecond % kHalfMicrosPerMillisecond);
-  const uint32_t bus = (uint32_t{word.busChannel & 0x3u} << 30) | (uint32_t{word.commandSync & 0x1u} << 28) |
-                       (uint32_t{word.errorFlags & 0xFu} << 24) | (word.busWord & 0xFFFFFFu);
-  putLongword(out, tagger.secondWord);
-  putLongword(out + 4, fraction);
-  putLongword(out + 8, bus);
-  putLongword(out + 12, 0);
+  putLe32(out, tagger.secondWord);
+  putLe32(out + 4, timeTagLongword1(withinSecond));
+  putLe32(out + 8, busLongword(word.busChannel, word.commandSync, word.errorFlags, word.busWord));
+  putLe32(out + 12, 0);
 }

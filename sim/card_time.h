@@ -4,11 +4,8 @@
 #include <cstdint>
 
 #include "common/local_time.h"
+#include "common/record_layout.h"
 #include "sim/traffic_generator.h"
-
-constexpr uint64_t kHalfMicrosPerMillisecond = 2000;
-constexpr uint64_t kHalfMicrosPerSecond = 2000000;
-constexpr uint64_t kHalfMicrosPerDay = 86400ull * kHalfMicrosPerSecond;
 
 // A time on the card's clock: half-microseconds since 00:00 of day 1 of a year, and that year
 // modulo 4 (0 is a leap year, as the recorder counts them).
@@ -30,11 +27,10 @@ CardTime cardTimeFromLocal(const LocalTime& time);
 // its binary value; day 0 counts as day 1.
 CardTime cardTimeFromWords(uint16_t wordA, uint16_t wordB);
 
-// Longword 0 of a record (and the first latched time word): seconds 5-0, minutes 11-6, hours
-// 20-16, day less its hundreds 27-21, hundreds of the day 29-28. Takes a normalised time.
+// Longword 0 of a record (and the first latched time word). Takes a normalised time.
 uint32_t cardTimeWord(const CardTime& time);
 
-// Longword 1: half-microseconds within the millisecond 10-0, milliseconds 25-16.
+// Longword 1 of a record (and the second latched time word).
 uint32_t cardFractionWord(const CardTime& time);
 
 // Tags words with times counted from an origin and lays them out as the card stores records,

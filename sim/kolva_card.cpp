@@ -3,26 +3,19 @@
 #include <cstring>
 
 #include "card/card_registers.h"
+#include "common/little_endian.h"
+#include "files/bus_record.h"
 
 namespace {
 
 constexpr uint64_t kNanosPerHalfMicro = 500;
-constexpr uint32_t kRecordBytes = 16;
-constexpr uint64_t kRingUnit = 0x10000;  // the ring bound registers count in 64 KiB
 
 // Memory in host (little-endian) byte order.
-uint16_t memoryWord(const KolvaCard& card, uint32_t address) {
-  return static_cast<uint16_t>(card.memory[address] | (card.memory[address + 1] << 8));
-}
+uint16_t memoryWord(const KolvaCard& card, uint32_t address) { return getLe16(&card.memory[address]); }
 
-void storeWord(KolvaCard& card, uint32_t address, uint16_t value) {
-  card.memory[address] = static_cast<uint8_t>(value & 0xFF);
-  card.memory[address + 1] = static_cast<uint8_t>(value >> 8);
-}
+void storeWord(KolvaCard& card, uint32_t address, uint16_t value) { putLe16(&card.memory[address], value); }
 
-uint32_t memoryLongword(const KolvaCard& card, uint32_t address) {
-  return uint32_t{memoryWord(card, address)} | (uint32_t{memoryWord(card, address + 2)} << 16);
-}
+uint32_t memoryLongword(const KolvaCard& card, uint32_t address) { return getLe32(&card.memory[address]); }
 
 uint16_t registerValue(const KolvaCard& card, uint32_t offset) { return memoryWord(card, offset ^ 2u); }
 void setRegister(KolvaCard& card, uint32_t offset, uint16_t value) { storeWord(card, offset ^ 2u, value); }
@@ -33,17 +26,16 @@ uint32_t registerPair(const KolvaCard& card, uint32_t offset) {
 }
 
 uint32_t writePointer(const KolvaCard& card) {
-  return ((uint32_t{registerValue(card, reg::kWritePointerHigh)} & 0xFu) << 16) |
-         registerValue(card, reg::kWritePointerLow);
+  return writePointerOf(registerValue(card, reg::kWritePointerHigh), registerValue(card, reg::kWritePointerLow));
 }
 
 void storeWritePointer(KolvaCard& card, uint32_t pointer) {
-  setRegister(card, reg::kWritePointerHigh, static_cast<uint16_t>(pointer >> 16));
-  setRegister(card, reg::kWritePointerLow, static_cast<uint16_t>(pointer & 0xFFFF));
+  setRegister(card, reg::kWritePointerHigh, writePointerHigh(pointer));
+  setRegister(card, reg::kWritePointerLow, writePointerLow(pointer));
 }
 
 bool inRing(const KolvaCard& card, uint32_t pointer) {
-  return pointer >= card.ringStart && pointer + kRecordBytes <= card.ringEnd;
+  return pointer >= card.ringStart && pointer + kBusRecordBytes <= card.ringEnd;
 }
 
 // Floor division of a signed nanosecond difference into half-microseconds.
@@ -82,8 +74,8 @@ void captureUntil(KolvaCard& card, uint64_t now) {
     const BusWordEvent word = nextTraffic(card.traffic);
     const int64_t since = card.captureLead + static_cast<int64_t>(word.arrival);
     encodeCardRecord(card.tagger, since < 0 ? 0 : static_cast<uint64_t>(since), word, memory + pointer);
-    pointer += kRecordBytes;
-    if (pointer + kRecordBytes > card.ringEnd) pointer = card.ringStart;
+    pointer += kBusRecordBytes;
+    if (pointer + kBusRecordBytes > card.ringEnd) pointer = card.ringStart;
     ++card.recordsWritten;
   }
   storeWritePointer(card, pointer);
@@ -92,9 +84,9 @@ void captureUntil(KolvaCard& card, uint64_t now) {
 void configure(KolvaCard& card, uint64_t now) {
   card.capturing = false;
   card.timeSourceIrig = (registerValue(card, reg::kTimeSource) & kTimeSourceIrig) != 0;
-  const uint64_t start = uint64_t{registerPair(card, reg::kRingStartPair)} * kRingUnit;
-  const uint64_t end = uint64_t{registerPair(card, reg::kRingEndPair)} * kRingUnit;
-  card.ringUsable = start >= kRingUnit && start < end && end <= reg::kMemoryBytes;
+  const uint64_t start = uint64_t{registerPair(card, reg::kRingStartPair)} * ring::kBoundUnit;
+  const uint64_t end = uint64_t{registerPair(card, reg::kRingEndPair)} * ring::kBoundUnit;
+  card.ringUsable = start >= ring::kBoundUnit && start < end && end <= reg::kMemoryBytes;
   if (card.ringUsable) {
     card.ringStart = static_cast<uint32_t>(start);
     card.ringEnd = static_cast<uint32_t>(end);
@@ -166,7 +158,7 @@ void runCommand(KolvaCard& card, uint64_t now) {
 
 void latchTime(KolvaCard& card, uint64_t now) {
   const CardTime time = kolvaTimeAt(card, now);
-  card.latchedWords[0] = cardTimeWord(time) | (card.config.irigSignalPresent ? 0u : timeword::kNoSignal);
+  card.latchedWords[0] = cardTimeWord(time) | (card.config.irigSignalPresent ? 0u : tagfield::kNoSignal);
   card.latchedWords[1] = cardFractionWord(time);
   card.latchedLeft = 2;
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/little_endian.h"
+
 namespace {
 
 uint32_t listedItems(const WD_CARD& card) {
@@ -32,20 +34,6 @@ WD_ITEMS simInterruptItem(uint32_t irq) {
   WD_ITEMS item{};
   item.item = ITEM_INTERRUPT;
   item.Mem.dwPhysicalAddr = irq;  // the interrupt form keeps its number in the first word
-  return item;
-}
-
-WD_ITEMS simIoItem(uint32_t port) {
-  WD_ITEMS item{};
-  item.item = ITEM_IO;
-  item.Mem.dwPhysicalAddr = port;
-  item.Mem.dwBytes = 0x20;
-  return item;
-}
-
-WD_ITEMS simItemOfKind(uint32_t kind) {
-  WD_ITEMS item{};
-  item.item = kind;
   return item;
 }
 
@@ -90,10 +78,7 @@ uint64_t SimDriver::requestCount(uint32_t code) const {
   return found == requestCounts.end() ? 0 : found->second;
 }
 
-
-uint16_t SimDriver::memoryWord(uint32_t address) const {
-  return static_cast<uint16_t>(card.memory[address] | (card.memory[address + 1] << 8));
-}
+uint16_t SimDriver::memoryWord(uint32_t address) const { return getLe16(&card.memory[address]); }
 
 namespace {
 

@@ -41,8 +41,6 @@ struct SimPciCard {
 
 WD_ITEMS simMemoryItem(uint32_t transAddr = kSimMemoryTransAddr);
 WD_ITEMS simInterruptItem(uint32_t irq = 11);
-WD_ITEMS simIoItem(uint32_t port = 0xE000);
-WD_ITEMS simItemOfKind(uint32_t kind);
 
 // The KOLVA card at bus 1 slot 4: one memory item and one interrupt item.
 SimPciCard kolvaPciCard();

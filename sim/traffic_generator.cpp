@@ -1,5 +1,7 @@
 #include "sim/traffic_generator.h"
 
+#include "common/record_layout.h"
+
 namespace {
 
 uint64_t splitMix(uint64_t& state) {
@@ -74,7 +76,7 @@ void resetTrafficGenerator(TrafficGenerator& generator, const TrafficConfig& con
     generator.laneCount = 1;
     return;
   }
-  const uint64_t perLane = uint64_t{kHalfMicrosPerSecondOfTraffic} * static_cast<uint64_t>(generator.laneCount);
+  const uint64_t perLane = kHalfMicrosPerSecond * static_cast<uint64_t>(generator.laneCount);
   const uint64_t period = (perLane + config.wordsPerSecond / 2) / config.wordsPerSecond;
   generator.period = period == 0 ? 1 : static_cast<uint32_t>(period);
   const uint32_t spacing = config.wordSpacingHalfMicros == 0 ? 1 : config.wordSpacingHalfMicros;

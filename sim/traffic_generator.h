@@ -23,7 +23,6 @@ struct BusWordEvent {
 constexpr uint64_t kNoMoreTraffic = ~uint64_t{0};
 
 constexpr int kBusChannels = 4;
-constexpr uint32_t kHalfMicrosPerSecondOfTraffic = 2000000;
 
 struct TrafficConfig {
   uint64_t seed = 0x4B4F4C5641ull;

@@ -10,6 +10,7 @@
 
 #include "files/bus_record.h"
 #include "files/data_file.h"
+#include "tests/support/record_oracles.h"
 
 constexpr uint64_t kBenchRecords = 67108864;  // 1 GiB
 

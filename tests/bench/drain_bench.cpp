@@ -8,6 +8,7 @@
 #include "card/card_registers.h"
 #include "index/index_file.h"
 #include "recording_support.h"
+#include "tests/support/sim_support.h"
 
 namespace {
 constexpr uint32_t kFastestRealLoad = 4 * 50000;  // four channels at 50,000 words a second

@@ -27,6 +27,8 @@
 #include "search/pattern_search.h"
 #include "search/time_search.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/record_oracles.h"
+#include "tests/support/sim_support.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "sim/generated_data_file.h"
 #include "sim/sim_driver.h"
 #include "sim/traffic_generator.h"
+#include "tests/support/sim_support.h"
 
 struct RecordingRun {
   uint64_t records = 0;

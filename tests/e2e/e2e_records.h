@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/bus_record.h"
+#include "tests/support/record_oracles.h"
 
 // A record at day 123 04:05:06 plus micros, with the given word, channel, sync and flags.
 inline BusRecord craftedRecord(uint64_t micros, uint32_t word, unsigned channel, unsigned sync, unsigned flags) {

@@ -20,6 +20,7 @@
 #include "search/time_search.h"
 #include "tests/fuzz/fuzz_parameters.h"
 #include "tests/fuzz/fuzz_scratch.h"
+#include "tests/support/record_oracles.h"
 
 namespace {
 

@@ -79,7 +79,7 @@ struct RecordOptions {
   std::string file;
   double seconds = 0.0;
   uint32_t rate = 20000;   // bus words a second from the simulated card
-  double maxSizeGB = 5.0;  // the recording ends with status 11 at this size
+  double maxSizeGB = 5.0;  // the recording ends with MaxFileSizeExceeded at this size
   bool irig = false;       // "IRIG-B Input": the card's clock follows the IRIG-B time
   bool force = false;      // replace an existing file that holds data
 };

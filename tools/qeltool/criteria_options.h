@@ -14,7 +14,7 @@ void addCriteriaOptions(CLI::App* command, CriteriaOptions& options);
 
 // The criteria in settings (the rest of settings at its defaults). The numbers arrive checked by the
 // parse; unlike the dialog, which lets an upper bound of 0 pass its order check, any lower bound
-// above the upper one is refused. Status 9 (with why) for anything malformed.
+// above the upper one is refused. SyntaxError (with why) for anything malformed.
 StatusCode criteriaFromOptions(const CriteriaOptions& options, SearchSettings& settings, std::string& why);
 
 // True when the criteria let every record through (all pattern bits x, any sync, errors and bus,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "files/data_file.h"
+#include "files/record_clock.h"
 
 namespace {
 
@@ -12,28 +13,6 @@ constexpr size_t kStatisticsBlockBytes = 1u << 20;
 constexpr uint64_t kProgressEveryBytes = 64u << 20;
 
 TimeTag timeTagAt(const unsigned char* record) { return timeTagOf(busRecordFromBytes(record)); }
-
-uint32_t longwordAt(const unsigned char* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-// Record time tags in half microseconds. Consecutive records mostly share longword 0 (day to
-// seconds), so its part of the sum is kept from one record to the next.
-struct TagClock {
-  uint32_t longword0 = 0;
-  uint64_t secondsHalfMicros = 0;  // a longword 0 of zeros is day 0, 00:00:00
-};
-
-uint64_t halfMicrosOf(TagClock& clock, const unsigned char* record) {
-  const uint32_t lw0 = longwordAt(record);
-  if (lw0 != clock.longword0) {
-    clock.longword0 = lw0;
-    clock.secondsHalfMicros =
-        timeTagHalfMicrosExact(TimeTag{{static_cast<uint16_t>(lw0 >> 16), static_cast<uint16_t>(lw0 & 0xFFFFu), 0, 0}});
-  }
-  const uint32_t lw1 = longwordAt(record + 4);
-  return clock.secondsHalfMicros + 2000u * ((lw1 >> 16) & 0x3FFu) + (lw1 & 0x7FFu);
-}
 
 }  // namespace
 
@@ -51,7 +30,7 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   // byte gives every word count. Four histograms in turn keep runs of equal bytes from waiting
   // on each other's increments.
   std::vector<uint64_t> histograms(4 * 256, 0);
-  TagClock clock;
+  HalfMicrosClock clock;
   uint64_t previous = 0;
   uint64_t line = 0;
   uint64_t nextProgress = kProgressEveryBytes;
@@ -64,8 +43,8 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
     if (line == 0) statistics.firstTag = timeTagAt(block);
     for (size_t i = 0; i < count; ++i) {
       const unsigned char* record = block + i * kBusRecordBytes;
-      ++histograms[(i & 3u) * 256 + record[11]];
-      const uint64_t time = halfMicrosOf(clock, record);
+      ++histograms[(i & 3u) * 256 + (recordLongword(record, 2) >> kFlagByteShift)];
+      const uint64_t time = recordHalfMicros(clock, record);
       ++line;
       if (time > previous) {
         if (time - previous > statistics.largestStepHalfMicros && line != 1) {  // line 1 has no step
@@ -90,11 +69,13 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
 
   for (unsigned byte = 0; byte < 256; ++byte) {
     const uint64_t words = histograms[byte] + histograms[256 + byte] + histograms[512 + byte] + histograms[768 + byte];
-    statistics.channelWords[byte >> 6] += words;
-    if ((byte & 0x10u) != 0) statistics.commandWords += words;
-    if ((byte & 0x0Fu) == 0) statistics.errorFreeWords += words;
+    const uint32_t lw2 = uint32_t{byte} << kFlagByteShift;
+    const unsigned flags = fieldValue(lw2, busfield::kErrorFlags);
+    statistics.channelWords[fieldValue(lw2, busfield::kBusChannel)] += words;
+    if (fieldValue(lw2, busfield::kCommandSync) != 0) statistics.commandWords += words;
+    if (flags == 0) statistics.errorFreeWords += words;
     for (unsigned flag = 0; flag < 4; ++flag) {
-      if ((byte >> flag) & 1u) statistics.flagWords[flag] += words;
+      if ((flags >> flag) & 1u) statistics.flagWords[flag] += words;
     }
   }
   statistics.records = line;

@@ -29,7 +29,7 @@ struct RecordStatistics {
 };
 
 // Reads the file once, front to back, in large blocks. onProgress (when set) is called now and
-// then with the bytes read so far. Status 5 when the file cannot be opened.
+// then with the bytes read so far. FileOpenError when the file cannot be opened.
 StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
                                   const std::function<void(uint64_t bytesRead)>& onProgress);
 

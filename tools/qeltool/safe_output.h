@@ -24,7 +24,7 @@
 //        abandonSafeOutput(out);   // closes and removes the temporary file
 //      and report it. On success:
 //        status = commitSafeOutput(out);
-//        if (!ok(status)) return failWithStatus("cut", status, output);   // 6, "File write error"
+//        if (!ok(status)) return failWithStatus("cut", status, output);   // FileWriteError
 //      The commit checks the stream's error flag, the flush, the sync to disk and the close, then
 //      renames the file over the target (MoveFileEx with MOVEFILE_REPLACE_EXISTING on Windows).
 //      When any of them fails the temporary file is removed and the target stays as it was.
@@ -36,7 +36,7 @@
 // link stays. A target that exists and is no regular file (a device such as /dev/null or NUL, a
 // pipe) cannot be replaced and is written in place; the steps are the same. A folder, an
 // existing file this process may not write, or a folder where no new file can be made gives
-// status 5 at the open.
+// FileOpenError at the open.
 #pragma once
 #include <cstdio>
 #include <string>
@@ -67,11 +67,11 @@ int refuseStandardOutputOverInputs(const char* command, const std::vector<std::s
 // "qeltool <command>: <path> exists and is not empty; --force replaces it" and ExitUsage.
 int refuseToReplaceData(const char* command, const std::string& path, bool force);
 
-// Step 2. Status 5 when the target cannot be written (see above); output.file is then null and
+// Step 2. FileOpenError when the target cannot be written (see above); output.file is then null and
 // nothing was created.
 StatusCode openSafeOutput(SafeOutput& output, const std::string& target, OutputMode mode);
 
-// Step 4 on success: Success, or 6 when anything failed (the target then untouched).
+// Step 4 on success: Success, or FileWriteError when anything failed (the target then untouched).
 StatusCode commitSafeOutput(SafeOutput& output);
 
 // Step 4 on failure: closes the file and removes the temporary file.

@@ -20,7 +20,7 @@ constexpr const char* kNoneFound = "None Found";
 
 unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
 
-// The criteria, the mode and the occurrence sought. Status 9 (with why) for anything malformed.
+// The criteria, the mode and the occurrence sought. SyntaxError (with why) for anything malformed.
 StatusCode settingsFromOptions(const SearchOptions& options, SearchSettings& settings, std::string& why) {
   const StatusCode status = criteriaFromOptions(options.criteria, settings, why);
   settings.searchMode = (options.count || options.lines) ? 1 : 0;

@@ -11,6 +11,6 @@
 
 void addStretchOptions(CLI::App* command, StretchOptions& options);
 
-// The stretch in selection. Status 9 (with why) for a time that is not a time tag or a window
+// The stretch in selection. SyntaxError (with why) for a time that is not a time tag or a window
 // that ends before it starts.
 StatusCode stretchFromOptions(const StretchOptions& options, RecordSelection& selection, std::string& why);

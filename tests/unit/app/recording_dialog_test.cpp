@@ -11,6 +11,7 @@
 #include "dialog_test_support.h"
 #include "res/resource_ids.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_support.h"
 
 namespace {
 std::string readAll(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "tests/support/sim_support.h"
 #include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "export/chapter10_writer.h"
 #include "export_fixtures.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_support.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "export_fixtures.h"
 #include "files/report.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_support.h"
 
 namespace {
 

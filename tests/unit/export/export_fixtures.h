@@ -17,6 +17,3 @@ inline ByteSink memorySink(Bytes& into) {
 inline BusRecord recordAt(uint64_t halfMicros, unsigned channel, unsigned sync, unsigned flags, uint32_t word) {
   return makeRecord(tagFromHalfMicros(halfMicros), channel, sync, flags, word);
 }
-
-constexpr uint64_t kHalfMicrosPerSecond = 2000000;
-constexpr uint64_t kHalfMicrosPerDay = 86400 * kHalfMicrosPerSecond;

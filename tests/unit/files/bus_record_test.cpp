@@ -2,6 +2,7 @@
 
 #include "data_file_fixtures.h"
 #include "files/bus_record.h"
+#include "tests/support/record_oracles.h"
 
 namespace {
 

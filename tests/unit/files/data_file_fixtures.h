@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/bus_record.h"
+#include "tests/support/record_oracles.h"
 
 // A fresh folder under /tmp, removed with everything in it at the end of the test.
 struct TempFolder {

@@ -4,6 +4,7 @@
 
 #include "data_file_fixtures.h"
 #include "files/report.h"
+#include "tests/support/record_oracles.h"
 
 namespace {
 

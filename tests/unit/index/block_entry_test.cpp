@@ -8,6 +8,7 @@
 #include "files/record_clock.h"
 #include "index/block_entry.h"
 #include "index/index_file.h"
+#include "tests/support/record_oracles.h"
 #include "tests/unit/search/crafted_records.h"
 
 namespace {

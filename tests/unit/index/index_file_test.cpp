@@ -16,6 +16,7 @@
 #include "index/index_build.h"
 #include "index/index_file.h"
 #include "index/index_stream.h"
+#include "tests/support/record_oracles.h"
 #include "tests/unit/search/crafted_records.h"
 
 namespace {

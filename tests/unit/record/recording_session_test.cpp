@@ -16,6 +16,7 @@
 #include "index/index_build.h"
 #include "index/index_file.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_support.h"
 #include "tests/unit/files/data_file_fixtures.h"
 #include "tests/unit/sim/sim_card_fixture.h"
 

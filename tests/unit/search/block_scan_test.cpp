@@ -14,6 +14,7 @@
 #include "search/pattern_search.h"
 #include "search/scan_kernels.h"
 #include "search/time_search.h"
+#include "tests/support/record_oracles.h"
 #include "tests/unit/search/crafted_records.h"
 
 TEST(BlockScans, AgreeWithRecordByRecordChecks) {

@@ -9,6 +9,7 @@
 
 #include "files/bus_record.h"
 #include "index/index_file.h"
+#include "tests/support/record_oracles.h"
 
 struct CraftedRecord {
   uint64_t halfMicros = 0;  // since the start of day 0

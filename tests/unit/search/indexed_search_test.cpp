@@ -15,6 +15,7 @@
 #include "search/block_decisions.h"
 #include "search/pattern_search.h"
 #include "search/time_search.h"
+#include "tests/support/record_oracles.h"
 #include "tests/unit/search/crafted_records.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "card/recorder_setup.h"
 #include "files/bus_record.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_support.h"
 #include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {

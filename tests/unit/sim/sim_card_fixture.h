@@ -12,6 +12,7 @@
 #include "common/local_time.h"
 #include "sim/sim_clock.h"
 #include "sim/sim_driver.h"
+#include "tests/support/sim_support.h"
 
 struct SimCardFixture {
   ManualClock clock;

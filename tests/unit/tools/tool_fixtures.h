@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "tests/support/record_oracles.h"
 #include "tests/unit/files/data_file_fixtures.h"
 
 #ifndef QELTOOL_PATH
