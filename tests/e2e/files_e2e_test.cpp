@@ -44,16 +44,6 @@ TEST_F(FilesE2E, ViewWritesTheSameReportAsTheWriterAndStartsTheEditor) {
   EXPECT_TRUE(editorSeen);
 }
 
-TEST_F(FilesE2E, ViewBeyondTheEndLeavesAnEmptyReport) {
-  ASSERT_TRUE(writeFileBytes(path("run.qel"), craftedFile(4)));
-  setText(app, IDC_FILE_NAME, "run.qel");
-  setText(app, IDC_VIEW_FROM, "6");
-  setText(app, IDC_VIEW_LINES, "1");
-  clickButton(app, IDC_VIEW);
-  EXPECT_EQ(statusLine(app), "ERROR: Bus word does not exist");
-  EXPECT_EQ(fileSizeOf(path("QEL.TMP")), 0);
-}
-
 TEST_F(FilesE2E, GetFileSizeShowsTheWaitTextThenTheCount) {
   ASSERT_TRUE(writeFileBytes(path("run.qel"), craftedFile(37) + "frag"));
   setText(app, IDC_FILE_NAME, "run.qel");

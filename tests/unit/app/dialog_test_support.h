@@ -8,7 +8,7 @@
 
 #include "app/recorder_dialog.h"
 #include "card/driver_port.h"
-#include "fake_dialog_port.h"
+#include "tests/support/fake_ports.h"
 
 // A driver that is not installed: the device cannot be opened.
 struct MissingDriverPort : DriverPort {

@@ -79,37 +79,6 @@ struct DiskFillingAppender : FileAppender {
 };
 }  // namespace
 
-TEST_F(DrainTest, DrainStepAppendsTheHalfTheCardHasLeft) {
-  struct Case {
-    uint16_t high;
-    uint16_t halfBefore;
-    uint16_t halfAfter;
-    uint32_t appendedFrom;  // 0: nothing appended
-  };
-  const Case cases[] = {{6, 0, 1, ring::kStart}, {5, 0, 0, 0},          {2, 1, 0, ring::kMiddle},
-                        {9, 1, 1, 0},           {0xFFFF, 0, 1, ring::kStart}};
-  for (const Case& c : cases) {
-    std::fclose(std::fopen(path.c_str(), "wb"));
-    writeRegister(sim.session, reg::kWritePointerHigh, c.high);
-    RecordingSession session = sessionIn(c.halfBefore, path);
-    EXPECT_EQ(drainStep(sim.session, session, stdioFileAppender()), StatusCode::Success);
-    EXPECT_EQ(session.captureHalf, c.halfAfter) << c.high;
-    const std::string file = readAll(path);
-    if (c.appendedFrom == 0) {
-      EXPECT_TRUE(file.empty()) << c.high;
-    } else {
-      EXPECT_EQ(file, ringBytes(c.appendedFrom, ring::kHalfBytes)) << c.high;
-    }
-  }
-}
-
-TEST_F(DrainTest, DrainStepOnAFileThatCannotBeOpenedGivesFiveAndKeepsTheFlip) {
-  writeRegister(sim.session, reg::kWritePointerHigh, 6);
-  RecordingSession session = sessionIn(0, folder + "/gone/run.qel");
-  EXPECT_EQ(drainStep(sim.session, session, stdioFileAppender()), StatusCode::FileOpenError);
-  EXPECT_EQ(session.captureHalf, 1);
-}
-
 // The stop appends a half the card completed after the last tick, then the filled stretch of the
 // half it is in.
 TEST_F(DrainTest, StopAndDrainAppendsAHalfCompletedSinceTheLastTickThenTheFilledStretch) {

@@ -80,12 +80,10 @@ TEST(KolvaCardClock, TimeWordsFollowTheSourceAndTheSignal) {
     bool toggles = false;
   } cases[] = {
       {"internal", false, true, dec5, ms1500, timeWord(339, 22, 8, 0), half},
-      {"internal, no signal", false, false, dec5, ms1500, timeWord(339, 22, 8, 0, false), half},
       {"internal, marker: runs on", false, true, marker, ms1500, timeWord(1, 0, 0, 1), half},
       {"IRIG-B, marker", true, true, marker, 250 * kMillisecond, timeWord(61, 19, 45, 30), 250u << 16},
       {"IRIG-B, digits ignored", true, true, dec5, 0, timeWord(61, 19, 45, 30), 0},
       {"IRIG-B, no signal: digits run on", true, false, dec5, ms1500, timeWord(339, 22, 8, 0, false), half},
-      {"IRIG-B, no signal, marker: runs on", true, false, marker, ms1500, timeWord(1, 0, 0, 1, false), half},
       {"leap year end", false, true, wordsFor(2024, 12, 31, 23, 59, 59), 2 * kSecond, timeWord(1, 0, 0, 1), 0},
       {"common year end", false, true, wordsFor(2025, 12, 31, 23, 59, 59), 2 * kSecond, timeWord(1, 0, 0, 1), 0},
       {"day 366", false, true, wordsFor(2024, 12, 30, 23, 59, 59), 2 * kSecond + 3, timeWord(366, 0, 0, 1), 0},
@@ -152,26 +150,6 @@ TEST(KolvaCardCapture, WritePointerMovesByOneRecordPerWordAndWraps) {
   }
 }
 
-TEST(KolvaCardCapture, StopFreezesStartWhileRunningKeepsGoingConfigureRewinds) {
-  OpenedCard card;
-  ASSERT_EQ(card.configure(false), StatusCode::Success);
-  card.command(cmd::kStartCapture);
-  card.clock.advance(100 * kMillisecond);
-  card.command(cmd::kStartCapture);  // already running: the traffic is not restarted
-  card.clock.advance(100 * kMillisecond);
-  EXPECT_EQ(card.pointer(), ring::kStart + 16 * wordsArrivedBy(200 * kMillisecond));
-  card.command(cmd::kStopCapture);
-  const uint32_t stopped = card.pointer();
-  card.clock.advance(100 * kMillisecond);
-  EXPECT_EQ(card.pointer(), stopped);
-  card.command(cmd::kStartCapture);
-  card.clock.advance(100 * kMillisecond);
-  EXPECT_GT(card.pointer(), stopped);
-  ASSERT_EQ(card.configure(false), StatusCode::Success);
-  EXPECT_EQ(card.pointer(), ring::kStart);
-  EXPECT_FALSE(card.card().capturing);
-}
-
 // The time is loaded 1 s before capture starts, at 23:59:58 on the last day of a leap year. The
 // ring, drained as the recorder does (a completed half whenever register 36 shows the other
 // half), holds the generator's words tagged by the card clock, and equals byte for byte the file
@@ -220,7 +198,7 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGener
   EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(recorded.data() + recorded.size() - 16))), 1u);
 }
 
-TEST(KolvaCardCapture, ReplayDeliversTheFilesWordsAtTheirSpacing) {
+TEST(KolvaCardCapture, ReplayDeliversTheFilesWholeRecordsAtTheirSpacing) {
   TrafficConfig source;
   source.seed = 99;
   source.errorOneIn = 20;
@@ -229,6 +207,7 @@ TEST(KolvaCardCapture, ReplayDeliversTheFilesWordsAtTheirSpacing) {
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), source, count, makeLocalTime(2025, 6, 1, 12, 0, 0)),
             StatusCode::Success);
   const std::vector<unsigned char> original = readWholeFile(path);
+  std::ofstream(path, std::ios::binary | std::ios::app) << "part";  // a part record, never replayed
   std::vector<unsigned char> replayed(count * 16);
   SimConfig config;
   config.card.replayPath = path;

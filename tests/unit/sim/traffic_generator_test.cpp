@@ -57,8 +57,7 @@ TEST(TrafficGenerator, RateChannelsAndErrorsFollowTheConfiguration) {
     uint32_t wordsPerSecond;
     uint8_t channelMask;
     uint32_t errorOneIn;
-  } cases[] = {{20000, 0xF, 2000},   {200000, 0xF, 0}, {50000, 0x1, 100},
-               {2000000, 0xF, 1000}, {30000, 0x5, 50}, {0, 0xF, 0}};
+  } cases[] = {{20000, 0xF, 2000}, {2000000, 0xF, 1000}, {30000, 0x5, 50}, {0, 0xF, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.wordsPerSecond);
     TrafficConfig config;
