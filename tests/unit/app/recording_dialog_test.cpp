@@ -20,18 +20,6 @@ std::string readAll(const std::string& path) {
   return out.str();
 }
 
-// Refuses to open the data file from a given call on, as a file made read-only or locked would.
-struct RefusingAppender : FileAppender {
-  FileAppender& inner = stdioFileAppender();
-  int opensAllowed;
-  explicit RefusingAppender(int allowed) : opensAllowed(allowed) {}
-  bool open(const char* path) override { return opensAllowed-- > 0 && inner.open(path); }
-  size_t write(const void* data, size_t bytes) override { return inner.write(data, bytes); }
-  void truncate(int64_t bytes) override { inner.truncate(bytes); }
-  int64_t sizeAtOpen() const override { return inner.sizeAtOpen(); }
-  void close() override { inner.close(); }
-};
-
 class SimDialogTest : public DialogTest {
  protected:
   void SetUp() override {
@@ -131,7 +119,8 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
   };
   const Case cases[] = {{"deleted", -1, false}, {"replaced by a folder", -1, true}, {"read-only or locked", 1, false}};
   for (const Case& c : cases) {
-    RefusingAppender refusing(c.appenderOpens < 0 ? 1 << 30 : c.appenderOpens);
+    FaultyAppender refusing;
+    if (c.appenderOpens >= 0) refusing.opensAllowed = c.appenderOpens;
     Recorder faulty{dialog, system, state, card, settings, refusing, false};
     dialogInit(faulty);
     dialog.texts[IDC_FILE_NAME] = "run.qel";

@@ -16,6 +16,7 @@
 #include "index/index_build.h"
 #include "index/index_file.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/fake_ports.h"
 #include "tests/unit/files/data_file_fixtures.h"
 #include "tests/unit/sim/sim_card_fixture.h"
 
@@ -62,21 +63,6 @@ class DrainTest : public ::testing::Test {
   std::string path;
 };
 
-// Fails partway: only the first `allowed` bytes of the recording reach the file.
-struct DiskFillingAppender : FileAppender {
-  FileAppender& inner = stdioFileAppender();
-  size_t allowed;
-  explicit DiskFillingAppender(size_t bytes) : allowed(bytes) {}
-  bool open(const char* p) override { return inner.open(p); }
-  size_t write(const void* data, size_t bytes) override {
-    const size_t n = bytes < allowed ? bytes : allowed;
-    allowed -= n;
-    return inner.write(data, n);
-  }
-  void truncate(int64_t bytes) override { inner.truncate(bytes); }
-  int64_t sizeAtOpen() const override { return inner.sizeAtOpen(); }
-  void close() override { inner.close(); }
-};
 }  // namespace
 
 // The stop appends a half the card completed after the last tick, then the filled stretch of the
@@ -145,7 +131,8 @@ TEST_F(DrainTest, SizeLimitEndsAtExactlyTheHalfThatReachesIt) {
 
 TEST_F(DrainTest, AShortWriteEndsWithSixAndKeepsOnlyWholeRecords) {
   // A first half goes in whole, the disk fills 1000 bytes into the second.
-  DiskFillingAppender appender(ring::kHalfBytes + 1000);
+  FaultyAppender appender;
+  appender.bytesAllowed = ring::kHalfBytes + 1000;
   RecordingSession session = sessionIn(0, path);
   writeRegister(sim.session, reg::kWritePointerHigh, 6);
   EXPECT_EQ(drainStep(sim.session, session, appender), StatusCode::Success);
