@@ -193,7 +193,8 @@ TEST_F(SimDialogTest, ACardThatStopsAnsweringEndsTheRecordingLikeAnyFailure) {
 }
 
 // A tick so late that the card wrapped round: the status line says so once, with a beep, the
-// recording goes on, and the stop shows the warning instead of "Success".
+// recording goes on, and the stop shows the warning instead of "Success"; the next recording
+// starts afresh.
 TEST_F(SimDialogTest, WordsLostToALateTickAreReportedOnceAndAtTheStop) {
   sim->card().config.traffic.wordsPerSecond = 1000000;
   sim->driver->config.card.traffic.wordsPerSecond = 1000000;
@@ -211,4 +212,8 @@ TEST_F(SimDialogTest, WordsLostToALateTickAreReportedOnceAndAtTheStop) {
   click(IDC_STOP_RECORDING);
   EXPECT_EQ(dialog.status(), kBusWordsLostText);
   EXPECT_EQ(state.recordingSession.overruns, 1u);
+  startRecording("again.qel");  // the next recording starts with none lost
+  run(100);
+  click(IDC_STOP_RECORDING);
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
 }
