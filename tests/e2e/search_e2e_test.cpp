@@ -79,7 +79,7 @@ TEST_F(SearchE2E, FindNearestTTagPreparesViewAroundTheRecord) {
 // before the saved index exists, with the index the count left behind, with a damaged index and
 // with none.
 TEST_F(SearchE2E, FindNearestTTagAndCountTheSameWithAndWithoutTheIndex) {
-  ASSERT_TRUE(writeFileBytes(workDir + "\\big.qel", longCraftedFile(40000)));
+  ASSERT_TRUE(writeFileBytes(workDir + "\\big.qel", craftedFile(40000)));
   setText(app, IDC_FILE_NAME, "big.qel");
   // Record 30001 is at 04:05:07.500000; J3 command words with errors are every third record.
   setText(app, IDC_TTAG_DAYS, "123");

@@ -3,9 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "../sim/sim_card_fixture.h"
 #include "dialog_test_support.h"
@@ -13,13 +11,6 @@
 #include "sim/generated_data_file.h"
 
 namespace {
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 class SimDialogTest : public DialogTest {
  protected:
   void SetUp() override {
@@ -43,12 +34,12 @@ class SimDialogTest : public DialogTest {
   }
   // The recording equals the generator's words from the start of capture.
   void expectGeneratorSequence(const std::string& path) {
-    const std::string recorded = readAll(path);
+    const std::string recorded = readText(path);
     ASSERT_EQ(recorded.size() % 16, 0u);
-    const std::string expected = folder + "/expected.qel";
+    const std::string expected = folder.file("expected.qel");
     ASSERT_EQ(writeGeneratedRecords(expected.c_str(), sim->driver->config.card.traffic, recorded.size() / 16, sim->local),
               StatusCode::Success);
-    EXPECT_TRUE(recorded == readAll(expected)) << path << " differs from the generator's words";
+    EXPECT_TRUE(recorded == readText(expected)) << path << " differs from the generator's words";
   }
   std::unique_ptr<SimCardFixture> sim;
 };
@@ -78,7 +69,7 @@ TEST_F(SimDialogTest, StartFindsTheCardAndRecordingsRunUntilStop) {
   click(IDC_STOP_RECORDING);
   expectGeneratorSequence("first.qel");
   expectGeneratorSequence("second.qel");
-  EXPECT_GT(readAll("second.qel").size(), 16u * 30000);
+  EXPECT_GT(readText("second.qel").size(), 16u * 30000);
   kolvaSetIrigSignal(sim->card(), false);
   tick(TIMER_CLOCK);
   EXPECT_TRUE(dialog.visible[IDC_RED_LIGHT]);
@@ -92,7 +83,7 @@ TEST_F(SimDialogTest, QuitDuringARecordingStopsItWithTheFinalDrain) {
   EXPECT_EQ(dialog.endedWith, 0);
   EXPECT_FALSE(state.recording);
   EXPECT_TRUE(dialog.timers.empty());
-  const size_t bytes = readAll("run.qel").size();
+  const size_t bytes = readText("run.qel").size();
   EXPECT_GT(bytes, 16u * 2 * 16384) << "more than the stored halves";
   EXPECT_NE(bytes % (16 * 16384), 0u);
   expectGeneratorSequence("run.qel");
@@ -106,7 +97,7 @@ TEST_F(SimDialogTest, TheSizeLimitEndsTheRecordingWithElevenAtTheHalfThatReaches
   run(10000);
   EXPECT_FALSE(state.recording);
   EXPECT_EQ(dialog.status(), statusText(StatusCode::MaxFileSizeExceeded));
-  EXPECT_EQ(readAll("run.qel").size(), 3u * 16384 * 16);
+  EXPECT_EQ(readText("run.qel").size(), 3u * 16384 * 16);
   EXPECT_TRUE(state.currentPath.empty());
   expectGeneratorSequence("run.qel");
 }
@@ -130,7 +121,7 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
       sim->clock.advance(4'000'000);
       dialogTimer(faulty, TIMER_TASK);
     }
-    ASSERT_EQ(readAll("run.qel").size(), 16384u * 16) << c.what;
+    ASSERT_EQ(readText("run.qel").size(), 16384u * 16) << c.what;
     if (c.appenderOpens < 0) {
       std::remove("run.qel");
       if (c.replaceWithFolder) mkdir("run.qel", 0755);
@@ -143,7 +134,7 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
     EXPECT_EQ(dialog.status(), statusText(StatusCode::FileOpenError)) << c.what;
     EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
     if (c.appenderOpens >= 0) {
-      EXPECT_EQ(readAll("run.qel").size(), 16384u * 16) << "what was written stays";
+      EXPECT_EQ(readText("run.qel").size(), 16384u * 16) << "what was written stays";
     }
     if (c.replaceWithFolder) rmdir("run.qel");
   }
@@ -156,7 +147,7 @@ TEST_F(SimDialogTest, ACardCommandThatNeverCompletesStopsTheStart) {
   EXPECT_EQ(dialog.status(), statusText(StatusCode::CannotExecuteCommand));
   EXPECT_FALSE(state.recording);
   EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
-  EXPECT_EQ(readAll("run.qel").size(), 0u) << "created empty by the name check";
+  EXPECT_EQ(readText("run.qel").size(), 0u) << "created empty by the name check";
 }
 
 // A card that stops answering at the start, during a tick or at the stop ends the recording as
@@ -184,7 +175,7 @@ TEST_F(SimDialogTest, ACardThatStopsAnsweringEndsTheRecordingLikeAnyFailure) {
     EXPECT_FALSE(state.recording);
     EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
     EXPECT_TRUE(state.currentPath.empty());
-    EXPECT_EQ(readAll("run.qel").size(), stage == kStart ? 0u : 16384u * 16);
+    EXPECT_EQ(readText("run.qel").size(), stage == kStart ? 0u : 16384u * 16);
     expectGeneratorSequence("run.qel");
     tick(TIMER_CLOCK);
     EXPECT_TRUE(dialog.visible[IDC_RED_LIGHT]);

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "card/recorder_setup.h"
 #include "files/bus_record.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/temp_folder.h"
 #include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {
@@ -56,12 +55,7 @@ uint64_t wordsArrivedBy(uint64_t elapsed, const TrafficConfig& config = TrafficC
   return count;
 }
 
-std::vector<unsigned char> readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-uint64_t halfMicrosAt(const std::vector<unsigned char>& records, size_t i) {
+uint64_t tagHalfMicros(const Bytes& records, size_t i) {
   return timeTagHalfMicrosExact(timeTagOf(busRecordFromBytes(records.data() + 16 * i)));
 }
 
@@ -152,8 +146,8 @@ TEST(KolvaCardCapture, WritePointerMovesByOneRecordPerWordAndWraps) {
 
 // The time is loaded 1 s before capture starts, at 23:59:58 on the last day of a leap year. The
 // ring, drained as the recorder does (a completed half whenever register 36 shows the other
-// half), holds the generator's words tagged by the card clock, and equals byte for byte the file
-// generated from the moment capture started.
+// half), holds the generator's words as records tagged by the card clock, and equals byte for
+// byte the file generated from the moment capture started.
 TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGeneratedFile) {
   SimConfig config;
   config.card.traffic.wordsPerSecond = 200000;
@@ -163,7 +157,7 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGener
   card.loadTime(wordsFor(2024, 12, 31, 23, 59, 58));
   card.clock.advance(kSecond);
   card.command(cmd::kStartCapture);
-  std::vector<unsigned char> recorded, half(ring::kHalfBytes);
+  Bytes recorded, half(ring::kHalfBytes);
   bool drainUpper = false;
   for (int tick = 0; tick < 300; ++tick) {  // 1.2 s: about 240000 words, several wraps
     card.clock.advance(4 * kMillisecond);
@@ -177,23 +171,20 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGener
   TrafficGenerator generator;
   resetTrafficGenerator(generator, config.card.traffic);
   const uint64_t captureStart = (366ull * 86400 + 23 * 3600 + 59 * 60 + 59) * 2000000;  // day 366, 23:59:59
-  unsigned errors = 0;
   for (size_t i = 0; i < 100000; ++i) {  // within the year
     const BusWordEvent e = nextBusWord(generator);
     const BusRecord r = busRecordFromBytes(recorded.data() + 16 * i);
     ASSERT_EQ(busWord(r), e.busWord) << i;
     ASSERT_TRUE(busChannel(r) == e.busChannel && commandSync(r) == e.commandSync && errorFlags(r) == e.errorFlags) << i;
-    ASSERT_EQ(halfMicrosAt(recorded, i), captureStart + e.arrival) << i;
+    ASSERT_EQ(tagHalfMicros(recorded, i), captureStart + e.arrival) << i;
     ASSERT_EQ(r.words[6] | r.words[7] | (r.words[0] & 0xC000), 0) << i;
-    errors += e.errorFlags != 0;
   }
-  EXPECT_GT(errors, 0u);
-  const std::string path = ::testing::TempDir() + "generated.qel";
+  TempFolder folder;
+  const std::string path = folder.file("generated.qel");
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), config.card.traffic, recorded.size() / 16,
                                   makeLocalTime(2024, 12, 31, 23, 59, 59)),
             StatusCode::Success);
-  EXPECT_TRUE(readWholeFile(path) == recorded);
-  std::remove(path.c_str());
+  EXPECT_TRUE(readBytes(path) == recorded);
   // The tags crossed into the new year: day 1 appears after day 366.
   EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(recorded.data() + recorded.size() - 16))), 1u);
 }
@@ -203,12 +194,13 @@ TEST(KolvaCardCapture, ReplayDeliversTheFilesWholeRecordsAtTheirSpacing) {
   source.seed = 99;
   source.errorOneIn = 20;
   const size_t count = 500;
-  const std::string path = ::testing::TempDir() + "replayed.qel";
+  TempFolder folder;
+  const std::string path = folder.file("replayed.qel");
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), source, count, makeLocalTime(2025, 6, 1, 12, 0, 0)),
             StatusCode::Success);
-  const std::vector<unsigned char> original = readWholeFile(path);
+  const Bytes original = readBytes(path);
   std::ofstream(path, std::ios::binary | std::ios::app) << "part";  // a part record, never replayed
-  std::vector<unsigned char> replayed(count * 16);
+  Bytes replayed(count * 16);
   SimConfig config;
   config.card.replayPath = path;
   OpenedCard card(config);
@@ -218,11 +210,10 @@ TEST(KolvaCardCapture, ReplayDeliversTheFilesWholeRecordsAtTheirSpacing) {
   card.clock.advance(10 * kSecond);  // well past the last record
   ASSERT_EQ(card.pointer(), ring::kStart + 16 * count);
   readBlock(card.session, ring::kStart, count * 8, replayed.data());
-  std::remove(path.c_str());
   for (size_t i = 0; i < count; ++i) {
     ASSERT_EQ(std::memcmp(&original[16 * i + 8], &replayed[16 * i + 8], 4), 0) << i;  // bus word, flags, channel
-    ASSERT_EQ(halfMicrosAt(original, i) - halfMicrosAt(original, 0),
-              halfMicrosAt(replayed, i) - halfMicrosAt(replayed, 0))
+    ASSERT_EQ(tagHalfMicros(original, i) - tagHalfMicros(original, 0),
+              tagHalfMicros(replayed, i) - tagHalfMicros(replayed, 0))
         << i;
   }
   EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(replayed.data()))), 60u);
