@@ -30,7 +30,8 @@ inline bool makeBenchDataFile(const std::string& path) {
       time += 40 + (state >> 28);
       const unsigned command = n % 5 == 0 ? 1u : 0u;
       const unsigned errors = (state & 0xFF) == 7 ? (state >> 8) & 0xF : 0u;
-      const BusRecord r = testRecord({time, (state >> 4) & 0xFFFFFF, static_cast<unsigned>(n / 5 % 4), command, errors});
+      const unsigned channel = static_cast<unsigned>(n / 5 % 4);
+      const BusRecord r = testRecord({time, (state >> 4) & 0xFFFFFF, channel, command, errors});
       busRecordToBytes(r, &block[used]);
     }
     written = std::fwrite(block.data(), 1, used, file) == used;

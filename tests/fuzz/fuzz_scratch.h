@@ -26,7 +26,7 @@ inline std::string scratchPath(const char* name) {
 
 // Replaces the file at path with exactly these bytes.
 inline void writeScratchFile(const std::string& path, const uint8_t* data, size_t size) {
-  if (!writeBytes(path, Bytes(data, data + size))) fail(("the scratch file " + path + " can be written").c_str(), __FILE__, __LINE__);
+  if (!writeBytes(path, Bytes(data, data + size))) fail("the scratch file can be written", __FILE__, __LINE__);
 }
 
 // The whole content of a file ("" when it cannot be read).

@@ -7,9 +7,12 @@
 #include "app/time_display.h"
 #include "dialog_test_support.h"
 #include "res/resource_ids.h"
+#include "tests/support/test_records.h"
 
 namespace {
-void writeFile(const std::string& path, size_t bytes) { std::ofstream(path, std::ios::binary) << std::string(bytes, '\0'); }
+void writeFile(const std::string& path, size_t bytes) {
+  std::ofstream(path, std::ios::binary) << std::string(bytes, '\0');
+}
 
 long fileSize(const char* path) {
   struct stat info;
@@ -55,8 +58,8 @@ TEST(TimeDisplay, CardTimeWordFields) {
 // dialog manager; nothing but Quit ends the dialog.
 TEST_F(DialogTest, OnlyPlainClicksOfKnownControlsAreHandled) {
   start();
-  const unsigned unhandled[] = {1, 2, IDC_IRIG_INPUT, IDC_FORMAT_MDM, IDC_FORMAT_BINARY, (0x0300u << 16) | IDC_VIEW_FROM,
-                                (1u << 16) | IDC_QUIT, (1u << 16) | IDC_BIT_ONE_FIRST, 999};
+  const unsigned unhandled[] = {1,   2, IDC_IRIG_INPUT, IDC_FORMAT_MDM, IDC_FORMAT_BINARY, (0x0300u << 16) | IDC_VIEW_FROM,
+                                999, (1u << 16) | IDC_QUIT, (1u << 16) | IDC_BIT_ONE_FIRST};
   for (const unsigned id : unhandled) EXPECT_FALSE(click(id)) << id;
   EXPECT_TRUE(click(IDC_STOP_RECORDING));  // does nothing while idle
   EXPECT_TRUE(click(IDC_SYNC_FIRST));
@@ -165,6 +168,31 @@ TEST_F(DialogTest, NameAndViewFieldChecks) {
   EXPECT_EQ(dialog.status(), statusText(StatusCode::ApplicationNotFound));
 }
 
+// Records 50 us apart from day 123 04:05:06, every third a command word. Find Nearest TTag shows
+// the line found and sets View to the ten lines before it; Next advances the occurrence it finds.
+TEST_F(DialogTest, FindNearestTTagAndNext) {
+  start();
+  std::vector<TestRecord> fields;
+  for (unsigned i = 0; i < 30; ++i) fields.push_back({halfMicrosAt(123, 4, 5, 6) + 100 * i, i, 0, i % 3 == 0});
+  ASSERT_TRUE(writeDataFile("run.qel", testRecords(fields)));
+  dialog.texts[IDC_FILE_NAME] = "run.qel";
+  const std::pair<int, const char*> tag[] = {
+      {IDC_TTAG_DAYS, "123"}, {IDC_TTAG_HOURS, "4"}, {IDC_TTAG_MINUTES, "5"}, {IDC_TTAG_SECONDS, "6"},
+      {IDC_TTAG_FRACTION, "00118"}};  // line 25 is at .001200
+  for (const auto& field : tag) dialog.texts[field.first] = field.second;
+  click(IDC_FIND_TTAG);
+  EXPECT_EQ(dialog.texts[IDC_TTAG_LINE], "25");
+  EXPECT_EQ(dialog.texts[IDC_VIEW_FROM], "15");
+  EXPECT_EQ(dialog.texts[IDC_VIEW_LINES], "20");
+  settings.syncChoice = SyncCmd;
+  dialog.texts[IDC_OCCURRENCE] = "2";
+  click(IDC_NEXT);
+  tick(TIMER_TASK);
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
+  EXPECT_EQ(dialog.texts[IDC_OCCURRENCE], "3");
+  EXPECT_EQ(dialog.texts[IDC_LINE_FOUND], "7");
+}
+
 // Help tries the reader, then the guide beside the program; only when both fail does it say so.
 TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
   start();
@@ -179,7 +207,8 @@ TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
     EXPECT_TRUE(click(IDC_HELP_BUTTON));
     EXPECT_EQ(dialog.status(), c.statusShown ? statusText(StatusCode::ApplicationNotFound) : "before");
   }
-  EXPECT_EQ(system.documentsOpened, (std::vector<std::string>{"C:\\varnotek\\QELHELP.PDF", "C:\\varnotek\\QELHELP.PDF"}));
+  const std::string guide = "C:\\varnotek\\QELHELP.PDF";
+  EXPECT_EQ(system.documentsOpened, (std::vector<std::string>{guide, guide}));
 }
 
 TEST_F(DialogTest, QuitSavesTheSettingsAndEndsTheDialog) {

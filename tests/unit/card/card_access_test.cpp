@@ -119,7 +119,8 @@ TEST(CardAccess, AFailedRequestGivesTheCardStatusAndLeavesTheOutputAlone) {
     for (uint64_t run = 0; run <= 2 * a.requests; ++run) {
       const uint64_t good = run % (a.requests + 1);
       const bool onlyOne = run > a.requests;
-      SCOPED_TRACE(::testing::Message() << a.name << " failing after " << good << " requests" << (onlyOne ? " alone" : ""));
+      SCOPED_TRACE(::testing::Message() << a.name << " failing after " << good << " requests"
+                                        << (onlyOne ? " alone" : ""));
       OpenedSimCard card;
       writeRegister(card.session, reg::kWritePointerHigh, 2);
       card.card().memory[ring::kStart] = 1;

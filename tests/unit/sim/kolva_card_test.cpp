@@ -147,7 +147,7 @@ TEST(KolvaCardCapture, WritePointerMovesByOneRecordPerWordAndWraps) {
 // The time is loaded 1 s before capture starts, at 23:59:58 on the last day of a leap year. The
 // ring, drained as the recorder does (a completed half whenever register 36 shows the other
 // half), holds the generator's words as records tagged by the card clock, and equals byte for
-// byte the file generated from the moment capture started.
+// byte the file generated from the moment capture started (a file that cannot be written says so).
 TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGeneratedFile) {
   SimConfig config;
   config.card.traffic.wordsPerSecond = 200000;
@@ -185,6 +185,9 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsAndEqualsTheGener
                                   makeLocalTime(2024, 12, 31, 23, 59, 59)),
             StatusCode::Success);
   EXPECT_TRUE(readBytes(path) == recorded);
+  EXPECT_EQ(writeGeneratedRecords("/dev/full", config.card.traffic, recorded.size() / 16,
+                                  makeLocalTime(2024, 12, 31, 23, 59, 59)),
+            StatusCode::FileWriteError);
   // The tags crossed into the new year: day 1 appears after day 366.
   EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(recorded.data() + recorded.size() - 16))), 1u);
 }
@@ -199,7 +202,7 @@ TEST(KolvaCardCapture, ReplayDeliversTheFilesWholeRecordsAtTheirSpacing) {
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), source, count, makeLocalTime(2025, 6, 1, 12, 0, 0)),
             StatusCode::Success);
   const Bytes original = readBytes(path);
-  std::ofstream(path, std::ios::binary | std::ios::app) << "part";  // a part record, never replayed
+  std::ofstream(path, std::ios::binary | std::ios::app) << std::string(4, '\0');  // a part record, never replayed
   Bytes replayed(count * 16);
   SimConfig config;
   config.card.replayPath = path;
