@@ -55,26 +55,6 @@ TEST_F(SearchE2E, CriteriaClicksGetLineCountAndNext) {
   EXPECT_EQ(text(app, IDC_OCCURRENCE), "10");
 }
 
-TEST_F(SearchE2E, FindNearestTTagPreparesViewAroundTheRecord) {
-  // Records are 50 µs apart from day 123 04:05:06.000000; record 25 is at .001200.
-  setText(app, IDC_TTAG_DAYS, "123");
-  setText(app, IDC_TTAG_HOURS, "4");
-  setText(app, IDC_TTAG_MINUTES, "5");
-  setText(app, IDC_TTAG_SECONDS, "6");
-  setText(app, IDC_TTAG_FRACTION, "00118");
-  clickButton(app, IDC_FIND_TTAG);
-  EXPECT_EQ(statusLine(app), "Success");
-  EXPECT_EQ(text(app, IDC_TTAG_LINE), "25");
-  EXPECT_EQ(text(app, IDC_VIEW_FROM), "15");
-  EXPECT_EQ(text(app, IDC_VIEW_LINES), "20");
-  clickButton(app, IDC_VIEW);
-  EXPECT_EQ(statusLine(app), "Success");
-  const std::string report = readFileBytes(workDir + "\\QEL.TMP");
-  EXPECT_NE(report.find("+00000015\t"), std::string::npos);
-  EXPECT_NE(report.find("+00000030\t"), std::string::npos);
-  EXPECT_NE(report.find("END OF DATA"), std::string::npos);
-}
-
 // A file of several blocks: Find Nearest TTag and Get Number Of Ocurrences give the same results
 // before the saved index exists, with the index the count left behind, with a damaged index and
 // with none.
