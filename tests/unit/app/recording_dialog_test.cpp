@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "../sim/sim_card_fixture.h"
 #include "dialog_test_support.h"
 #include "res/resource_ids.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_card_fixture.h"
 
 namespace {
 class SimDialogTest : public DialogTest {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "card/card_registers.h"
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/sim_card_fixture.h"
 
 TEST(CardAccess, RegisterNIsReachedAtBytesNXor2AndBlocksAtTheirOffset) {
   const uint32_t cases[][2] = {{0, 2}, {2, 0}, {4, 6}, {6, 4}, {36, 38}, {38, 36}, {0x1018, 0x101A}};  // n, byte

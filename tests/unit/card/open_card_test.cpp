@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/sim_card_fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "card/card_access.h"
 #include "card/card_registers.h"
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/sim_card_fixture.h"
 
 namespace {
 

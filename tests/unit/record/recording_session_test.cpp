@@ -16,8 +16,8 @@
 #include "index/index_file.h"
 #include "sim/generated_data_file.h"
 #include "tests/support/fake_ports.h"
+#include "tests/support/sim_card_fixture.h"
 #include "tests/support/temp_folder.h"
-#include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {
 class DrainTest : public ::testing::Test {

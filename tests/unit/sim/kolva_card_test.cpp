@@ -12,8 +12,8 @@
 #include "card/recorder_setup.h"
 #include "files/bus_record.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/sim_card_fixture.h"
 #include "tests/support/temp_folder.h"
-#include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "card/card_access.h"
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/sim_card_fixture.h"
 
 namespace {
 
