@@ -11,6 +11,7 @@
 #include "files/bus_record.h"
 #include "files/data_file.h"
 #include "tests/support/record_oracles.h"
+#include "tests/support/test_records.h"
 
 constexpr uint64_t kBenchRecords = 67108864;  // 1 GiB
 
@@ -20,7 +21,7 @@ inline bool makeBenchDataFile(const std::string& path) {
   FILE* file = openDataFile(path.c_str(), "wb");
   if (!file) return false;
   std::vector<unsigned char> block(65536 * kBusRecordBytes);
-  uint64_t time = 2ull * 86400 * 1000000 * 123;  // day 123, in half microseconds
+  uint64_t time = halfMicrosAt(123, 0, 0, 0);
   uint32_t state = 1;
   bool written = true;
   for (uint64_t n = 0; n < kBenchRecords && written;) {
@@ -28,18 +29,10 @@ inline bool makeBenchDataFile(const std::string& path) {
     for (; used < block.size() && n < kBenchRecords; used += kBusRecordBytes, ++n) {
       state = state * 1664525u + 1013904223u;
       time += 40 + (state >> 28);
-      const uint64_t ms = time / 2000, s = ms / 1000;
-      const unsigned day = static_cast<unsigned>(s / 86400 % 366);
-      BusRecord r{};
-      r.words[0] = static_cast<uint16_t>((day / 100) << 12 | (day % 100) << 5 | (s / 3600 % 24));
-      r.words[1] = static_cast<uint16_t>((s / 60 % 60) << 6 | s % 60);
-      r.words[2] = static_cast<uint16_t>(ms % 1000);
-      r.words[3] = static_cast<uint16_t>(time % 2000);
       const unsigned command = n % 5 == 0 ? 1u : 0u;
       const unsigned errors = (state & 0xFF) == 7 ? (state >> 8) & 0xF : 0u;
-      const uint32_t word = (state >> 4) & 0xFFFFFF;
-      r.words[4] = static_cast<uint16_t>((n / 5 % 4) << 14 | command << 12 | errors << 8 | word >> 16);
-      r.words[5] = static_cast<uint16_t>(word & 0xFFFF);
+      const unsigned channel = static_cast<unsigned>(n / 5 % 4);
+      const BusRecord r = testRecord({time, (state >> 4) & 0xFFFFFF, channel, command, errors});
       busRecordToBytes(r, &block[used]);
     }
     written = std::fwrite(block.data(), 1, used, file) == used;

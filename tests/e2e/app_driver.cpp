@@ -156,28 +156,28 @@ bool isChecked(const RunningApp& app, int id) { return IsDlgButtonChecked(app.di
 
 std::string statusLine(const RunningApp& app) { return trimRight(text(app, 703)); }
 
-bool waitWhileStatus(const RunningApp& app, const std::string& value, DWORD milliseconds) {
+namespace {
+// Polls every 20 ms until `done` holds; false on a time-out.
+template <typename Condition>
+bool waitUntil(Condition done, DWORD milliseconds) {
   for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
-    if (statusLine(app) != value) return true;
+    if (done()) return true;
     Sleep(20);
   }
   return false;
+}
+}  // namespace
+
+bool waitWhileStatus(const RunningApp& app, const std::string& value, DWORD milliseconds) {
+  return waitUntil([&] { return statusLine(app) != value; }, milliseconds);
 }
 
 bool waitForStatusPrefix(const RunningApp& app, const std::string& prefix, DWORD milliseconds) {
-  for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
-    if (statusLine(app).rfind(prefix, 0) == 0) return true;
-    Sleep(20);
-  }
-  return false;
+  return waitUntil([&] { return statusLine(app).rfind(prefix, 0) == 0; }, milliseconds);
 }
 
 bool waitForTextChange(const RunningApp& app, int id, const std::string& value, DWORD milliseconds) {
-  for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
-    if (text(app, id) != value) return true;
-    Sleep(20);
-  }
-  return false;
+  return waitUntil([&] { return text(app, id) != value; }, milliseconds);
 }
 
 void pause(DWORD milliseconds) { Sleep(milliseconds); }

@@ -33,8 +33,6 @@ TEST_F(FilesE2E, ViewWritesTheSameReportAsTheWriterAndStartsTheEditor) {
   ASSERT_EQ(writeReport(path("run.qel"), path("expected.tmp"), StackFormat::Mdm, 3, 50), StatusCode::Success);
   EXPECT_EQ(shown, readFileBytes(path("expected.tmp")));
   EXPECT_NE(shown.find("\r\n"), std::string::npos) << "text mode on Windows";
-  EXPECT_NE(shown.find("END OF DATA"), std::string::npos);
-  EXPECT_NE(shown.find("PREPARE MDM"), std::string::npos);
   // The editor opens the report.
   bool editorSeen = false;
   for (int i = 0; i < 100 && !editorSeen; ++i) {
@@ -42,16 +40,6 @@ TEST_F(FilesE2E, ViewWritesTheSameReportAsTheWriterAndStartsTheEditor) {
     pause(100);
   }
   EXPECT_TRUE(editorSeen);
-}
-
-TEST_F(FilesE2E, ViewBeyondTheEndLeavesAnEmptyReport) {
-  ASSERT_TRUE(writeFileBytes(path("run.qel"), craftedFile(4)));
-  setText(app, IDC_FILE_NAME, "run.qel");
-  setText(app, IDC_VIEW_FROM, "6");
-  setText(app, IDC_VIEW_LINES, "1");
-  clickButton(app, IDC_VIEW);
-  EXPECT_EQ(statusLine(app), "ERROR: Bus word does not exist");
-  EXPECT_EQ(fileSizeOf(path("QEL.TMP")), 0);
 }
 
 TEST_F(FilesE2E, GetFileSizeShowsTheWaitTextThenTheCount) {
@@ -79,10 +67,4 @@ TEST_F(FilesE2E, ConvertFileMakesTheDataFileAndRefreshesTheList) {
   const LRESULT found = SendMessageA(control(app, IDC_FILE_NAME), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>("run7.qel"));
   EXPECT_NE(found, CB_ERR) << "the list shows the new data file";
-  // A short dump fails with 7 and leaves the converted file as it was.
-  ASSERT_TRUE(writeFileBytes(path("RUN7.SUP"), dump.substr(0, 786433)));
-  setText(app, IDC_FILE_NAME, "RUN7.QEL");  // the list refresh empties the box's edit field
-  clickButton(app, IDC_CONVERT_FILE);
-  EXPECT_EQ(statusLine(app), "ERROR: File read error");
-  EXPECT_EQ(fileSizeOf(path("RUN7.QEL")), 65536);
 }

@@ -78,13 +78,3 @@ TEST_F(RecordingE2E, QuitDuringARecordingKeepsWhatTheCardCaptured) {
   EXPECT_GT(records, 16384 * 2);
   EXPECT_NE(records % 16384, 0) << "the final drain appended the part of the current half";
 }
-
-TEST_F(RecordingE2E, ABadNameOrNoNameStopsTheStart) {
-  setText(app, IDC_FILE_NAME, "run.txt");
-  clickButton(app, IDC_START_RECORDING);
-  EXPECT_EQ(statusLine(app), "ERROR: Incorrect file type");
-  clickButton(app, IDC_STOP_RECORDING);  // not recording: nothing happens
-  EXPECT_EQ(statusLine(app), "ERROR: Incorrect file type");
-  clickButton(app, IDC_MAX_FILE_SIZE);
-  EXPECT_EQ(text(app, IDC_MAX_SIZE_TEXT), "10 GBytes") << "not recording, so not refused";
-}

@@ -16,13 +16,14 @@
 #include "tests/fuzz/fuzz_parameters.h"
 #include "tests/fuzz/fuzz_scratch.h"
 #include "tests/support/record_oracles.h"
+#include "tests/support/test_records.h"
 
 namespace {
 
 // Records in stretches, each with its own channels, sync, error flags, words and time steps.
 std::vector<unsigned char> makeRecords(uint32_t seed, size_t count) {
   auto next = [&seed](uint32_t range) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % range; };
-  std::vector<unsigned char> bytes(count * kBusRecordBytes);
+  std::vector<BusRecord> records;
   uint64_t half = 86400ull * 2000000ull * (1 + next(300)) + next(2000000);
   size_t left = 0;
   uint32_t channels = 0, kind = 0, word = 0;
@@ -38,17 +39,9 @@ std::vector<unsigned char> makeRecords(uint32_t seed, size_t count) {
     const uint32_t sync = (kind >> 2) & 1u ? roll & 1u : (kind >> 3) & 1u;
     const uint32_t errors = (kind >> 4) & 1u ? (roll < 3 ? 1 + next(15) : 0) : 0;
     const uint32_t busWord = (kind >> 5) & 1u ? word : next(1u << 24);
-    const uint64_t ms = half / 2000, s = ms / 1000, day = s / 86400, ofDay = s % 86400;
-    BusRecord r{};
-    r.words[0] = static_cast<uint16_t>(((day / 100) << 12) | ((day % 100) << 5) | (ofDay / 3600));
-    r.words[1] = static_cast<uint16_t>((((ofDay / 60) % 60) << 6) | (ofDay % 60));
-    r.words[2] = static_cast<uint16_t>(ms % 1000);
-    r.words[3] = static_cast<uint16_t>(half % 2000);
-    r.words[4] = static_cast<uint16_t>((channel << 14) | (sync << 12) | (errors << 8) | (busWord >> 16));
-    r.words[5] = static_cast<uint16_t>(busWord & 0xFFFF);
-    busRecordToBytes(r, &bytes[i * kBusRecordBytes]);
+    records.push_back(testRecord({half, busWord, channel, sync, errors}));
   }
-  return bytes;
+  return dataFileBytes(records);
 }
 
 void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {

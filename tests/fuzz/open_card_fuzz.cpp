@@ -40,18 +40,13 @@ struct ScriptedDriver final : DriverPort {
   Seen seen;
 
   DriverHandle openDevice() override {
-    switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-      case 0: opened = kInvalidDriverHandle; break;
-      case 1: opened = 0; break;
-      default: opened = in.ConsumeIntegral<DriverHandle>(); break;
-    }
+    const int choice = in.ConsumeIntegralInRange<int>(0, 3);
+    opened = choice == 0 ? kInvalidDriverHandle : choice == 1 ? 0 : in.ConsumeIntegral<DriverHandle>();
     return opened;
   }
+  void closeDevice(DriverHandle handle) override { closed.push_back(handle); }
 
-  void closeDevice(DriverHandle handle) override {
-    closed.push_back(handle);
-  }
-
+  // Counts around the edges that matter (none, a few, more than a block holds) or any.
   uint32_t anyCount() {
     switch (in.ConsumeIntegralInRange<int>(0, 3)) {
       case 0: return 0;
@@ -60,50 +55,23 @@ struct ScriptedDriver final : DriverPort {
       default: return in.ConsumeIntegral<uint32_t>();
     }
   }
-
   void fillBytes(void* into, size_t size) {
     const std::vector<uint8_t> bytes = in.ConsumeBytes<uint8_t>(size);
     if (!bytes.empty()) std::memcpy(into, bytes.data(), bytes.size());
   }
-
   void answerVersion(WD_VERSION& version) {
-    switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-      case 0: version.dwVer = kMinimumDriverVersion - 1; break;
-      case 1: version.dwVer = kMinimumDriverVersion; break;
-      default: version.dwVer = in.ConsumeIntegral<uint32_t>(); break;
-    }
+    const int choice = in.ConsumeIntegralInRange<int>(0, 3);
+    version.dwVer = choice < 2 ? kMinimumDriverVersion - 1 + choice : in.ConsumeIntegral<uint32_t>();
     fillBytes(version.cVer, sizeof version.cVer);
   }
-
-  void answerScan(WD_PCI_SCAN_CARDS& scan) {
-    FUZZ_CHECK(scan.searchId.dwVendorId == kKolvaVendorId && scan.searchId.dwDeviceId == kKolvaDeviceId);
-    scan.dwCards = anyCount();
-    fillBytes(scan.cardId, sizeof scan.cardId);
-    fillBytes(scan.cardSlot, sizeof scan.cardSlot);
-  }
-
   void answerItems(WD_CARD& card) {
+    static const DWORD32 kinds[] = {ITEM_NONE, ITEM_INTERRUPT, ITEM_MEMORY, ITEM_IO, ITEM_BUS};
     card.dwItems = anyCount();
     for (WD_ITEMS& item : card.Item) {
-      static const DWORD32 kinds[] = {ITEM_NONE, ITEM_INTERRUPT, ITEM_MEMORY, ITEM_IO, ITEM_BUS};
       const int kind = in.ConsumeIntegralInRange<int>(0, 5);
-      item.item = kind < 5 ? kinds[kind] : in.ConsumeIntegral<uint32_t>();
-      item.fNotSharable = in.ConsumeIntegral<uint32_t>();
-      item.Mem.dwPhysicalAddr = in.ConsumeIntegral<uint32_t>();
-      item.Mem.dwBytes = in.ConsumeIntegral<uint32_t>();
-      item.Mem.dwTransAddr = in.ConsumeIntegral<uint32_t>();
-      item.Mem.dwUserDirectAddr = in.ConsumeIntegral<uint32_t>();
-      item.Mem.dwCpuPhysicalAddr = in.ConsumeIntegral<uint32_t>();
+      fillBytes(&item, sizeof item);
+      item.item = kind < 5 ? kinds[kind] : item.item;
       if (in.remaining_bytes() == 0) break;
-    }
-  }
-
-  void answerRegistration(WD_CARD_REGISTER& registration) {
-    FUZZ_CHECK(registration.fCheckLockOnly == 0);
-    registration.hCard = in.ConsumeBool() ? 0 : in.ConsumeIntegral<uint32_t>();
-    // A driver fills in the transfer addresses of the ranges it maps.
-    if (in.ConsumeBool()) {
-      for (WD_ITEMS& item : registration.Card.Item) item.Mem.dwTransAddr = in.ConsumeIntegral<uint32_t>();
     }
   }
 
@@ -125,7 +93,12 @@ struct ScriptedDriver final : DriverPort {
       case IOCTL_WD_PCI_SCAN_CARDS: {
         FUZZ_CHECK(handle == opened && blockSize == sizeof(WD_PCI_SCAN_CARDS));
         WD_PCI_SCAN_CARDS& scan = *static_cast<WD_PCI_SCAN_CARDS*>(block);
-        if (answered) answerScan(scan);
+        FUZZ_CHECK(scan.searchId.dwVendorId == kKolvaVendorId && scan.searchId.dwDeviceId == kKolvaDeviceId);
+        if (answered) {
+          scan.dwCards = anyCount();
+          fillBytes(scan.cardId, sizeof scan.cardId);
+          fillBytes(scan.cardSlot, sizeof scan.cardSlot);
+        }
         seen.scanAsked = true;
         seen.dwCards = scan.dwCards;
         seen.firstSlot = scan.cardSlot[0];
@@ -144,7 +117,14 @@ struct ScriptedDriver final : DriverPort {
         FUZZ_CHECK(handle == opened && blockSize == sizeof(WD_CARD_REGISTER));
         WD_CARD_REGISTER& registration = *static_cast<WD_CARD_REGISTER*>(block);
         FUZZ_CHECK(std::memcmp(&registration.Card, &seen.card, sizeof seen.card) == 0);
-        if (answered) answerRegistration(registration);
+        FUZZ_CHECK(registration.fCheckLockOnly == 0);
+        if (answered) {
+          registration.hCard = in.ConsumeBool() ? 0 : in.ConsumeIntegral<uint32_t>();
+          // A driver fills in the transfer addresses of the ranges it maps.
+          if (in.ConsumeBool()) {
+            for (WD_ITEMS& item : registration.Card.Item) item.Mem.dwTransAddr = in.ConsumeIntegral<uint32_t>();
+          }
+        }
         seen.registerAsked = true;
         seen.registered = registration.Card;
         seen.hCard = registration.hCard;

@@ -15,45 +15,9 @@
 #include "res/resource_ids.h"
 #include "search/time_search.h"
 #include "tests/fuzz/fuzz_scratch.h"
+#include "tests/support/fake_ports.h"
 
 namespace {
-
-// A dialog with nothing but the file-name box; everything else does nothing.
-struct FileNameDialog : DialogPort {
-  std::string fileName;
-  int reads = 0;
-  std::string controlText(int id) override {
-    FUZZ_CHECK(id == IDC_FILE_NAME);
-    ++reads;
-    return fileName.substr(0, kControlTextMax);
-  }
-  void setControlText(int, const std::string&) override {}
-  void showControl(int, bool) override {}
-  bool isChecked(int) override { return false; }
-  void setChecked(int, bool) override {}
-  void checkRadioButton(int, int, int) override {}
-  void startTimer(int, unsigned) override {}
-  void killTimer(int) override {}
-  void endDialog(int) override {}
-  void beep() override {}
-  void messageBox(const std::string&, const std::string&) override {}
-  void fillFileList(int, const std::string&) override {}
-};
-
-struct NoSystem : SystemPort {
-  unsigned launch(const std::string&, int) override { return 0; }
-  bool openDocument(const std::string&) override { return false; }
-  LocalTime localTime() override { return LocalTime{}; }
-  std::string programFolder() override { return std::string(); }
-};
-
-struct NoAppender : FileAppender {
-  bool open(const char*) override { return false; }
-  size_t write(const void*, size_t) override { return 0; }
-  void truncate(int64_t) override {}
-  int64_t sizeAtOpen() const override { return 0; }
-  void close() override {}
-};
 
 bool digitsOnly(const std::string& text) {
   for (const char c : text) {
@@ -118,15 +82,14 @@ void checkDecimalField(const std::string& text, uint8_t earlierError) {
 }
 
 void checkFileName(const std::string& text) {
-  FileNameDialog dialog;
-  dialog.fileName = text;
+  FakeDialogPort dialog;
+  dialog.texts[IDC_FILE_NAME] = text;
+  FakeSystemPort system;
   RecorderState state;
   state.currentPath = "EARLIER.QEL";
   CardSession card;
   SearchSettings settings;
-  NoAppender appender;
-  NoSystem system;
-  Recorder recorder{dialog, system, state, card, settings, appender};
+  Recorder recorder{dialog, system, state, card, settings, stdioFileAppender()};
   const StatusCode status = checkDataFileName(recorder, false);
 
   const std::string name = text.substr(0, kControlTextMax);

@@ -1,14 +1,14 @@
 // A fresh recorder in a fresh working directory for each dialog test.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/recorder_dialog.h"
 #include "card/driver_port.h"
-#include "fake_dialog_port.h"
+#include "tests/support/fake_ports.h"
+#include "tests/support/temp_folder.h"
 
 // A driver that is not installed: the device cannot be opened.
 struct MissingDriverPort : DriverPort {
@@ -20,23 +20,17 @@ struct MissingDriverPort : DriverPort {
 class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/varnotek-dialog-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    ASSERT_NE(getcwd(previousFolder, sizeof previousFolder), nullptr);
-    ASSERT_EQ(chdir(folder.c_str()), 0);
+    ASSERT_FALSE(folder.path.empty());
+    std::filesystem::current_path(folder.path);
     card.port = &missingDriver;
   }
-  void TearDown() override {
-    ASSERT_EQ(chdir(previousFolder), 0);
-    std::system(("rm -rf '" + folder + "'").c_str());
-  }
+  void TearDown() override { std::filesystem::current_path(previousFolder); }
   void start() { ASSERT_TRUE(dialogInit(recorder)); }
   bool click(unsigned id) { return dialogCommand(recorder, id); }
   void tick(unsigned timer) { dialogTimer(recorder, timer); }
 
-  std::string folder;
-  char previousFolder[4096];
+  TempFolder folder;
+  const std::filesystem::path previousFolder = std::filesystem::current_path();
   MissingDriverPort missingDriver;
   FakeDialogPort dialog;
   FakeSystemPort system;

@@ -4,8 +4,8 @@
 
 #include <optional>
 
+#include "tests/support/sim_card_fixture.h"
 #include "tests/support/sim_support.h"
-#include "tests/unit/sim/sim_card_fixture.h"
 
 namespace {
 
@@ -105,15 +105,4 @@ TEST(OpenCard, ReopeningReleasesTheEarlierRegistrationAndHandle) {
   EXPECT_EQ(openCard(nullptr), StatusCode::InvalidHandle);
   CardSession noPort;
   EXPECT_EQ(openCard(&noPort), StatusCode::InvalidHandle);
-}
-
-TEST(DriverCall, AnInvalidHandleIssuesNothing) {
-  SimCardFixture fixture;
-  SimDriver& driver = *fixture.driver;
-  WD_VERSION version{};
-  EXPECT_EQ(driverCall(driver, IOCTL_WD_VERSION, kInvalidDriverHandle, &version, sizeof version), -1);
-  EXPECT_EQ(driver.requestCount(IOCTL_WD_VERSION), 0u);
-  version.dwVer = 77;  // a handle that was never opened: the request reaches the driver and fails
-  EXPECT_EQ(driverCall(driver, IOCTL_WD_VERSION, 0, &version, sizeof version), 0);
-  EXPECT_EQ(version.dwVer, 77u);
 }

@@ -4,7 +4,7 @@
 
 #include "card/card_access.h"
 #include "card/card_registers.h"
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/sim_card_fixture.h"
 
 namespace {
 
@@ -41,7 +41,6 @@ TEST(CardTimeWords, WorkedDates) {
       {makeLocalTime(2024, 3, 1, 19, 45, 30), 1, 0x3FFF, 0x62B0},
       {makeLocalTime(2025, 3, 1, 0, 0, 0), 0, 0x4600, 0x0000},
       {makeLocalTime(2024, 12, 31, 23, 59, 59), 0, 0x3668, 0xECD9},
-      {makeLocalTime(2026, 12, 5, 22, 7, 59), 0x8000, 0xBFFF, 0x83D9},
       {makeLocalTime(2026, 12, 5, 22, 7, 59), -32768, 0xBFFF, 0x83D9},
       {makeLocalTime(2023, 1, 1, 9, 0, 0), 0, 0xC012, 0x4000},
   };
@@ -55,8 +54,8 @@ TEST(CardTimeWords, WorkedDates) {
 
 // Every word is written even when the configure command then times out.
 TEST(SetUpRecorder, Writes54WordsInOrderThenConfigures) {
-  const int cases[][3] = {{0, 0, 1},      {1, 0x8000, 1}, {0x8000, 0x8000, 1}, {-32768, 0x8000, 1},
-                          {2, 0x8000, 1}, {0, 0, 0}};  // IRIG-B input, time-source word, configure completes
+  // IRIG-B input, time-source word, configure completes
+  const int cases[][3] = {{0, 0, 1}, {1, 0x8000, 1}, {-32768, 0x8000, 1}, {0, 0, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c[0]);
     OpenedSimCard card;

@@ -6,36 +6,26 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <vector>
 
 #include "card/card_access.h"
 #include "card/card_registers.h"
+#include "files/bus_record.h"
 #include "index/index_build.h"
 #include "index/index_file.h"
 #include "sim/generated_data_file.h"
+#include "tests/support/fake_ports.h"
+#include "tests/support/sim_card_fixture.h"
 #include "tests/support/sim_support.h"
-#include "tests/unit/files/data_file_fixtures.h"
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 class DrainTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/varnotek-drain-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    path = folder + "/run.qel";
-    std::fclose(std::fopen(path.c_str(), "wb"));
+    path = folder.file("run.qel");
+    writeBytes(path, {});
     ASSERT_EQ(sim.open(), StatusCode::Success);
     // Each 16-bit word of the ring holds its own word index, so a stretch shows where it came from.
     for (uint32_t a = ring::kStart; a < ring::kEnd; a += 2) {
@@ -43,7 +33,6 @@ class DrainTest : public ::testing::Test {
       sim.card().memory[a + 1] = static_cast<uint8_t>(a >> 9);
     }
   }
-  void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
   void setPointer(uint32_t pointer) {
     writeRegister(sim.session, reg::kWritePointerHigh, static_cast<uint16_t>(pointer >> 16));
     writeRegister(sim.session, reg::kWritePointerLow, static_cast<uint16_t>(pointer & 0xFFFF));
@@ -58,58 +47,12 @@ class DrainTest : public ::testing::Test {
     return std::string(reinterpret_cast<const char*>(&sim.card().memory[from]), bytes);
   }
 
+  TempFolder folder;
   SimCardFixture sim;
-  std::string folder;
   std::string path;
 };
 
-// Fails partway: only the first `allowed` bytes of the recording reach the file.
-struct DiskFillingAppender : FileAppender {
-  FileAppender& inner = stdioFileAppender();
-  size_t allowed;
-  explicit DiskFillingAppender(size_t bytes) : allowed(bytes) {}
-  bool open(const char* p) override { return inner.open(p); }
-  size_t write(const void* data, size_t bytes) override {
-    const size_t n = bytes < allowed ? bytes : allowed;
-    allowed -= n;
-    return inner.write(data, n);
-  }
-  void truncate(int64_t bytes) override { inner.truncate(bytes); }
-  int64_t sizeAtOpen() const override { return inner.sizeAtOpen(); }
-  void close() override { inner.close(); }
-};
 }  // namespace
-
-TEST_F(DrainTest, DrainStepAppendsTheHalfTheCardHasLeft) {
-  struct Case {
-    uint16_t high;
-    uint16_t halfBefore;
-    uint16_t halfAfter;
-    uint32_t appendedFrom;  // 0: nothing appended
-  };
-  const Case cases[] = {{6, 0, 1, ring::kStart}, {5, 0, 0, 0},          {2, 1, 0, ring::kMiddle},
-                        {9, 1, 1, 0},           {0xFFFF, 0, 1, ring::kStart}};
-  for (const Case& c : cases) {
-    std::fclose(std::fopen(path.c_str(), "wb"));
-    writeRegister(sim.session, reg::kWritePointerHigh, c.high);
-    RecordingSession session = sessionIn(c.halfBefore, path);
-    EXPECT_EQ(drainStep(sim.session, session, stdioFileAppender()), StatusCode::Success);
-    EXPECT_EQ(session.captureHalf, c.halfAfter) << c.high;
-    const std::string file = readAll(path);
-    if (c.appendedFrom == 0) {
-      EXPECT_TRUE(file.empty()) << c.high;
-    } else {
-      EXPECT_EQ(file, ringBytes(c.appendedFrom, ring::kHalfBytes)) << c.high;
-    }
-  }
-}
-
-TEST_F(DrainTest, DrainStepOnAFileThatCannotBeOpenedGivesFiveAndKeepsTheFlip) {
-  writeRegister(sim.session, reg::kWritePointerHigh, 6);
-  RecordingSession session = sessionIn(0, folder + "/gone/run.qel");
-  EXPECT_EQ(drainStep(sim.session, session, stdioFileAppender()), StatusCode::FileOpenError);
-  EXPECT_EQ(session.captureHalf, 1);
-}
 
 // The stop appends a half the card completed after the last tick, then the filled stretch of the
 // half it is in.
@@ -127,14 +70,14 @@ TEST_F(DrainTest, StopAndDrainAppendsAHalfCompletedSinceTheLastTickThenTheFilled
                         {0, 0x60000, 0x20000, 0x60000, 0}, {0, 0x60100, 0x20000, 0x60000, 0x100},
                         {1, 0x20010, 0x60000, 0x20000, 16}, {1, 0x5FFF0, 0x60000, 0x20000, 0x3FFF0}};
   for (const Case& c : cases) {
-    std::fclose(std::fopen(path.c_str(), "wb"));
+    writeBytes(path, {});
     setPointer(c.pointer);
     RecordingSession session = sessionIn(c.captureHalf, path);
     EXPECT_EQ(stopAndDrain(sim.session, session, stdioFileAppender()), StatusCode::Success);
     const std::string half = c.halfFrom == 0 ? std::string() : ringBytes(c.halfFrom, ring::kHalfBytes);
-    EXPECT_EQ(readAll(path), half + ringBytes(c.from, c.bytes)) << std::hex << c.pointer;
+    EXPECT_EQ(readText(path), half + ringBytes(c.from, c.bytes)) << std::hex << c.pointer;
   }
-  RecordingSession gone = sessionIn(0, folder + "/gone/x.qel");
+  RecordingSession gone = sessionIn(0, folder.file("gone/x.qel"));
   EXPECT_EQ(stopAndDrain(sim.session, gone, stdioFileAppender()), StatusCode::FileOpenError);
 }
 
@@ -177,18 +120,19 @@ TEST_F(DrainTest, SizeLimitEndsAtExactlyTheHalfThatReachesIt) {
 
 TEST_F(DrainTest, AShortWriteEndsWithSixAndKeepsOnlyWholeRecords) {
   // A first half goes in whole, the disk fills 1000 bytes into the second.
-  DiskFillingAppender appender(ring::kHalfBytes + 1000);
+  FaultyAppender appender;
+  appender.bytesAllowed = ring::kHalfBytes + 1000;
   RecordingSession session = sessionIn(0, path);
   writeRegister(sim.session, reg::kWritePointerHigh, 6);
   EXPECT_EQ(drainStep(sim.session, session, appender), StatusCode::Success);
   writeRegister(sim.session, reg::kWritePointerHigh, 2);
   EXPECT_EQ(drainStep(sim.session, session, appender), StatusCode::FileWriteError);
-  const std::string file = readAll(path);
+  const std::string file = readText(path);
   ASSERT_EQ(file.size(), ring::kHalfBytes + 992u);
   EXPECT_EQ(file, ringBytes(ring::kStart, ring::kHalfBytes) + ringBytes(ring::kMiddle, 992));
   setPointer(0x20100);
   EXPECT_EQ(stopAndDrain(sim.session, session, appender), StatusCode::FileWriteError);
-  EXPECT_EQ(readAll(path).size(), ring::kHalfBytes + 992u);
+  EXPECT_EQ(readText(path).size(), ring::kHalfBytes + 992u);
 }
 
 namespace {

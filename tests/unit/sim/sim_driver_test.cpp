@@ -5,8 +5,7 @@
 #include <cstring>
 
 #include "card/card_access.h"
-#include "card/recorder_setup.h"
-#include "tests/unit/sim/sim_card_fixture.h"
+#include "tests/support/sim_card_fixture.h"
 
 namespace {
 
@@ -53,24 +52,6 @@ TEST(SimDriverTransfer, AccessesOutsideTheCardMemoryOrRefusedFailAndLeaveTheBloc
               c.succeeds ? 1 : 0);
     EXPECT_TRUE(c.succeeds || std::memcmp(&block, &before, sizeof block) == 0);
   }
-}
-
-TEST(DemoSimDriver, FindsTheCardAndShowsTheLocalTimeAsIrigB) {
-  LocalTime local = makeLocalTime(2026, 12, 5, 22, 7, 59);
-  std::unique_ptr<SimDriver> driver = makeDemoSimDriver([&local] { return local; });
-  CardSession session;
-  session.port = driver.get();
-  ASSERT_EQ(openCard(&session), StatusCode::Success);
-  int16_t irigInput = 0;
-  reinitialiseRecorder(session, true, irigInput, local);
-  uint32_t words[2];
-  EXPECT_EQ(readTimeWords(session, words), 1);
-  // The host clock may have passed a second boundary since the card locked on.
-  const uint32_t lockedOn = (3u << 28) | (39u << 21) | (22u << 16) | (7u << 6) | 59u;
-  EXPECT_GE(words[0], lockedOn);
-  EXPECT_LE(words[0], lockedOn + 2);
-  EXPECT_TRUE(driver->writeLog().empty());
-  EXPECT_FALSE(driver->card.capturing);
 }
 
 }  // namespace

@@ -14,11 +14,8 @@
 
 inline TimeTag tagFromMicros(uint64_t micros) { return tagFromHalfMicros(2 * micros); }
 
-// The records in file order, then `trailing` bytes of a cut-off record.
 inline void writeRecords(const std::string& path, const std::vector<BusRecord>& records, size_t trailing = 0) {
-  Bytes bytes(records.size() * kBusRecordBytes + trailing, 0x5A);
-  for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
-  writeBytes(path, bytes);
+  writeDataFile(path, records, trailing);
 }
 
 inline std::string shellQuoted(const std::string& text) {

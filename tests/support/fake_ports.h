@@ -1,6 +1,8 @@
 // A dialog port that records every control's text, visibility and check state, the timers, beeps
-// and message boxes; a system port that records launches and opened documents.
+// and message boxes; a system port that records launches and opened documents; a file appender
+// that fails when told to.
 #pragma once
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "app/dialog_port.h"
 #include "app/system_port.h"
+#include "record/file_appender.h"
 
 struct FakeDialogPort : DialogPort {
   std::map<int, std::string> texts;
@@ -65,4 +68,21 @@ struct FakeSystemPort : SystemPort {
   }
   LocalTime localTime() override { return now; }
   std::string programFolder() override { return "C:\\varnotek\\"; }
+};
+
+// The real appender until the disk fills after `bytesAllowed` bytes, or the file can no longer be
+// opened (as a read-only or locked one) after `opensAllowed` openings.
+struct FaultyAppender : FileAppender {
+  FileAppender& inner = stdioFileAppender();
+  size_t bytesAllowed = SIZE_MAX;
+  int opensAllowed = 1 << 30;
+  bool open(const char* path) override { return opensAllowed-- > 0 && inner.open(path); }
+  size_t write(const void* data, size_t bytes) override {
+    const size_t n = bytes < bytesAllowed ? bytes : bytesAllowed;
+    bytesAllowed -= n;
+    return inner.write(data, n);
+  }
+  void truncate(int64_t bytes) override { inner.truncate(bytes); }
+  int64_t sizeAtOpen() const override { return inner.sizeAtOpen(); }
+  void close() override { inner.close(); }
 };
