@@ -18,6 +18,18 @@ int64_t counterDifference(uint64_t later, uint64_t earlier) {
                                    : static_cast<int64_t>(d);
 }
 
+uint16_t ch10HeaderSum(const unsigned char* header) {
+  uint16_t sum = 0;
+  for (int i = 0; i < 11; ++i) sum = static_cast<uint16_t>(sum + le16(header + 2 * i));
+  return sum;
+}
+
+uint32_t ch10LongwordSum(const unsigned char* from, size_t bytes) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i + 3 < bytes; i += 4) sum += le32(from + i);
+  return sum;
+}
+
 struct State {
   Ch10Reading& out;
   std::map<uint16_t, int> lastSequence;
@@ -196,18 +208,6 @@ Ch10Fault readPacket(const std::vector<unsigned char>& file, size_t offset, Stat
 }
 
 }  // namespace
-
-uint16_t ch10HeaderSum(const unsigned char* header) {
-  uint16_t sum = 0;
-  for (int i = 0; i < 11; ++i) sum = static_cast<uint16_t>(sum + le16(header + 2 * i));
-  return sum;
-}
-
-uint32_t ch10LongwordSum(const unsigned char* from, size_t bytes) {
-  uint32_t sum = 0;
-  for (size_t i = 0; i + 3 < bytes; i += 4) sum += le32(from + i);
-  return sum;
-}
 
 Ch10Reading readChapter10(const std::vector<unsigned char>& file) {
   Ch10Reading reading;

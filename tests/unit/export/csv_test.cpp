@@ -41,7 +41,7 @@ TEST(CsvExport, RowsAgreeWithTheReport) {
   traffic.errorOneIn = 7;
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), traffic, 400, LocalTime{2024, 5, 6, 7, 8, 9}), StatusCode::Success);
   Bytes data = readBytes(path);
-  const Bytes extra = bytesOf({recordAt(123 * kHalfMicrosPerDay + 201, 1, 1, 0xF, 0x9A5234)});
+  const Bytes extra = dataFileBytes({testRecord({123 * kHalfMicrosPerDay + 201, 0x9A5234, 1, 1, 0xF})});
   data.insert(data.end(), extra.begin(), extra.end());
   writeBytes(path, data);
 
@@ -93,4 +93,7 @@ TEST(CsvExport, RowsAgreeWithTheReport) {
       EXPECT_EQ(row[11], tail.size() > 5 ? trimmed(tail[5]) : "");
     }
   }
+  const ByteSink refusing{[](const unsigned char*, size_t) { return false; }};
+  uint64_t rows = 0;
+  EXPECT_EQ(exportCsv(path, RecordSelection{}, StackFormat::Mdm, refusing, rows), StatusCode::FileWriteError);
 }
