@@ -4,17 +4,20 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
-#include "tests/unit/files/data_file_fixtures.h"
+#include "tests/support/test_records.h"
 
 #ifndef QELTOOL_PATH
 #error "QELTOOL_PATH must name the qeltool executable"
 #endif
 
-inline TimeTag tagFromMicros(uint64_t micros) { return tagFromHalfMicros(2 * micros); }
-
-inline void writeRecords(const std::string& path, const std::vector<BusRecord>& records, size_t trailing = 0) {
-  writeDataFile(path, records, trailing);
+// A record `micros` microseconds after the start of day 0.
+inline BusRecord recordAtMicros(uint64_t micros, uint32_t word = 0, unsigned channel = 0, unsigned sync = 0,
+                                unsigned errors = 0) {
+  return testRecord({2 * micros, word, channel, sync, errors});
 }
 
 inline std::string shellQuoted(const std::string& text) {
