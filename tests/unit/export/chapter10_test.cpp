@@ -6,6 +6,8 @@
 #include "export_fixtures.h"
 #include "sim/generated_data_file.h"
 
+constexpr uint64_t kSecond = halfMicrosAt(0, 0, 0, 1), kDay = halfMicrosAt(1, 0, 0, 0);
+
 namespace {
 
 struct Export {
@@ -52,17 +54,17 @@ void expectSameWords(const Bytes& data, const Ch10Reading& reading) {
 // one record, an empty file, and time that breaks: the turn of the year, a step backwards, equal
 // times, a ten-minute silence and a jump of two hours.
 TEST(Chapter10Export, EveryWordComesBackWithItsTime) {
-  const uint64_t day365 = 365 * kHalfMicrosPerDay;
-  const uint64_t yearEnd = day365 + kHalfMicrosPerDay - 3;  // 23:59:59.9999985
+  const uint64_t day365 = 365 * kDay;
+  const uint64_t yearEnd = day365 + kDay - 3;  // 23:59:59.9999985
   const std::vector<BusRecord> breaks = {
       testRecord({yearEnd - 2000, 0x800001, 0, 1, 0}), testRecord({yearEnd, 0x000002, 1, 0, 0}),
-      testRecord({kHalfMicrosPerDay + 1, 0x123456, 2, 0, kErrorPy}),  // day 1: the turn of the year
-      testRecord({kHalfMicrosPerDay + 61, 0xFFFFFF, 3, 1, 0xF}),
-      testRecord({kHalfMicrosPerDay + 41, 0x000000, 0, 0, kErrorSh}),  // 10 us backwards
-      testRecord({kHalfMicrosPerDay + 41, 0xABCDEF, 1, 1, 0}),         // the same time
-      testRecord({kHalfMicrosPerDay + 41 + 600 * kHalfMicrosPerSecond, 0x5A5A5A, 2, 0, 0}),
-      testRecord({kHalfMicrosPerDay + 41 + 7800 * kHalfMicrosPerSecond, 0x0F0F0F, 3, 0, kErrorMn}),  // 2 h ahead
-      testRecord({kHalfMicrosPerDay + 42 + 7800 * kHalfMicrosPerSecond, 0x00FF00, 0, 1, 0}),
+      testRecord({kDay + 1, 0x123456, 2, 0, kErrorPy}),  // day 1: the turn of the year
+      testRecord({kDay + 61, 0xFFFFFF, 3, 1, 0xF}),
+      testRecord({kDay + 41, 0x000000, 0, 0, kErrorSh}),  // 10 us backwards
+      testRecord({kDay + 41, 0xABCDEF, 1, 1, 0}),         // the same time
+      testRecord({kDay + 41 + 600 * kSecond, 0x5A5A5A, 2, 0, 0}),
+      testRecord({kDay + 41 + 7800 * kSecond, 0x0F0F0F, 3, 0, kErrorMn}),  // 2 h ahead
+      testRecord({kDay + 42 + 7800 * kSecond, 0x00FF00, 0, 1, 0}),
   };
   struct Case {
     const char* name;
@@ -75,7 +77,7 @@ TEST(Chapter10Export, EveryWordComesBackWithItsTime) {
       {"20000 words/s", 20000, 50000, {}, 1},  // 2.5 s from 23:59:58 on the last day of the year
       {"300 words/s", 300, 1500, {}, 1},
       {"1000000 words/s", 1000000, 120000, {}, 0},
-      {"one record", 0, 0, {testRecord({123 * kHalfMicrosPerDay + 201, 0x9A5234, 1, 1, 9})}, 0},
+      {"one record", 0, 0, {testRecord({123 * kDay + 201, 0x9A5234, 1, 1, 9})}, 0},
       {"empty", 0, 0, {}, 0},
       {"time breaks", 0, 0, breaks, 3},
   };

@@ -41,7 +41,7 @@ TEST(CsvExport, RowsAgreeWithTheReport) {
   traffic.errorOneIn = 7;
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), traffic, 400, LocalTime{2024, 5, 6, 7, 8, 9}), StatusCode::Success);
   Bytes data = readBytes(path);
-  const Bytes extra = dataFileBytes({testRecord({123 * kHalfMicrosPerDay + 201, 0x9A5234, 1, 1, 0xF})});
+  const Bytes extra = dataFileBytes({testRecord({halfMicrosAt(123, 0, 0, 0, 0, 201), 0x9A5234, 1, 1, 0xF})});
   data.insert(data.end(), extra.begin(), extra.end());
   writeBytes(path, data);
 

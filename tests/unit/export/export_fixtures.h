@@ -1,4 +1,4 @@
-// An in-memory sink and time units for the export tests.
+// An in-memory sink for the export tests.
 #pragma once
 #include <string>
 #include <vector>
@@ -12,6 +12,3 @@ inline ByteSink memorySink(Bytes& into) {
     return true;
   }};
 }
-
-constexpr uint64_t kHalfMicrosPerSecond = 2000000;
-constexpr uint64_t kHalfMicrosPerDay = 86400 * kHalfMicrosPerSecond;

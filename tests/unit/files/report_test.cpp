@@ -49,27 +49,6 @@ std::vector<long long> labelsAfterHeader(const std::string& report) {
 
 }  // namespace
 
-TEST(ReportLine, DataColumnsMinimumDigitsBitsAbove23AndLayoutsOutOfRange) {
-  const struct {
-    uint32_t value;
-    int layout;
-    const char* text;
-  } cases[] = {
-      {0x000000, DataWordLayout, "00000 0000000000000000 000\t00 0000 0\t"},
-      {0xFFFFFF, DataWordLayout, "11111 1111111111111111 111\t1F FFFF 7\t"},
-      {0x000000, EiuCommandLayout, "00000 00000 000000000 00000\t00 00 000 00\t"},
-      {0xFFFFFF, LdbCommandLayout, "11111 1111 11111 1111111111\t1F F 1F 3FF\t"},
-      {0xFF000001, FlatLayout, "000000000000000000000001\t000001\t"},
-      {0x9A5234, 6, "100110100101001000110100\t9A5234\t"},
-  };
-  for (const auto& c : cases) {
-    char out[80];
-    std::memset(out, 'x', sizeof out);
-    EXPECT_EQ(formatDataColumns(c.value, c.layout, out), std::strlen(c.text)) << std::hex << c.value << " " << c.layout;
-    EXPECT_STREQ(out, c.text) << std::hex << c.value << " layout " << c.layout;
-  }
-}
-
 TEST(ReportLine, LabelTimeAndGap) {
   BusRecord largest = testRecord({});  // every time-tag bit set
   largest.words[0] = 0x3FFF, largest.words[1] = 0x0FFF, largest.words[2] = 0x03FF, largest.words[3] = 0x07FF;

@@ -54,19 +54,3 @@ inline std::vector<std::string> namesInFolder(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-inline std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-// The value of a "key": number pair in a line of JSON, -1 when absent.
-inline long long jsonNumber(const std::string& json, const std::string& key) {
-  const size_t at = json.find("\"" + key + "\": ");
-  return at == std::string::npos ? -1 : std::atoll(json.c_str() + at + key.size() + 4);
-}

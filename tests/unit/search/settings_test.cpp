@@ -1,3 +1,4 @@
+#include "search/criteria.h"
 #include "search/search_settings.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 namespace {
 
 using S = SearchSettings;
+using P = PatternBitState;
 
 Bytes encoded(const S& s) {
   Bytes bytes(kSearchSettingsBytes);
@@ -94,17 +96,13 @@ TEST(SearchSettingsFile, LoadPutsRightOutOfRangeValuesOnly) {
       {[](S& s, double v) { s.oneMask = static_cast<uint32_t>(v); }, {{0xFF800001u, 0x800001}, {0x800101, 0x800001}}},
       {[](S& s, double v) { s.dontCareMask = static_cast<uint32_t>(v); }, {{0x80000F00u, 0xF00}, {0x7FF0FE, 0x7FF0FE}}},
       {[](S& s, double v) { s.syncChoice = static_cast<int32_t>(v); }, {{3, 2}, {-1, 2}, {SyncData, SyncData}}},
-      {[](S& s, double v) { s.errorChoice = static_cast<int32_t>(v); }, {{3, 2}, {-1, 2}, {NoErrors, NoErrors}}},
       {[](S& s, double v) { s.busChoice = static_cast<int32_t>(v); }, {{5, BusAny}, {-1, BusAny}, {BusJ4, BusJ4}}},
       // A "-0" would fail the digits-only gap field.
       {[](S& s, double v) { s.gapMin = v; }, {{-5, 0}, {nan, 0}, {-0.0, 0}, {1000, 1000}}},
       {[](S& s, double v) { s.gapMax = v; }, {{-0.0, 0}, {HUGE_VAL, 0}, {22.7, 22}, {big, big}}},
       {[](S& s, double v) { s.gapMinEnabled = static_cast<uint8_t>(v); }, {{2, 1}, {0, 0}}},
-      {[](S& s, double v) { s.gapMaxEnabled = static_cast<uint8_t>(v); }, {{255, 1}, {1, 1}}},
-      {[](S& s, double v) { s.gapBefore = static_cast<uint8_t>(v); }, {{7, 1}, {0, 0}}},
       {[](S& s, double v) { s.searchMode = static_cast<int32_t>(v); }, {{2, 0}, {-1, 0}, {1, 1}}},
       {[](S& s, double v) { s.occurrence = v; }, {{0, 1}, {2.5, 1}, {-3, 1}, {HUGE_VAL, 1}, {nan, 1}, {big, big}}},
-      {[](S& s, double v) { s.searchResult = v; }, {{-1, 0}, {0.5, 0}, {0, 0}, {big, big}}},
   };
   TempFolder folder;
   const std::string path = folder.file("QEL.SUP");
@@ -117,5 +115,60 @@ TEST(SearchSettingsFile, LoadPutsRightOutOfRangeValuesOnly) {
       expectSameSettings(loadedFrom(path), loaded, "case " + std::to_string(&c - cases) + " " +
                                                        std::to_string(value.first));
     }
+  }
+}
+
+// DCARE -> ZERO -> ONE -> DCARE on bit 0 to 23, with ONE, ZERO and DCARE bits around it untouched.
+TEST(PatternBitClicks, ClicksCycleOneBitOnly) {
+  for (int bit = 0; bit < 24; ++bit) {
+    const uint32_t m = 1u << bit;
+    S s;
+    s.oneMask = 0x00A5A5A5u & ~m;
+    s.dontCareMask = (0x00FF00FFu & ~s.oneMask) | m;
+    const uint32_t one = s.oneMask, dontCare = s.dontCareMask;
+    const struct {
+      P state;
+      uint32_t one, dontCare;
+    } steps[] = {{P::Zero, one, dontCare & ~m}, {P::One, one | m, dontCare & ~m}, {P::DontCare, one, dontCare}};
+    for (const auto& step : steps) {
+      EXPECT_EQ(clickPatternBit(s, bit), step.state) << "bit " << bit;
+      EXPECT_EQ(patternBitState(s, bit), step.state) << "bit " << bit;
+      EXPECT_EQ(s.oneMask, step.one) << "bit " << bit;
+      EXPECT_EQ(s.dontCareMask, step.dontCare) << "bit " << bit;
+    }
+    s.oneMask |= m;  // DCARE outranks ONE
+    EXPECT_EQ(patternBitState(s, bit), P::DontCare) << "bit " << bit;
+  }
+}
+
+TEST(GatherSearchCriteria, NumbersFromTheEditsAndStatus9) {
+  struct Case {
+    int32_t mode;
+    uint8_t minOn, maxOn;
+    const char *occurrence, *low, *high;
+    StatusCode status;
+    double occurrenceAfter, gapMin, gapMax;
+  };
+  const StatusCode ok = StatusCode::Success, bad = StatusCode::SyntaxError;
+  const std::string tooLong(400, '9');
+  const Case cases[] = {
+      {0, 0, 0, "12", "", "", ok, 12, 0, 0},
+      {0, 0, 0, "", "", "", bad, 5, 0, 0},
+      {1, 0, 0, "x", "", "", ok, 5, 0, 0},  // count mode does not read the occurrence
+      {0, 0, 0, "4294967297", "", "", ok, 4294967297.0, 0, 0},
+      {1, 0, 0, "", "7", "9", ok, 5, 0, 0},  // disabled bounds are 0
+      {1, 1, 1, "", "22", "1000", ok, 5, 22, 1000},
+      {1, 1, 1, "", "100", "50", bad, 5, 100, 50},
+      {1, 1, 1, "", "100", "", ok, 5, 100, 0},  // an upper bound of 0 is not compared
+      {1, 1, 1, "", "5x", "8", bad, 5, 0, 8},   // a failing step skips none of the later ones
+      {1, 1, 0, "", tooLong.c_str(), "", bad, 5, 0, 0},
+  };
+  for (const Case& c : cases) {
+    S s = {0, 5, 0, 0xFFFFFF, SyncAny, ErrorsDontCare, BusAny, 33, 44, c.minOn, c.maxOn, 1, c.mode, 5};
+    const auto what = "case " + std::to_string(&c - cases);
+    EXPECT_EQ(gatherSearchCriteria(s, c.occurrence, c.low, c.high), c.status) << what;
+    EXPECT_EQ(s.occurrence, c.occurrenceAfter) << what;
+    EXPECT_EQ(s.gapMin, c.gapMin) << what;
+    EXPECT_EQ(s.gapMax, c.gapMax) << what;
   }
 }
