@@ -1,5 +1,6 @@
-// The pattern search on small files whose matches are known for every criterion.
+// The pattern search on a small file whose matches are known for every criterion.
 #include "search/pattern_search.h"
+#include "search/time_search.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +27,6 @@ void expectLines(const std::string& path, SearchSettings s, const std::vector<ui
     EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
     EXPECT_EQ(s.searchResult, n <= expected.size() ? static_cast<double>(expected[n - 1]) : 0.0) << what << " N=" << n;
   }
-}
-
-// Records at these times in microseconds, J1 data words 0.
-std::vector<BusRecord> at(const std::vector<double>& micros) {
-  std::vector<BusRecord> records;
-  for (const double m : micros) records.push_back(testRecord({static_cast<uint64_t>(2 * m)}));
-  return records;
 }
 
 }  // namespace
@@ -73,57 +67,10 @@ TEST(PatternSearch, WordSyncErrorBusAndTheGapToTheFileNeighbour) {
       {{0, 5, 0, all & ~1u, any, dc, BusAny, -100, 0, 1, 0, 0}, {2, 4}},  // the last record has no next one
   };
   for (const auto& c : cases) expectLines(path, c.s, c.lines, "case " + std::to_string(&c - cases));
-}
-
-// The gap is the tag difference less 28 us, both bounds included, to the record before or after; a
-// fragment of up to 15 bytes is no record, neither to match nor as the next record.
-TEST(PatternSearch, GapWindowOnBothSidesAndFileEnds) {
-  TempFolder folder;
-  const std::vector<double> even = {1000, 1050, 1100}, near = {0, 28, 57, 84.5, 135}, half = {1000, 1050.5};
-  const struct {
-    std::vector<double> micros;
-    unsigned fragment;
-    uint8_t before, minOn;
-    double min;
-    uint8_t maxOn;
-    double max;
-    std::vector<uint64_t> lines;
-  } cases[] = {
-      {even, 0, 1, 1, 22, 0, 0, {2, 3}}, {even, 0, 1, 1, 23, 0, 0, {}},  {even, 0, 1, 0, 0, 1, 22, {2, 3}},
-      {even, 0, 1, 0, 0, 1, 21, {}},     {even, 0, 0, 1, 22, 0, 0, {1, 2}}, {even, 0, 0, 0, 0, 1, 21, {}},
-      {near, 0, 1, 0, 0, 1, 0, {2, 4}},  {near, 0, 0, 0, 0, 1, 0, {1, 3}},  {near, 0, 1, 1, 22, 1, 23, {5}},
-      {half, 0, 1, 1, 22.5, 0, 0, {2}},  {half, 0, 1, 1, 22.6, 0, 0, {}},   {half, 0, 1, 0, 0, 1, 22.4, {}},
-      {{}, 0, 1, 0, 0, 0, 0, {}},        {{100, 150}, 15, 0, 1, -1e9, 0, 0, {1}},
-  };
-  for (const auto& c : cases) {
-    const std::string path = folder.file("gap.qel");
-    writeDataFile(path, at(c.micros), c.fragment);
-    const SearchSettings s = {0,     5,     0,       0xFFFFFF, SyncAny, ErrorsDontCare, BusAny,
-                              c.min, c.max, c.minOn, c.maxOn,  c.before};
-    expectLines(path, s, c.lines, "case " + std::to_string(&c - cases));
-  }
-}
-
-TEST(PatternSearch, OccurrenceNeverReachedOtherModesStopAndMissingFile) {
-  TempFolder folder;
-  const std::string path = folder.file("stop.qel");
-  std::vector<TestRecord> records;
-  for (unsigned i = 0; i < 10; ++i) records.push_back({200u * i, i % 2});
-  writeDataFile(path, testRecords(records));
-  SearchSettings s = {0, 5, 1, 0xFFFFFE};
-  for (const double occurrence : {0.0, 2.5, -1.0}) {
-    s.occurrence = occurrence;
-    EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
-    EXPECT_EQ(s.searchResult, 0.0) << "occurrence " << occurrence;
-  }
-  s.searchMode = 2;
-  s.searchResult = 5;
-  EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
-  EXPECT_EQ(s.searchResult, 0.0) << "a mode other than 0 or 1 has no result";
-  std::vector<uint64_t> seen;
-  forEachMatch(path, s, [&](uint64_t line) { return seen.push_back(line), seen.size() < 3; });
-  EXPECT_EQ(seen, (std::vector<uint64_t>{2, 4, 6}));
+  SearchSettings s;
   s.searchResult = 17;
-  EXPECT_EQ(searchPattern(folder.file("no/such.qel"), s), StatusCode::FileOpenError);
+  EXPECT_EQ(searchPattern(folder.file("missing.qel"), s), StatusCode::FileOpenError);
   EXPECT_EQ(s.searchResult, 0.0);
+  uint64_t line = 7;
+  EXPECT_EQ(findTimeTag(folder.file("missing.qel"), 0, line), StatusCode::FileOpenError);
 }

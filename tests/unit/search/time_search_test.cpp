@@ -1,12 +1,9 @@
+// The five time-tag fields of the dialog, as the time search takes them.
 #include "search/time_search.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
-#include <vector>
-
-#include "tests/support/test_records.h"
 
 TEST(TimeTagFields, LengthsDigitsRangesAndFractionDigits) {
   struct Case {
@@ -38,38 +35,4 @@ TEST(TimeTagFields, LengthsDigitsRangesAndFractionDigits) {
     EXPECT_EQ(status, c.target < 0 ? StatusCode::SyntaxError : StatusCode::Success) << "case " << &c - cases;
     EXPECT_EQ(target, c.target < 0 ? 0 : c.target) << "case " << &c - cases;
   }
-}
-
-TEST(FindTimeTag, FirstRecordInFileOrderAtOrAfterTheTarget) {
-  std::vector<double> hundred;
-  for (int i = 0; i < 100; ++i) hundred.push_back(1000.0 + 20.0 * i);
-  struct Case {
-    std::vector<double> micros;
-    unsigned fragment;
-    std::vector<std::pair<double, uint64_t>> targetLines;
-  };
-  const Case cases[] = {
-      {{100, 200, 300}, 0, {{200, 2}, {150, 2}, {-5, 1}, {299.9, 3}, {300, 3}, {300.1, 4}}},
-      {{200, 200.5, 86400e6 + 3.5}, 0, {{200.1, 2}, {200.5, 2}, {200.6, 3}, {86400e6 + 3.5, 3}, {86400e6 + 3.6, 4}}},
-      {{100, 500, 260, 90}, 0, {{250, 2}, {95, 1}, {501, 5}}},
-      {{100, 200}, 15, {{150, 2}, {500, 3}}},
-      {{}, 0, {{0, 1}, {1e12, 1}}},
-      {{0, 0.5}, 0, {{0, 1}, {-0.0, 1}, {0.1, 2}, {0.5, 2}, {0.6, 3}}},
-      {hundred, 0, {{1e15, 101}, {1000 + 20.0 * 57, 58}}},
-  };
-  TempFolder folder;
-  const std::string path = folder.file("ttag.qel");
-  for (const Case& c : cases) {
-    std::vector<BusRecord> records;
-    for (const double m : c.micros) records.push_back(testRecord({static_cast<uint64_t>(2 * m)}));
-    writeDataFile(path, records, c.fragment);
-    for (const auto& targetLine : c.targetLines) {
-      uint64_t line = 99;
-      EXPECT_EQ(findTimeTag(path, targetLine.first, line), StatusCode::Success);
-      EXPECT_EQ(line, targetLine.second) << "file " << &c - cases << " target " << targetLine.first;
-    }
-  }
-  uint64_t line = 7;
-  EXPECT_EQ(findTimeTag(folder.file("no/such.qel"), 0, line), StatusCode::FileOpenError);
-  EXPECT_EQ(line, 0u);
 }

@@ -36,9 +36,6 @@ TEST(ExportTool, CommandsWriteWhatTheLibraryMakes) {
   window.criteriaGiven = true;
   window.criteria.busChoice = BusJ2;
   window.criteria.syncChoice = SyncCmd;
-  RecordSelection lines;
-  lines.from = 3;
-  lines.lines = 4;
 
   const struct {
     std::string arguments;
