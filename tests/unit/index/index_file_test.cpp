@@ -1,5 +1,6 @@
 // The saved index: its round trip, every check that keeps a reader from believing an index that
-// is not the data file's, and the growth of a data file that had an index.
+// is not the data file's, and the growth of a data file that had an index. (The index written
+// along a recording is checked by the recording session test.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,14 +8,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "index/index_build.h"
 #include "index/index_file.h"
-#include "index/index_stream.h"
 #include "tests/unit/search/varied_records.h"
 
 namespace {
@@ -165,49 +164,4 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   EXPECT_EQ(readBytes(index), extendedBytes);
 
   EXPECT_EQ(refreshDataFileIndex(folder.file("missing.qel"), whole), StatusCode::FileOpenError);
-}
-
-// An index written while its data file is written, a piece at a time, is the one made afterwards;
-// one that cannot be written leaves nothing behind.
-TEST(IndexStream, WrittenAlongTheDataFileAsMadeAfterwards) {
-  TempFolder folder;
-  const std::string path = folder.file("streamed.qel");
-  const std::string index = indexPathFor(path);
-  const std::vector<BusRecord> records = variedRecords(21, 3 * kIndexBlockRecords + 777);
-  const Bytes bytes = dataFileBytes(records);
-  for (const size_t piece : {size_t{kIndexBlockRecords}, size_t{5000}, size_t{777}}) {
-    writeBytes(path, {});
-    IndexStream stream;
-    ASSERT_TRUE(startIndexStream(stream, path));
-    for (size_t at = 0; at < records.size(); at += piece) {
-      const size_t n = std::min(piece, records.size() - at);
-      std::ofstream(path, std::ios::binary | std::ios::app)
-          .write(reinterpret_cast<const char*>(&bytes[at * kBusRecordBytes]), n * kBusRecordBytes);
-      addToIndexStream(stream, &bytes[at * kBusRecordBytes], n);
-      writeIndexStream(stream);
-      // After each whole block the index covers the data file up to it.
-      if ((at + n) % kIndexBlockRecords == 0) {
-        EXPECT_TRUE(load(path).coversFile) << piece << " at " << at;
-      }
-    }
-    finishIndexStream(stream);
-    const Bytes streamed = readBytes(index);
-    EXPECT_TRUE(load(path).coversFile);
-    std::remove(index.c_str());
-    IndexRefresh made;
-    ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
-    EXPECT_EQ(readBytes(index), streamed) << "pieces of " << piece;
-  }
-  // An index on a full disk: given up, and the name left free.
-  writeBytes(path, {});
-  std::remove(index.c_str());
-  ASSERT_EQ(symlink("/dev/full", index.c_str()), 0);
-  IndexStream full;
-  EXPECT_FALSE(startIndexStream(full, path));
-  addToIndexStream(full, bytes.data(), kIndexBlockRecords);
-  writeIndexStream(full);
-  finishIndexStream(full);
-  EXPECT_FALSE(full.active);
-  struct stat info;
-  EXPECT_NE(lstat(index.c_str(), &info), 0);
 }
