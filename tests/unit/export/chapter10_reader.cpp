@@ -18,6 +18,18 @@ int64_t counterDifference(uint64_t later, uint64_t earlier) {
                                    : static_cast<int64_t>(d);
 }
 
+uint16_t ch10HeaderSum(const unsigned char* header) {
+  uint16_t sum = 0;
+  for (int i = 0; i < 11; ++i) sum = static_cast<uint16_t>(sum + le16(header + 2 * i));
+  return sum;
+}
+
+uint32_t ch10LongwordSum(const unsigned char* from, size_t bytes) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i + 3 < bytes; i += 4) sum += le32(from + i);
+  return sum;
+}
+
 struct State {
   Ch10Reading& out;
   std::map<uint16_t, int> lastSequence;
@@ -141,9 +153,10 @@ Ch10Fault readPacket(const std::vector<unsigned char>& file, size_t offset, Stat
   const uint64_t counter = le48(p + 16);
   if (packetLength < 24 || packetLength % 4 != 0 || packetLength > kLargestPacket) return Ch10Fault::Length;
   if (left < packetLength) return Ch10Fault::Truncated;
-  if ((flags & 0xFC) != 0) return Ch10Fault::Unsupported;  // secondary headers, error flags, time formats
-  static const uint32_t kChecksumBytes[4] = {0, 1, 2, 4};
-  const uint32_t checksumBytes = kChecksumBytes[flags & 3];
+  // The export writes 32-bit data checksums; secondary headers, error flags, time formats and the
+  // other checksum widths are refused.
+  if (flags != 0x03) return Ch10Fault::Unsupported;
+  const uint32_t checksumBytes = 4;
   const uint32_t body = packetLength - 24;
   if (dataLength > body || body - dataLength < checksumBytes || body - dataLength - checksumBytes > 3) {
     return Ch10Fault::Length;
@@ -153,19 +166,7 @@ Ch10Fault readPacket(const std::vector<unsigned char>& file, size_t offset, Stat
   for (uint32_t i = dataLength; i < covered; ++i) {
     if (data[i] != 0) return Ch10Fault::Filler;
   }
-  bool sumMatches = true;
-  if (checksumBytes == 1) {
-    uint8_t sum = 0;
-    for (uint32_t i = 0; i < covered; ++i) sum = static_cast<uint8_t>(sum + data[i]);
-    sumMatches = sum == data[covered];
-  } else if (checksumBytes == 2) {
-    uint16_t sum = 0;
-    for (uint32_t i = 0; i + 1 < covered; i += 2) sum = static_cast<uint16_t>(sum + le16(data + i));
-    sumMatches = sum == le16(data + covered);
-  } else if (checksumBytes == 4) {
-    sumMatches = ch10LongwordSum(data, covered) == le32(data + covered);
-  }
-  if (!sumMatches) return Ch10Fault::DataChecksum;
+  if (ch10LongwordSum(data, covered) != le32(data + covered)) return Ch10Fault::DataChecksum;
 
   const auto last = st.lastSequence.find(channel);
   if (last != st.lastSequence.end() && sequence != ((last->second + 1) & 0xFF)) return Ch10Fault::Sequence;
@@ -196,18 +197,6 @@ Ch10Fault readPacket(const std::vector<unsigned char>& file, size_t offset, Stat
 }
 
 }  // namespace
-
-uint16_t ch10HeaderSum(const unsigned char* header) {
-  uint16_t sum = 0;
-  for (int i = 0; i < 11; ++i) sum = static_cast<uint16_t>(sum + le16(header + 2 * i));
-  return sum;
-}
-
-uint32_t ch10LongwordSum(const unsigned char* from, size_t bytes) {
-  uint32_t sum = 0;
-  for (size_t i = 0; i + 3 < bytes; i += 4) sum += le32(from + i);
-  return sum;
-}
 
 Ch10Reading readChapter10(const std::vector<unsigned char>& file) {
   Ch10Reading reading;

@@ -59,9 +59,3 @@ struct Ch10Reading {
 };
 
 Ch10Reading readChapter10(const std::vector<unsigned char>& file);
-
-// The checksums as the standard defines them, for tests that damage one field on purpose and keep
-// the others right: the 16-bit sum of a header's first eleven little-endian words, and the 32-bit
-// sum of little-endian longwords.
-uint16_t ch10HeaderSum(const unsigned char* header);
-uint32_t ch10LongwordSum(const unsigned char* from, size_t bytes);

@@ -42,7 +42,7 @@ TEST(CsvExport, RowsAgreeWithTheReport) {
   traffic.errorOneIn = 7;
   ASSERT_EQ(writeGeneratedRecords(path.c_str(), traffic, 400, LocalTime{2024, 5, 6, 7, 8, 9}), StatusCode::Success);
   Bytes data = readBytes(path);
-  const Bytes extra = bytesOf({recordAt(123 * kHalfMicrosPerDay + 201, 1, 1, 0xF, 0x9A5234)});
+  const Bytes extra = dataFileBytes({testRecord({halfMicrosAt(123, 0, 0, 0, 0, 201), 0x9A5234, 1, 1, 0xF})});
   data.insert(data.end(), extra.begin(), extra.end());
   writeBytes(path, data);
 
@@ -94,4 +94,29 @@ TEST(CsvExport, RowsAgreeWithTheReport) {
       EXPECT_EQ(row[11], tail.size() > 5 ? trimmed(tail[5]) : "");
     }
   }
+  const ByteSink refusing{[](const unsigned char*, size_t) { return false; }};
+  uint64_t rows = 0;
+  EXPECT_EQ(exportCsv(path, RecordSelection{}, StackFormat::Mdm, refusing, rows), StatusCode::FileWriteError);
+}
+
+// Where criteria skip records each row keeps its record's line; fields beyond their ranges (here
+// 1023 ms and 2047 half microseconds) still give the exact seconds.
+TEST(CsvExport, LinesOfChosenRecordsAndSecondsOfFieldsOutOfRange) {
+  TempFolder folder;
+  const std::string path = folder.file("data.qel");
+  std::vector<BusRecord> records;
+  for (unsigned i = 0; i < 30; ++i) records.push_back(testRecord({halfMicrosAt(5, 0, 0, 1) + 100 * i, i, 0, i % 3 == 0}));
+  records[0].words[2] = 1023, records[0].words[3] = 2047;
+  writeDataFile(path, records);
+  RecordSelection commands;
+  commands.criteriaGiven = true;
+  commands.criteria.syncChoice = SyncCmd;
+  Bytes csv;
+  uint64_t rows = 0;
+  ASSERT_EQ(exportCsv(path, commands, StackFormat::Mdm, memorySink(csv), rows), StatusCode::Success);
+  const std::vector<std::string> lines = split(std::string(csv.begin(), csv.end()), '\n');
+  ASSERT_EQ(rows, 10u);
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(split(lines[1], ',')[2], std::to_string(5 * 86400 + 2) + ".0240235");
+  for (unsigned r = 1; r <= rows; ++r) EXPECT_EQ(split(lines[r], ',')[0], std::to_string(3 * r - 2)) << lines[r];
 }

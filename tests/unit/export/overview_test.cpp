@@ -4,19 +4,21 @@
 #include "export/overview_html.h"
 #include "export_fixtures.h"
 
+constexpr uint64_t kSecond = halfMicrosAt(0, 0, 0, 1);
+
 // Counts, time breaks, the recorded time, gaps and the bins that grew to hold half an hour.
 TEST(Overview, SummaryOfOnePass) {
   TempFolder folder;
-  const uint64_t t = 1000 * kHalfMicrosPerSecond, hour = 3600 * kHalfMicrosPerSecond;
+  const uint64_t t = 1000 * kSecond, hour = 3600 * kSecond;
   const std::vector<BusRecord> records = {
-      recordAt(t, 0, 1, 0, 9u << 14),
-      recordAt(t + 2, 1, 0, kErrorPy, 0),
-      recordAt(t + 2, 2, 0, 0, 0),                                    // the same time: a gap of zero
-      recordAt(t - 10 * kHalfMicrosPerSecond, 3, 1, kErrorSh | kErrorLg, 15u << 14),  // backwards
-      recordAt(t + 3 * hour, 0, 0, 0, 0),                             // three hours ahead
-      recordAt(t + 3 * hour + hour / 2, 1, 1, 0, 9u << 14),
+      testRecord({t, 9u << 14, 0, 1, 0}),
+      testRecord({t + 2, 0, 1, 0, kErrorPy}),
+      testRecord({t + 2, 0, 2, 0, 0}),                                    // the same time: a gap of zero
+      testRecord({t - 10 * kSecond, 15u << 14, 3, 1, kErrorSh | kErrorLg}),  // backwards
+      testRecord({t + 3 * hour, 0, 0, 0, 0}),                             // three hours ahead
+      testRecord({t + 3 * hour + hour / 2, 9u << 14, 1, 1, 0}),
   };
-  Bytes data = bytesOf(records);
+  Bytes data = dataFileBytes(records);
   data.resize(data.size() + 5, 0);
   writeBytes(folder.file("data.qel"), data);
   std::vector<OverviewSummary> summaries(1);

@@ -35,8 +35,8 @@ TEST(Cut, WindowsAtTheEdgesCopyTheRecordsByteForByte) {
   const std::string path = folder.file("data.qel");
   const uint64_t micros[] = {100, 200, 300, 250, 400, 400, 500, 600};
   std::vector<BusRecord> records;
-  for (size_t i = 0; i < 8; ++i) records.push_back(recordAt(2 * micros[i], i % 4, i % 2, 0, 0x100 + i));
-  Bytes data = bytesOf(records);
+  for (size_t i = 0; i < 8; ++i) records.push_back(testRecord({2 * micros[i], uint32_t(0x100 + i), unsigned(i % 4), unsigned(i % 2)}));
+  Bytes data = dataFileBytes(records);
   data.insert(data.end(), 7, 0xEE);
   writeBytes(path, data);
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "data_file_fixtures.h"
+#include <filesystem>
+
+#include "files/bus_record.h"
 #include "files/dump_conversion.h"
 #include "files/record_count.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -1,25 +1,37 @@
+// The text report: its lines column by column, and the report of a data file.
+#include "files/report.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
-#include "data_file_fixtures.h"
-#include "files/report.h"
+#include "files/data_file.h"
+#include "files/record_count.h"
 #include "tests/support/record_oracles.h"
+#include "tests/support/test_records.h"
 
 namespace {
 
 const std::string kRule(184, '-'), kHeading = "\n LINE\t\tTIME\t\t\tGAP(uS)\t\tBUS\tSYNC\tBINARY\t\t\t\tHEX\t";
 const std::string kHeader = kRule + kHeading + "\tERRORS\t\tCOMMAND CODE\n" + kRule + "\n";
 const std::string kFlatHeader = kRule + kHeading + "ERRORS\n" + kRule + "\n";
+constexpr uint64_t kExampleTime = halfMicrosAt(123, 4, 5, 6, 7);  // day 123 04:05:06.007
+
+std::string lineOf(const BusRecord& r, uint64_t previous = 0, StackFormat format = StackFormat::Mdm,
+                   int64_t label = 1) {
+  return formatReportLine(label, r, previous == 0 ? TimeTag{} : testTimeTag(previous), format);
+}
+
+std::string tailOf(const std::string& text, size_t length) {
+  return text.substr(text.size() > length ? text.size() - length : 0);
+}
 
 // Records 100 us apart from day 10, J1, data words numbered from 1.
 std::vector<BusRecord> evenlySpaced(size_t count) {
   std::vector<BusRecord> records;
-  const uint64_t start = timeTagHalfMicrosExact(TimeTag{{10 << 5, 0, 0, 0}});
-  for (size_t i = 0; i < count; ++i) {
-    records.push_back(makeRecord(tagFromHalfMicros(start + 200 * i), 0, 0, 0, static_cast<uint32_t>(i + 1)));
-  }
+  for (size_t i = 0; i < count; ++i) records.push_back(testRecord({halfMicrosAt(10, 0, 0, 0) + 200 * i, uint32_t(i + 1)}));
   return records;
 }
 
@@ -38,37 +50,110 @@ std::vector<long long> labelsAfterHeader(const std::string& report) {
 
 }  // namespace
 
+TEST(ReportLine, LabelTimeAndGap) {
+  BusRecord largest = testRecord({});  // every time-tag bit set
+  largest.words[0] = 0x3FFF, largest.words[1] = 0x0FFF, largest.words[2] = 0x03FF, largest.words[3] = 0x07FF;
+  const struct {
+    int64_t line;
+    BusRecord record;
+    const char* start;
+  } starts[] = {
+      {1, testRecord({kExampleTime + 16}), "+00000001\t123:04:05:06.0070080\t"},
+      {0, testRecord({kExampleTime + 201}), "TRIGGER\t123:04:05:06.0071005\t"},
+      {-5, testRecord({halfMicrosAt(321, 12, 34, 56, 789, 1999)}), "-00000005\t321:12:34:56.7899995\t"},
+      {99999999, testRecord({halfMicrosAt(1, 0, 0, 0)}), "+99999999\t001:00:00:00.0000000\t"},
+      {123456789, largest, "+123456789\t427:31:63:63.102310235\t"},
+      {INT64_MIN, testRecord({kExampleTime}), "-9223372036854775808\t123:"},
+  };
+  for (const auto& c : starts) {
+    EXPECT_EQ(lineOf(c.record, 0, StackFormat::Mdm, c.line).substr(0, std::strlen(c.start)), c.start) << c.line;
+  }
+  // Day 199 23:59:59.999: the next day's hundreds digit is one millisecond later.
+  const uint64_t base = halfMicrosAt(199, 23, 59, 59, 999);
+  const struct {
+    uint64_t previous, current;
+    const char* gap;
+  } gaps[] = {
+      {0, base, "\t        \t"},         // no previous record
+      {base, base, "\t        \t"},      // same time
+      {base + 1, base, "\t        \t"},  // time going backwards
+      {base, base + 55, "\t\t"},
+      {base, base + 56, "\t0.0           "},
+      {base, base + 57, "\t0.5           "},
+      {base, base + 2000 + 56, "\t1000.0        "},  // across midnight into day 200
+      {base, base + 7200000000ull, "\t3599999972.0  "},
+      {base, base + 7200000001ull, "\t>1 Hour \t"},
+  };
+  for (const auto& c : gaps) {
+    const std::string line = lineOf(testRecord({c.current}), c.previous, StackFormat::Mdm, 7);
+    // The gap column follows the 9-character label and the 21-character time.
+    EXPECT_EQ(line.substr(30, line.find("\tJ", 30) - 30), c.gap) << c.previous << " to " << c.current;
+  }
+}
+
+// Command words take their format's layout (flat for 1553), data words the data layout (flat in
+// the binary/hex format); the MDM command name follows MDM command words only, chosen by bits 17-14.
+TEST(ReportLine, LayoutErrorsAndCommandCodeFollowFormatAndSync) {
+  const char* const dataWord = "\t10011 0100101001000110 100\t13 4A46 4\t";
+  const char* const flat = "\t100110100101001000110100\t9A5234\t";
+  const struct {
+    StackFormat format;
+    unsigned sync, flags;
+    const char *columns, *rest;
+  } cases[] = {
+      {StackFormat::Ldb, 1, kErrorSh, "\t10011 0100 10100 1000110100\t13 4 14 234\t", "         Sh      "},
+      {StackFormat::Ldb, 0, kErrorLg, dataWord, "      Lg         "},
+      {StackFormat::Mdm, 1, 0, "\t10011 0 1001 01001000110100\t13 0 9 1234\t",
+       "NO ERRORS \tPREPARE MDM TO TRANSMIT DATA"},
+      {StackFormat::Mdm, 0, kErrorMn, dataWord, "   Mn            "},
+      {StackFormat::Mec, 1, kErrorPy, "\t10011 01001010010001 10100\t13 1291 14\t", "Py               "},
+      {StackFormat::Mec, 0, 0xF, dataWord, "Py Mn Lg Sh      "},
+      {StackFormat::Eiu, 1, 0, "\t10011 01001 010010001 10100\t13 09 091 14\t", "NO ERRORS "},
+      {StackFormat::BinaryHex, 1, 0, flat, "NO ERRORS "},
+      {StackFormat::BinaryHex, 0, 0, flat, "NO ERRORS "},
+      {StackFormat::Mil1553, 1, 0, flat, "NO ERRORS "},
+      {StackFormat::Mil1553, 0, 0, dataWord, "NO ERRORS "},
+  };
+  for (const auto& c : cases) {
+    const BusRecord record = testRecord({kExampleTime + 16, 0x9A5234, 3, c.sync, c.flags});
+    const std::string tail = std::string(c.sync ? "\tJ4\tCMND" : "\tJ4\tDATA") + c.columns + c.rest;
+    EXPECT_EQ(tailOf(lineOf(record, 0, c.format), tail.size()), tail)
+        << "format " << static_cast<int>(c.format) << " sync " << c.sync;
+  }
+  for (unsigned index = 0; index < 16; ++index) {
+    // Every other bit set, so a shifted or widened index would pick another name.
+    const BusRecord record = testRecord({kExampleTime, 0xFC3FFFu | (index << 14), 0, 1});
+    EXPECT_EQ(tailOf(lineOf(record), 29), std::string("\t") + MdmCommandNames[index]) << index;
+  }
+}
+
 TEST(WriteReport, DocumentedMdmExampleByteForByte) {
   TempFolder folder;
-  Bytes bytes = bytesOf({makeRecord(exampleTag(16), 0, 0, 0, 0x0ABCDE)});
-  const Bytes second = exampleRecordBytes();
-  bytes.insert(bytes.end(), second.begin(), second.end());
-  writeBytes(folder.file("example.qel"), bytes);
+  writeDataFile(folder.file("example.qel"), testRecords({{kExampleTime + 16, 0x0ABCDE},
+                                                         {kExampleTime + 201, 0x9A5234, 1, 1, kErrorPy | kErrorSh}}));
   const std::string line1 =
       "+00000001\t123:04:05:06.0070080\t        \t\tJ1\tDATA\t00001 0101011110011011 110\t01 579B 6\tNO ERRORS \n";
   const std::string line2 =
       "+00000002\t123:04:05:06.0071005\t64.5          \tJ2\tCMND\t10011 0 1001 01001000110100\t13 0 9 1234\t"
       "Py       Sh      \tPREPARE MDM TO TRANSMIT DATA\n";
-
   ASSERT_EQ(writeReport(folder.file("example.qel"), folder.file("QEL.TMP"), StackFormat::Mdm, 1, 2),
             StatusCode::Success);
   EXPECT_EQ(readText(folder.file("QEL.TMP")), kHeader + line1 + line2);
 }
 
-// Only the binary/hex format leaves out the COMMAND CODE heading: the cases take the formats in turn.
+// Only the binary/hex format leaves out the COMMAND CODE heading: the cases take the formats in
+// turn. A data file read through a pipe (no seeking) gives the same report.
 TEST(WriteReport, HeaderEndOfDataAndMissingRecords) {
   const long long E = kEnd;
-  struct Case {
+  const StatusCode ok = StatusCode::Success, missing = StatusCode::BusWordMissing;
+  const struct {
     size_t records, fragmentBytes;  // whole records and the bytes after them
     int64_t from, lines;
     StatusCode status;
     std::vector<long long> labels;
-  };
-  const StatusCode ok = StatusCode::Success, missing = StatusCode::BusWordMissing;
-  const Case cases[] = {
+  } cases[] = {
       {0, 0, 1, 5, ok, {E}},
       {0, 0, 2, 5, missing, {}},
-      {3, 0, 1, 3, ok, {1, 2, 3}},
       {3, 0, 1, 4, ok, {1, 2, 3, E}},
       {3, 0, 3, 1, ok, {3}},
       {3, 0, 4, 1, ok, {E}},
@@ -76,35 +161,28 @@ TEST(WriteReport, HeaderEndOfDataAndMissingRecords) {
       // A trailing fragment is no record but keeps the skip within the file only while it fits.
       {3, 15, 4, 2, ok, {E}},
       {3, 15, 5, 2, missing, {}},
-      {3, 15, 3, 1, ok, {3}},
       // From 1 or less skips nothing; the labels count on from From.
-      {3, 0, 0, 2, ok, {0, 1}},
       {3, 0, -1, 3, ok, {-1, 0, 1}},
       // Lines are counted down to exactly zero: 0 shows nothing, a negative count runs to the end.
       {3, 0, 1, 0, ok, {}},
       {3, 0, 2, -1, ok, {2, 3, E}},
   };
   TempFolder folder;
-  for (const Case& c : cases) {
-    Bytes bytes = bytesOf(evenlySpaced(c.records));
-    bytes.insert(bytes.end(), c.fragmentBytes, 0x5A);
-    writeBytes(folder.file("data.qel"), bytes);
+  for (const auto& c : cases) {
+    const std::string what = "case " + std::to_string(&c - cases);
+    writeDataFile(folder.file("data.qel"), evenlySpaced(c.records), c.fragmentBytes);
     writeBytes(folder.file("QEL.TMP"), {'o', 'l', 'd'});
     const StackFormat format = static_cast<StackFormat>(1 + (&c - cases) % 6);
-    const StatusCode status = writeReport(folder.file("data.qel"), folder.file("QEL.TMP"), format, c.from, c.lines);
+    EXPECT_EQ(writeReport(folder.file("data.qel"), folder.file("QEL.TMP"), format, c.from, c.lines), c.status) << what;
     const std::string report = readText(folder.file("QEL.TMP"));
-    const std::string what = "case " + std::to_string(&c - cases);
-    EXPECT_EQ(status, c.status) << what;
     if (c.status == missing) {
       EXPECT_EQ(report, "") << what << ": the report file exists and is empty";
       EXPECT_TRUE(std::filesystem::exists(folder.file("QEL.TMP"))) << what;
     } else {
       const std::string& header = format == StackFormat::BinaryHex ? kFlatHeader : kHeader;
       EXPECT_EQ(report.substr(0, header.size()), header) << what;
-      EXPECT_EQ(report.back(), '\n') << what;
       EXPECT_EQ(labelsAfterHeader(report), c.labels) << what;
     }
-    // A data file that cannot seek gives the same report.
     FILE* pipe = popen(("cat " + folder.file("data.qel")).c_str(), "r");
     FILE* out = std::fopen(folder.file("pipe.txt").c_str(), "w");
     ASSERT_TRUE(pipe != nullptr && out != nullptr);
@@ -116,29 +194,31 @@ TEST(WriteReport, HeaderEndOfDataAndMissingRecords) {
 }
 
 // Over 16384 records (one read block) and a trailing fragment: every record's line once, in order,
-// with the gap to the record before it.
+// with the gap to the record before it; progress counts the lines to show.
 TEST(WriteReport, RecordsAcrossReadBlocksAreNeitherLostNorRepeated) {
   const std::vector<BusRecord> records = evenlySpaced(40000);
   TempFolder folder;
-  Bytes bytes = bytesOf(records);
-  bytes.insert(bytes.end(), 9, 0x33);
-  writeBytes(folder.file("long.qel"), bytes);
-  struct Case {
+  writeDataFile(folder.file("long.qel"), records, 9);
+  const struct {
     int64_t from, lines;
-  };
-  for (const Case& c : {Case{1, 0x7FFFFFFF}, Case{2, 16384}, Case{16000, 30000}}) {
-    ASSERT_EQ(writeReport(folder.file("long.qel"), folder.file("QEL.TMP"), StackFormat::Mdm, c.from, c.lines),
+  } cases[] = {{1, 0x7FFFFFFF}, {2, 16384}, {16000, 30000}};
+  for (const auto& c : cases) {
+    std::vector<std::pair<uint64_t, uint64_t>> heard;
+    const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
+    ASSERT_EQ(writeReport(folder.file("long.qel"), folder.file("QEL.TMP"), StackFormat::Mdm, c.from, c.lines, &progress),
               StatusCode::Success);
-    const size_t first = static_cast<size_t>(c.from - 1), end = static_cast<size_t>(c.from - 1 + c.lines);
+    const size_t first = static_cast<size_t>(c.from - 1), end = std::min(first + c.lines, records.size());
     std::string expected = kHeader;
-    for (size_t r = first; r < std::min(end, records.size()); ++r) {
-      const TimeTag previous = r == first ? TimeTag{} : timeTagOf(records[r - 1]);
-      expected += formatReportLine(static_cast<int64_t>(r + 1), records[r], previous, StackFormat::Mdm) + "\n";
+    for (size_t r = first; r < end; ++r) {
+      const uint64_t previous = r == first ? 0 : timeTagHalfMicrosExact(timeTagOf(records[r - 1]));
+      expected += lineOf(records[r], previous, StackFormat::Mdm, static_cast<int64_t>(r + 1)) + "\n";
     }
-    if (end > records.size()) expected += "END OF DATA\n";
+    if (end < first + c.lines) expected += "END OF DATA\n";
     const std::string text = readText(folder.file("QEL.TMP"));
     EXPECT_EQ(text.size(), expected.size()) << "from " << c.from;
     EXPECT_TRUE(text == expected) << "from " << c.from;
+    ASSERT_GE(heard.size(), 2u) << c.from;
+    EXPECT_EQ(heard.back(), std::make_pair(uint64_t(end - first), uint64_t(end - first))) << c.from;
   }
   // Far more than the output buffer holds: the failing write is seen.
   FILE* data = std::fopen(folder.file("long.qel").c_str(), "rb");
@@ -151,7 +231,7 @@ TEST(WriteReport, RecordsAcrossReadBlocksAreNeitherLostNorRepeated) {
 
 TEST(WriteReport, FilesThatCannotBeOpenedOrWritten) {
   TempFolder folder;
-  writeBytes(folder.file("d.qel"), bytesOf(evenlySpaced(2)));
+  writeDataFile(folder.file("d.qel"), evenlySpaced(2));
   writeBytes(folder.file("QEL.TMP"), {'k', 'e', 'e', 'p'});
   EXPECT_EQ(writeReport(folder.file("missing.qel"), folder.file("QEL.TMP"), StackFormat::Mdm, 1, 2),
             StatusCode::FileOpenError);
@@ -161,21 +241,26 @@ TEST(WriteReport, FilesThatCannotBeOpenedOrWritten) {
   EXPECT_EQ(writeReport(folder.file("d.qel"), "/dev/full", StackFormat::Mdm, 1, 2), StatusCode::FileWriteError);
 }
 
-TEST(WriteReport, ProgressCountsTheLinesToShow) {
+// A sparse data file of 2^28 + 3 records (just over 4 GiB): positions beyond 32 bits count and seek
+// exactly.
+TEST(WriteReport, BeyondFourGibibytes) {
   TempFolder folder;
-  writeBytes(folder.file("data.qel"), bytesOf(evenlySpaced(50000)));
-  struct Case {
-    int64_t from, lines;
-    uint64_t total;
-  };
-  const Case cases[] = {{1, 30000, 30000}, {40001, 30000, 10000}, {1, -1, 50000}};
-  for (const Case& c : cases) {
-    std::vector<std::pair<uint64_t, uint64_t>> heard;
-    const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
-    ASSERT_EQ(writeReport(folder.file("data.qel"), folder.file("QEL.TMP"), StackFormat::Mdm, c.from, c.lines, &progress),
-              StatusCode::Success);
-    ASSERT_GE(heard.size(), 2u) << c.from;
-    for (const auto& h : heard) EXPECT_EQ(h.second, c.total) << c.from;
-    EXPECT_EQ(heard.back().first, c.total) << c.from;
-  }
+  const std::string path = folder.file("big.qel"), report = folder.file("QEL.TMP");
+  const int64_t firstBeyond = (int64_t{1} << 28) + 1;  // the record at 4 GiB
+  FILE* file = openDataFile(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(seekDataFile(file, int64_t{1} << 32, SEEK_SET));
+  const Bytes tail = dataFileBytes(testRecords({{kExampleTime + 100, 1}, {kExampleTime + 300, 2, 1},
+                                                {kExampleTime + 500, 3, 2}}));
+  ASSERT_EQ(std::fwrite(tail.data(), 1, tail.size(), file), tail.size());
+  ASSERT_EQ(std::fclose(file), 0);
+  uint64_t count = 0;
+  ASSERT_EQ(countRecords(path, count), StatusCode::Success);
+  EXPECT_EQ(count, uint64_t{1} << 28 | 3);
+  ASSERT_EQ(writeReport(path, report, StackFormat::Mdm, firstBeyond + 1, 5), StatusCode::Success);
+  const std::string text = readText(report);
+  EXPECT_NE(text.find("\n+268435458\t123:04:05:06.0071500\t        \t\tJ2\tDATA\t"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n+268435459\t123:04:05:06.0072500\t72.0          \tJ3\tDATA\t"), std::string::npos) << text;
+  EXPECT_EQ(tailOf(text, 13), "\nEND OF DATA\n");
+  EXPECT_EQ(writeReport(path, report, StackFormat::Mdm, firstBeyond + 4, 5), StatusCode::BusWordMissing);
 }

@@ -8,8 +8,7 @@
 #include "files/record_clock.h"
 #include "index/block_entry.h"
 #include "index/index_file.h"
-#include "tests/support/record_oracles.h"
-#include "tests/unit/search/crafted_records.h"
+#include "tests/unit/search/varied_records.h"
 
 namespace {
 
@@ -60,17 +59,16 @@ TEST(BlockEntry, SummaryAgreesWithAPlainReadingOfTheRecords) {
   blocks.push_back(variedRecords(99, kIndexBlockRecords));
   // Steps beyond 32 bits, back across days, equal times, a first step back, day 427 hours 31.
   const uint64_t day = 86400ull * 2000000ull;
-  blocks.push_back({craftRecord({5 * day}), craftRecord({5 * day - 1}), craftRecord({300 * day}),
-                    craftRecord({300 * day}), craftRecord({2 * day + 1999999}), craftRecord({2 * day + 2000000}),
-                    craftRecord({300 * day + 7}), craftRecord({300 * day + 3}), craftRecord({0})});
+  blocks.push_back({testRecord({5 * day}), testRecord({5 * day - 1}), testRecord({300 * day}),
+                    testRecord({300 * day}), testRecord({2 * day + 1999999}), testRecord({2 * day + 2000000}),
+                    testRecord({300 * day + 7}), testRecord({300 * day + 3}), testRecord({0})});
   BusRecord odd{};
   odd.words[0] = 0x3FFF, odd.words[1] = 0xFFFF, odd.words[2] = 0xFFFF, odd.words[3] = 0xFFFF, odd.words[4] = 0xFFFF;
-  blocks.push_back({craftRecord({day}), odd, craftRecord({day + 3}), odd, odd});
+  blocks.push_back({testRecord({day}), odd, testRecord({day + 3}), odd, odd});
 
   unsigned seed = 5;
   for (const std::vector<BusRecord>& records : blocks) {
-    std::vector<unsigned char> bytes(records.size() * kBusRecordBytes);
-    for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
+    const Bytes bytes = dataFileBytes(records);
     const std::string expected = encoded(plainEntry(records, bytes));
     const std::string what = "block of " + std::to_string(records.size()) + " from " + std::to_string(&records - &blocks[0]);
     for (const bool portable : {true, false}) {

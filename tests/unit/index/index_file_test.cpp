@@ -1,5 +1,6 @@
 // The saved index: its round trip, every check that keeps a reader from believing an index that
-// is not the data file's, and the growth of a data file that had an index.
+// is not the data file's, and the growth of a data file that had an index. (The index written
+// along a recording is checked by the recording session test.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,39 +8,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "index/index_build.h"
 #include "index/index_file.h"
-#include "index/index_stream.h"
-#include "tests/support/record_oracles.h"
-#include "tests/unit/search/crafted_records.h"
+#include "tests/unit/search/varied_records.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes readAll(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
-void appendRecords(const std::string& path, const std::vector<BusRecord>& records) {
-  std::ofstream file(path, std::ios::binary | std::ios::app);
-  unsigned char bytes[kBusRecordBytes];
-  for (const BusRecord& record : records) {
-    busRecordToBytes(record, bytes);
-    file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
-  }
-}
 
 // Sets a file's modification time to that of another (or moves it on by a second).
 void setModified(const std::string& path, const std::string& like, bool later = false) {
@@ -75,11 +52,11 @@ TEST(IndexFile, NamesBesideTheDataFile) {
 }
 
 TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
-  const std::string path = tempDataPath("indexed.qel"), other = tempDataPath("other.qel");
+  TempFolder folder;
+  const std::string path = folder.file("indexed.qel"), other = folder.file("other.qel");
   const std::string index = indexPathFor(path);
   const std::vector<BusRecord> records = variedRecords(7, 2 * kIndexBlockRecords + 5000);
   writeDataFile(path, records, 3);
-  removeDataFile(index);
 
   IndexRefresh made;
   ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
@@ -89,7 +66,7 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   EXPECT_EQ(made.blocksRead, 3u);
   ASSERT_EQ(made.entries.size(), 3u);
   EXPECT_EQ(made.entries[2].records, 5000u);
-  const Bytes good = readAll(index);
+  const Bytes good = readBytes(index);
   ASSERT_EQ(good.size(), kIndexHeaderBytes + 3 * kIndexEntryBytes);
   BlockIndex decoded;
   ASSERT_TRUE(decodeBlockIndex(good.data(), good.size(), decoded));
@@ -105,12 +82,12 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
 
   // Each case spoils the index or the data file; the index must then not be believed, and a
   // refresh makes it again from the whole file.
-  const Bytes data = readAll(path);
+  const Bytes data = readBytes(path);
   Bytes current;  // the index as made for the data file as it is at the start of each case
   auto rewrite = [&](const std::function<void(Bytes&)>& change) {
     Bytes b = current;
     change(b);
-    writeAll(index, b);
+    writeBytes(index, b);
   };
   struct Case {
     const char* what;
@@ -132,25 +109,25 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
        [&] {
          writeDataFile(other, variedRecords(8, records.size()), 3);
          setModified(other, path);
-         writeAll(indexPathFor(other), current);
+         writeBytes(indexPathFor(other), current);
        }},
-      {"the data file cut short", [&] { writeAll(path, Bytes(data.begin(), data.end() - 19)); }},
+      {"the data file cut short", [&] { writeBytes(path, Bytes(data.begin(), data.end() - 19)); }},
       {"a sampled record changed, size and time kept",
        [&] {
          Bytes changed = data;
          changed[(2 * kIndexBlockRecords - 1) * 16 + 9] ^= 1;  // the bus word of block 1's last record
          const std::string copy = path + ".copy";
-         writeAll(copy, changed);
+         writeBytes(copy, changed);
          setModified(copy, path);
          std::rename(copy.c_str(), path.c_str());
        }},
   };
   for (const Case& c : cases) {
-    writeAll(path, data);
+    writeBytes(path, data);
     IndexRefresh fresh;
     ASSERT_EQ(refreshDataFileIndex(path, fresh), StatusCode::Success);
     ASSERT_TRUE(load(path).coversFile) << c.what;
-    current = readAll(index);
+    current = readBytes(index);
     c.spoil();
     const std::string target = std::string(c.what).find("another data") == 0 ? other : path;
     const UsableIndex spoiled = load(target);
@@ -164,13 +141,14 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   }
 
   // A data file that grows keeps the entries of its whole blocks and adds the rest.
-  writeAll(path, data);
+  writeBytes(path, data);
   IndexRefresh before;
   ASSERT_EQ(refreshDataFileIndex(path, before), StatusCode::Success);
   const std::vector<BusRecord> more = variedRecords(9, kIndexBlockRecords + 100);
   Bytes grown(data.begin(), data.end() - 3);  // the fragment becomes part of a record again
-  writeAll(path, grown);
-  appendRecords(path, more);
+  const Bytes added = dataFileBytes(more);
+  grown.insert(grown.end(), added.begin(), added.end());
+  writeBytes(path, grown);
   const UsableIndex partial = load(path);
   EXPECT_FALSE(partial.coversFile);
   EXPECT_EQ(partial.entries.size(), 2u) << "the short last block is read again";
@@ -178,60 +156,12 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   ASSERT_EQ(refreshDataFileIndex(path, extended), StatusCode::Success);
   EXPECT_EQ(extended.kind, IndexRefreshKind::Extended);
   EXPECT_EQ(extended.blocksRead, 2u);
-  const Bytes extendedBytes = readAll(index);
+  const Bytes extendedBytes = readBytes(index);
   std::remove(index.c_str());
   IndexRefresh whole;
   ASSERT_EQ(refreshDataFileIndex(path, whole), StatusCode::Success);
   EXPECT_EQ(whole.kind, IndexRefreshKind::Made);
-  EXPECT_EQ(readAll(index), extendedBytes);
+  EXPECT_EQ(readBytes(index), extendedBytes);
 
-  removeDataFile(path);
-  removeDataFile(other);
-  EXPECT_EQ(refreshDataFileIndex(path, whole), StatusCode::FileOpenError);
-}
-
-// An index written while its data file is written, a piece at a time, is the one made afterwards;
-// one that cannot be written leaves nothing behind.
-TEST(IndexStream, WrittenAlongTheDataFileAsMadeAfterwards) {
-  const std::string path = tempDataPath("streamed.qel");
-  const std::string index = indexPathFor(path);
-  const std::vector<BusRecord> records = variedRecords(21, 3 * kIndexBlockRecords + 777);
-  std::vector<unsigned char> bytes(records.size() * kBusRecordBytes);
-  for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
-  for (const size_t piece : {size_t{kIndexBlockRecords}, size_t{5000}, size_t{777}}) {
-    writeAll(path, {});
-    IndexStream stream;
-    ASSERT_TRUE(startIndexStream(stream, path));
-    for (size_t at = 0; at < records.size(); at += piece) {
-      const size_t n = std::min(piece, records.size() - at);
-      std::ofstream(path, std::ios::binary | std::ios::app)
-          .write(reinterpret_cast<const char*>(&bytes[at * kBusRecordBytes]), n * kBusRecordBytes);
-      addToIndexStream(stream, &bytes[at * kBusRecordBytes], n);
-      writeIndexStream(stream);
-      // After each whole block the index covers the data file up to it.
-      if ((at + n) % kIndexBlockRecords == 0) {
-        EXPECT_TRUE(load(path).coversFile) << piece << " at " << at;
-      }
-    }
-    finishIndexStream(stream);
-    const Bytes streamed = readAll(index);
-    EXPECT_TRUE(load(path).coversFile);
-    std::remove(index.c_str());
-    IndexRefresh made;
-    ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
-    EXPECT_EQ(readAll(index), streamed) << "pieces of " << piece;
-  }
-  // An index on a full disk: given up, and the name left free.
-  writeAll(path, {});
-  std::remove(index.c_str());
-  ASSERT_EQ(symlink("/dev/full", index.c_str()), 0);
-  IndexStream full;
-  EXPECT_FALSE(startIndexStream(full, path));
-  addToIndexStream(full, bytes.data(), kIndexBlockRecords);
-  writeIndexStream(full);
-  finishIndexStream(full);
-  EXPECT_FALSE(full.active);
-  struct stat info;
-  EXPECT_NE(lstat(index.c_str(), &info), 0);
-  removeDataFile(path);
+  EXPECT_EQ(refreshDataFileIndex(folder.file("missing.qel"), whole), StatusCode::FileOpenError);
 }

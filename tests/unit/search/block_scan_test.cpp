@@ -1,13 +1,11 @@
-// The block-wise scans of both searches, and both forms of their kernels (portable and SIMD),
-// against record-by-record checks, on a file of more than one read block with seconds changing,
-// odd, equal and falling time tags and a trailing fragment.
+// Both forms of the scan kernels (portable and SSE2) run the same cases and must agree with each
+// other and with a record-by-record check; so must the whole-file searches built on them. The file
+// is more than one read block, with seconds changing, odd, equal and falling time tags, every bit
+// no field uses set in some records, and a trailing fragment.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <functional>
-#include <utility>
 #include <string>
 #include <vector>
 
@@ -15,28 +13,27 @@
 #include "search/scan_kernels.h"
 #include "search/time_search.h"
 #include "tests/support/record_oracles.h"
-#include "tests/unit/search/crafted_records.h"
+#include "tests/support/test_records.h"
 
-TEST(BlockScans, AgreeWithRecordByRecordChecks) {
-  const std::string path = tempDataPath("random.qel");
+TEST(ScanKernels, PortableAndSimdAgreeWithRecordByRecordChecks) {
+  TempFolder folder;
+  const std::string path = folder.file("random.qel");
   unsigned seed = 2024;
   auto next = [&seed](unsigned range) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % range; };
   std::vector<BusRecord> records;
-  std::vector<double> t;
-  uint64_t half = 86400ull * 2000000ull * 123 + 3599ull * 2000000ull + 1999000ull;  // near an hour's end
+  std::vector<double> t;  // microseconds
+  uint64_t half = halfMicrosAt(123, 0, 59, 59, 999);  // near an hour's end
   for (int i = 0; i < 70000; ++i) {
     const unsigned step = next(1000);
     half = step < 2    ? half - next(4000000)  // back across seconds
            : step < 30 ? half - next(200)
                        : half + (step < 900 ? 40 + next(60) : next(3000000));
-    records.push_back(craftRecord({half, next(1u << 24) & 0x00F0F00Fu, next(2) ? 0u : next(16), next(2), next(4),
-                                   next(7) == 0}));
-    t.push_back(timeTagMicros(timeTagOf(records.back())));
-    ASSERT_EQ(timeTagHalfMicrosExact(timeTagOf(records.back())), half) << "crafted record " << i;
+    records.push_back(testRecord({half, next(1u << 24) & 0x00F0F00Fu, next(4), next(2), next(2) ? 0u : next(16),
+                                  next(7) == 0}));
+    t.push_back(0.5 * static_cast<double>(half));
   }
   writeDataFile(path, records, 9);
-  std::vector<unsigned char> bytes(records.size() * kBusRecordBytes);
-  for (size_t i = 0; i < records.size(); ++i) busRecordToBytes(records[i], &bytes[i * kBusRecordBytes]);
+  const Bytes bytes = dataFileBytes(records);
   const size_t piece = 4099;  // the kernels over the records in memory, in pieces of an odd size
 
   for (int k = 0; k < 24; ++k) {
@@ -52,26 +49,32 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
         expected.push_back(i + 1);
       }
     }
+    const std::string what = "settings " + std::to_string(k);
     for (const bool portable : {true, false}) {
       MatchPlan plan = makeMatchPlan(s);
       plan.portableOnly = portable;
-      MatchScanState state;
+      MatchScanState counting, visiting;
       uint64_t counted = 0;
+      std::vector<uint64_t> visited;
       for (size_t at = 0; at < records.size(); at += piece) {
-        counted += countBlockMatches(plan, state, &bytes[at * kBusRecordBytes], std::min(piece, records.size() - at));
+        const size_t n = std::min(piece, records.size() - at);
+        counted += countBlockMatches(plan, counting, &bytes[at * kBusRecordBytes], n);
+        visitBlockMatches(plan, visiting, &bytes[at * kBusRecordBytes], n,
+                          [&](uint64_t line) { return visited.push_back(line), true; });
       }
-      EXPECT_EQ(counted, expected.size()) << "settings " << k << (portable ? ", portable" : ", SIMD");
+      EXPECT_EQ(counted, expected.size()) << what << (portable ? ", portable" : ", SIMD");
+      EXPECT_EQ(visited, expected) << what << (portable ? ", portable" : ", SIMD");
     }
     std::vector<uint64_t> lines;
     EXPECT_EQ(forEachMatch(path, s, [&](uint64_t line) { return lines.push_back(line), true; }), StatusCode::Success);
-    EXPECT_EQ(lines, expected) << "settings " << k;
+    EXPECT_EQ(lines, expected) << what;
     s.searchMode = 1;
     EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
-    EXPECT_EQ(s.searchResult, static_cast<double>(expected.size())) << "settings " << k;
+    EXPECT_EQ(s.searchResult, static_cast<double>(expected.size())) << what;
     s.searchMode = 0;
     s.occurrence = static_cast<double>(expected.size());
     EXPECT_EQ(searchPattern(path, s), StatusCode::Success);
-    EXPECT_EQ(s.searchResult, expected.empty() ? 0.0 : static_cast<double>(expected.back())) << "settings " << k;
+    EXPECT_EQ(s.searchResult, expected.empty() ? 0.0 : static_cast<double>(expected.back())) << what;
   }
 
   std::vector<double> targets = {0, 1e18, t.back() + 0.5};
@@ -79,9 +82,8 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
     const double at = t[next(static_cast<unsigned>(t.size()))];
     targets.insert(targets.end(), {at, at + 0.5, at - 0.25});
   }
-  for (double target : targets) {
-    uint64_t expected = 1;
-    while (expected <= t.size() && t[expected - 1] < target) ++expected;
+  for (const double target : targets) {
+    const uint64_t expected = std::find_if(t.begin(), t.end(), [&](double x) { return x >= target; }) - t.begin() + 1;
     uint64_t line = 0;
     EXPECT_EQ(findTimeTag(path, target, line), StatusCode::Success);
     EXPECT_EQ(line, expected) << "target " << target;
@@ -98,36 +100,4 @@ TEST(BlockScans, AgreeWithRecordByRecordChecks) {
       EXPECT_EQ(counter, expected) << "target " << target << (portable ? ", portable" : ", SIMD");
     }
   }
-  removeDataFile(path);
-}
-
-TEST(ScanProgress, TheSearchesHearTheBytesPassedUpToTheFileSize) {
-  const std::string path = tempDataPath("progress.qel");
-  writeDataFile(path, std::vector<BusRecord>(200000), 7);  // 3.2 MB and a fragment: several runs
-  const uint64_t size = 200000u * 16 + 7;
-  std::vector<std::pair<uint64_t, uint64_t>> heard;
-  ScanOptions options;
-  const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
-  options.progress = &progress;
-  options.pass.runBlocks = 2;  // several runs of the small file, whatever the read method's own size
-  SearchSettings settings;
-  settings.searchMode = 1;
-  uint64_t line = 0;
-  const std::function<StatusCode()> passes[] = {
-      [&] { return searchPattern(path, settings, options); },
-      [&] { return forEachMatch(path, settings, [](uint64_t) { return true; }, options); },
-      [&] { return findTimeTag(path, 1e18, line, options); },
-  };
-  // A full read hears each run; with the index the count and the time search read nothing.
-  for (const bool useIndex : {false, true}) {
-    options.useIndex = useIndex;
-    for (const auto& pass : passes) {
-      heard.clear();
-      ASSERT_EQ(pass(), StatusCode::Success);
-      ASSERT_GE(heard.size(), useIndex ? 1u : 3u);
-      for (size_t i = 1; i < heard.size(); ++i) EXPECT_GE(heard[i].first, heard[i - 1].first);
-      EXPECT_EQ(heard.back(), std::make_pair(size, size));
-    }
-  }
-  removeDataFile(path);
 }

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,15 +15,11 @@
 #include "search/block_decisions.h"
 #include "search/pattern_search.h"
 #include "search/time_search.h"
-#include "tests/support/record_oracles.h"
-#include "tests/unit/search/crafted_records.h"
+#include "tests/unit/search/varied_records.h"
 
 namespace {
 
-std::string fileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+double microsOf(const BusRecord& r) { return 0.5 * static_cast<double>(timeTagHalfMicrosExact(timeTagOf(r))); }
 
 // Criteria that often fit whole stretches of variedRecords, or none of them, and gap windows that
 // end exactly on the steps across block edges.
@@ -53,7 +49,7 @@ std::vector<SearchSettings> criteriaSet(unsigned seed, const std::vector<BusReco
     set.push_back(s);
   }
   for (size_t edge = kIndexBlockRecords; edge < records.size(); edge += kIndexBlockRecords) {
-    const double gap = timeTagMicros(timeTagOf(records[edge])) - timeTagMicros(timeTagOf(records[edge - 1])) - 28;
+    const double gap = microsOf(records[edge]) - microsOf(records[edge - 1]) - 28;
     for (int k = 0; k < 4; ++k) {
       SearchSettings s;
       setSearchDefaults(s);
@@ -77,7 +73,7 @@ std::vector<BusRecord> edgeRecords() {
     const bool j2 = i == kIndexBlockRecords || i == 2 * kIndexBlockRecords - 1 || i == 3 * kIndexBlockRecords - 1 ||
                     i == 3 * kIndexBlockRecords + 7;
     half += i == kIndexBlockRecords ? 200 : i == 2 * kIndexBlockRecords ? 300 : i == 3 * kIndexBlockRecords ? 20 : 100;
-    records.push_back(craftRecord({half, j2 ? 0x800001u : 0x000001u, 0, j2 ? 1u : 0u, j2 ? 1u : 0u}));
+    records.push_back(testRecord({half, j2 ? 0x800001u : 0x000001u, j2 ? 1u : 0u, j2 ? 1u : 0u}));
   }
   return records;
 }
@@ -126,13 +122,14 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
   };
   const File files[] = {{31, 5 * kIndexBlockRecords + 1234, 5}, {32, 3 * kIndexBlockRecords, 0}, {33, 100, 0},
                         {34, 0, 3}, {0, 4 * kIndexBlockRecords, 0}};
-  const std::string path = tempDataPath("indexed_search.qel");
+  TempFolder folder;
+  const std::string path = folder.file("indexed_search.qel");
   const std::string index = indexPathFor(path);
   uint64_t decided = 0, undecided = 0;
   for (const File& f : files) {
     const std::vector<BusRecord> records = f.seed == 0 ? edgeRecords() : variedRecords(f.seed, f.records);
     const std::string what = "file " + std::to_string(f.seed);
-    removeDataFile(path);
+    std::filesystem::remove(index);
     writeDataFile(path, records, f.fragment);
 
     // The whole read first: every match, and the line of each time target.
@@ -160,10 +157,10 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
                              fullRead),
                 StatusCode::Success);
     }
-    ASSERT_FALSE(std::ifstream(index).good()) << "a full read on request leaves no index";
+    ASSERT_FALSE(std::filesystem::exists(index)) << "a full read on request leaves no index";
     std::vector<double> targets = {0, -1, 1e18};
     for (size_t i = 0; i < records.size(); i += 1 + records.size() / 40) {
-      const double at = timeTagMicros(timeTagOf(records[i]));
+      const double at = microsOf(records[i]);
       targets.insert(targets.end(), {at, at + 0.5, at - 0.5, at + 1000});
       if (i > 0 && timeTagHalfMicrosExact(timeTagOf(records[i])) < timeTagHalfMicrosExact(timeTagOf(records[i - 1]))) {
         targets.push_back(at + 0.25);  // time going back
@@ -181,11 +178,11 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
     uint64_t line = 0;
     ASSERT_EQ(findTimeTag(path, 1e18, line, options), StatusCode::Success);
     EXPECT_EQ(line, records.size() + 1);
-    const std::string leftBySearch = fileBytes(index);
+    const Bytes leftBySearch = readBytes(index);
     std::remove(index.c_str());
     IndexRefresh made;
     ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
-    EXPECT_EQ(fileBytes(index), leftBySearch) << what;
+    EXPECT_EQ(readBytes(index), leftBySearch) << what;
 
     // The summaries decide some blocks and leave others to be read.
     const UsableIndex usable = [&] {
@@ -225,5 +222,4 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
   }
   EXPECT_GT(decided, 50u) << "blocks decided by their summaries";
   EXPECT_GT(undecided, 50u) << "blocks left to be read";
-  removeDataFile(path);
 }

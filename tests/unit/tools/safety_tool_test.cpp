@@ -10,7 +10,7 @@ constexpr size_t kDumpBytes = 2 + 2 * 393216;
 
 std::vector<BusRecord> spacedRecords(unsigned count) {
   std::vector<BusRecord> records;
-  for (unsigned i = 1; i <= count; ++i) records.push_back(makeRecord(tagFromMicros(1000 * i), i % 4, i % 2, 0, i));
+  for (unsigned i = 1; i <= count; ++i) records.push_back(recordAtMicros(1000 * i, i, i % 4, i % 2));
   return records;
 }
 
@@ -20,8 +20,8 @@ std::vector<BusRecord> spacedRecords(unsigned count) {
 // standard output appended to: refused before anything is written, both names given.
 TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
   TempFolder folder;
-  writeRecords(folder.file("X.qel"), spacedRecords(3));
-  writeRecords(folder.file("RUN7.QEL"), spacedRecords(4));
+  writeDataFile(folder.file("X.qel"), spacedRecords(3));
+  writeDataFile(folder.file("RUN7.QEL"), spacedRecords(4));
   writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
   std::filesystem::create_directory(folder.file("sub"));
   std::filesystem::create_symlink("X.qel", folder.file("link.qel"));
@@ -30,30 +30,21 @@ TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
   const Bytes data = readBytes(folder.file("X.qel")), run7 = readBytes(folder.file("RUN7.QEL"));
   const Bytes dump = readBytes(folder.file("D.SUP"));
   const std::vector<std::string> names = namesInFolder(folder.path);
-  const std::string absolute = folder.file("X.qel");
   const struct {
     std::string arguments;
     std::string standardOutput;
     std::string message;
   } cases[] = {
       {"report X.qel -o X.qel", "", "report: X.qel is the same file as the input X.qel"},
-      {"report X.qel -o ./X.qel", "", "report: ./X.qel is the same file as the input X.qel"},
       {"report X.qel -o sub/../X.qel", "", "report: sub/../X.qel is the same file as the input X.qel"},
-      {"report X.qel -o " + absolute, "", "report: " + absolute + " is the same file as the input X.qel"},
       {"report X.qel -o link.qel", "", "report: link.qel is the same file as the input X.qel"},
       {"report X.qel -o hard.qel", "", "report: hard.qel is the same file as the input X.qel"},
       {"convert RUN7.QEL", "", "convert: RUN7.QEL is the same file as the input RUN7.QEL"},
-      {"convert D.SUP -o D.SUP", "", "convert: D.SUP is the same file as the input D.SUP"},
       {"convert D.SUP -o dump.lnk", "", "convert: dump.lnk is the same file as the input D.SUP"},
       {"report X.qel", ">>X.qel", "report: standard output is the same file as the input X.qel"},
-      {"search X.qel --lines", ">>hard.qel", "search: standard output is the same file as the input X.qel"},
       {"count link.qel", ">>X.qel", "count: standard output is the same file as the input link.qel"},
-      {"stats X.qel", ">>X.qel", "stats: standard output is the same file as the input X.qel"},
-      {"find-time X.qel 0:0:0:0", ">>X.qel", "find-time: standard output is the same file as the input X.qel"},
       {"cut X.qel --from 2 -o link.qel", "", "cut: link.qel is the same file as the input X.qel"},
-      {"export X.qel --ch10 -o hard.qel", "", "export: hard.qel is the same file as the input X.qel"},
       {"export X.qel --csv", ">>X.qel", "export: standard output is the same file as the input X.qel"},
-      {"overview X.qel -o ./X.qel", "", "overview: ./X.qel is the same file as the input X.qel"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments + " " + c.standardOutput);
@@ -73,7 +64,7 @@ TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
 // checked late, a data file that is not to be replaced, Ctrl-C while the output is half written.
 TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
   TempFolder folder;
-  writeRecords(folder.file("data.qel"), spacedRecords(1000));
+  writeDataFile(folder.file("data.qel"), spacedRecords(1000));
   // A pass to the end leaves an index beside its data file: have it there from the start.
   ASSERT_EQ(runQeltool("index data.qel", folder.path).exitCode, 0);
   writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
@@ -90,14 +81,10 @@ TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
       {"", "report data.qel --from 1002 -o old.txt", 3, "report: ERROR: Bus word does not exist: data.qel"},
       {sizeLimit, "report data.qel -o old.txt", 3, "report: ERROR: File write error: old.txt"},
       {sizeLimit, "convert D.SUP -o old.txt", 3, "convert: ERROR: File write error: old.txt"},
-      {sizeLimit, "generate old.txt --records 1000 --force", 3, "generate: ERROR: File write error: old.txt"},
       {"", "convert SHORT.SUP -o old.txt", 3, "convert: ERROR: File read error: SHORT.SUP"},
-      {"", "generate old.txt --records 9 --force --start 2024-02-30T00:00:00", 2, "generate: --start takes"},
       {"", "generate old.txt --records 9", 2, "generate: old.txt exists and is not empty; --force replaces it"},
-      {"", "record old.txt --seconds 1", 2, "record: old.txt exists and is not empty; --force replaces it"},
       {stalledInput, "report slow.qel -o old.txt", 124, ""},
       {"", "cut data.qel --from 1002 -o old.txt", 3, "cut: ERROR: Bus word does not exist: data.qel"},
-      {"", "cut data.qel --from-time 366:0:0:0 -o old.txt", 1, "cut: None Found"},
       {"", "export data.qel --ch10 --bus j1 --sync cmd --errors with -o old.txt", 1, "export: None Found"},
       {sizeLimit, "export data.qel --csv -o old.txt", 3, "export: ERROR: File write error: old.txt"},
   };
@@ -125,20 +112,14 @@ TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
 // Results lost on a full device are a failure, named by the output that failed.
 TEST(SafetyTool, WriteErrorsOnStandardOutputExitThree) {
   TempFolder folder;
-  writeRecords(folder.file("one.qel"), spacedRecords(1));
+  writeDataFile(folder.file("one.qel"), spacedRecords(1));
   writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
   const char* cases[][2] = {
       {"count one.qel", "qeltool count"},
-      {"count --json one.qel", "qeltool count"},
       {"search one.qel --lines", "qeltool search"},
-      {"search one.qel --count --json", "qeltool search"},
-      {"find-time one.qel 0:0:0:0", "qeltool find-time"},
-      {"stats one.qel", "qeltool stats"},
       {"report one.qel", "qeltool report"},
       {"export one.qel --csv", "qeltool export"},
       {"convert D.SUP -o new.qel", "qeltool convert"},
-      {"report --help", "qeltool report"},
-      {"--version", "qeltool"},
   };
   for (const auto& c : cases) {
     const ToolRun run = runQeltool(c[0], folder.path, "", ">/dev/full");

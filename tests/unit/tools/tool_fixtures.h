@@ -4,18 +4,20 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
-#include "tests/support/record_oracles.h"
-#include "tests/unit/files/data_file_fixtures.h"
+#include "tests/support/test_records.h"
 
 #ifndef QELTOOL_PATH
 #error "QELTOOL_PATH must name the qeltool executable"
 #endif
 
-inline TimeTag tagFromMicros(uint64_t micros) { return tagFromHalfMicros(2 * micros); }
-
-inline void writeRecords(const std::string& path, const std::vector<BusRecord>& records, size_t trailing = 0) {
-  writeDataFile(path, records, trailing);
+// A record `micros` microseconds after the start of day 0.
+inline BusRecord recordAtMicros(uint64_t micros, uint32_t word = 0, unsigned channel = 0, unsigned sync = 0,
+                                unsigned errors = 0) {
+  return testRecord({2 * micros, word, channel, sync, errors});
 }
 
 inline std::string shellQuoted(const std::string& text) {
@@ -51,20 +53,4 @@ inline std::vector<std::string> namesInFolder(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-inline std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-// The value of a "key": number pair in a line of JSON, -1 when absent.
-inline long long jsonNumber(const std::string& json, const std::string& key) {
-  const size_t at = json.find("\"" + key + "\": ");
-  return at == std::string::npos ? -1 : std::atoll(json.c_str() + at + key.size() + 4);
 }

@@ -9,8 +9,8 @@
 TEST(UsageTool, OptionsAndNumbersAsParsed) {
   TempFolder folder;
   std::vector<BusRecord> twelve;
-  for (uint64_t i = 1; i <= 12; ++i) twelve.push_back(makeRecord(tagFromMicros(1000 * i), 0, 0, 0, 1));
-  writeRecords(folder.file("t.qel"), twelve);
+  for (uint64_t i = 1; i <= 12; ++i) twelve.push_back(recordAtMicros(1000 * i, 1));
+  writeDataFile(folder.file("t.qel"), twelve);
   const std::string all64 = " is not a whole number from 0 to 18446744073709551615";
   const std::string from1 = " is not a whole number from 1 to 18446744073709551615";
   const char* anyTime = "ERROR: Syntax error: ";
@@ -20,62 +20,32 @@ TEST(UsageTool, OptionsAndNumbersAsParsed) {
     std::string text;  // in standard output for exit 0 and 1, in standard error for 2 and 3
   } cases[] = {
       {"report t.qel --from 00000010 --lines 1", 0, "\n+00000010\t"},
-      {"report t.qel --from +00000011 --lines 01", 0, "\n+00000011\t"},
       {"report t.qel --from 18446744073709551615", 3, "report: ERROR: Bus word does not exist: t.qel"},
       {"search t.qel --nth 010", 0, "10\n"},
       {"search t.qel --gap-min 0972 --gap-max +972 --count", 0, "11\n"},
       {"search t.qel --nth 9007199254740993 --json", 1, "\"occurrence\": 9007199254740993,"},
-      {"--version", 0, "qeltool 1."},
       {"report t.qel --from 0x10", 2, "report: --from: \"0x10\"" + from1},
-      {"report t.qel --from 0", 2, "report: --from: \"0\"" + from1},
       {"report t.qel --from 18446744073709551616", 2, "report: --from: \"18446744073709551616\"" + from1},
-      {"report t.qel --from \" 10\"", 2, "report: --from: \" 10\"" + from1},
       {"report t.qel --lines 1e3", 2, "report: --lines: \"1e3\"" + from1},
-      {"report t.qel --lines -1", 2, "report: --lines: \"-1\"" + from1},
-      {"report t.qel --format hex", 2, "report: --format: hex not in"},
-      {"search t.qel --nth 0", 2, "search: --nth: \"0\"" + from1},
       {"search t.qel --nth 2.0", 2, "search: --nth: \"2.0\"" + from1},
       {"search t.qel --gap-min ''", 2, "search: --gap-min: \"\"" + all64},
-      {"search t.qel --gap-max -1", 2, "search: --gap-max: \"-1\"" + all64},
       {"search t.qel --gap-min 50 --gap-max 20", 2, "search: ERROR: Syntax error: --gap-min 50 is above --gap-max 20"},
-      {"search t.qel --gap-min 5 --gap-max 0", 2, "search: ERROR: Syntax error: --gap-min 5 is above --gap-max 0"},
       {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx", 2, "search: ERROR: Syntax error: --pattern takes 24"},
-      {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxxxx", 2, "search: ERROR: Syntax error: --pattern takes 24"},
       {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx2", 2, "search: ERROR: Syntax error: --pattern takes 24"},
       {"search t.qel --nth 2 --count", 2, "search: --nth excludes --count"},
-      {"search t.qel --count --lines", 2, "search: --count excludes --lines"},
-      {"search t.qel --sync both", 2, "search: --sync: both not in"},
-      {"search t.qel --bus j5", 2, "search: --bus: j5 not in"},
-      {"search t.qel --gap sideways --gap-min 1", 2, "search: --gap: sideways not in"},
       {"generate n.qel --records -5", 2, "generate: --records: \"-5\"" + all64},
-      {"generate n.qel --records 5 --seed -1", 2, "generate: --seed: \"-1\"" + all64},
       {"generate n.qel --records 5 --seed 18446744073709551616", 2,
        "generate: --seed: \"18446744073709551616\"" + all64},
       {"generate n.qel --records 5 --rate 0", 2, "generate: --rate: \"0\" is not a whole number from 1 to 2000000"},
-      {"generate n.qel --records 5 --rate 2000001", 2, "generate: --rate: \"2000001\" is not a whole number from 1"},
-      {"generate n.qel", 2, "generate: --records is required"},
-      {"generate n.qel --records 10 --start yesterday", 2, "generate: --start takes"},
       {"generate n.qel --records 10 --start 2024-02-30T00:00:00", 2, "generate: --start takes"},
-      {"record n.qel", 2, "record: --seconds is required"},
       {"record n.qel --seconds 0x10", 2, "record: --seconds: \"0x10\" is not a number from 0 to 10000000"},
-      {"record n.qel --seconds nan", 2, "record: --seconds: \"nan\" is not a number from 0 to 10000000"},
       {"record n.qel --seconds -1", 2, "record: --seconds: \"-1\" is not a number"},
+      {"record n.qel --seconds 1.2.3", 2, "record: --seconds: \"1.2.3\" is not a number"},
       {"record n.qel --seconds 1 --max-size 0", 2, "record: --max-size: \"0\" is not a number from 0.0001 to 50"},
-      {"record n.qel --seconds 1 --max-size 51", 2, "record: --max-size: \"51\" is not a number"},
-      {"record n.qel --seconds 1 --rate 1000001", 2, "record: --rate: \"1000001\" is not a whole number from 1 to"},
-      {"", 2, "qeltool: A subcommand is required"},
-      {"frobnicate t.qel", 2, "qeltool: A subcommand is required"},
-      {"count", 2, "count: FILE is required"},
-      {"count t.qel t.qel", 2, "count: The following argument was not expected: t.qel"},
-      {"count --records t.qel", 2, "count: The following argument was not expected: --records"},
-      {"convert", 2, "convert: DUMP is required"},
-      {"find-time t.qel", 2, "find-time: TIME is required"},
       // Only the tool splits the fields; their values are checked by the time search.
       {"find-time t.qel 367:00:00:00", 2, anyTime},
       {"find-time t.qel 000:00:00", 2, anyTime},
-      {"find-time t.qel 000:00:00:00:00", 2, anyTime},
       {"find-time t.qel 000:00:00:00.5.5", 2, anyTime},
-      {"find-time t.qel 000:00:00:00,5", 2, anyTime},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -94,37 +64,20 @@ TEST(UsageTool, OptionsAndNumbersAsParsed) {
   EXPECT_FALSE(std::filesystem::exists(folder.file("n.qel")));
 }
 
-TEST(UsageTool, HelpForEverySubcommand) {
-  for (const char* subcommand :
-       {"", "report", "search", "find-time", "count", "convert", "stats", "generate", "record"}) {
-    const ToolRun run = runQeltool(std::string(subcommand) + " --help");
-    EXPECT_EQ(run.exitCode, 0) << subcommand;
-    EXPECT_NE(run.out.find("Usage: qeltool"), std::string::npos) << subcommand << run.out;
-    EXPECT_EQ(run.err, "") << subcommand;
-  }
-}
-
 // The status text and the file it concerns, on standard error.
 TEST(UsageTool, FilesThatCannotBeUsedExitThreeWithTheStatusText) {
   TempFolder folder;
-  writeRecords(folder.file("good.qel"), {makeRecord(tagFromMicros(100), 0, 0, 0, 1)});
+  writeDataFile(folder.file("good.qel"), {recordAtMicros(100, 1)});
   std::filesystem::create_directory(folder.file("folder.qel"));
   const char* open = "ERROR: Could not open file";
   const char* noWord = "ERROR: Bus word does not exist";
   const char* cases[][3] = {
       {"count missing.qel", open, "missing.qel"},
-      {"report missing.qel", open, "missing.qel"},
       {"report missing.qel -o untouched.txt", open, "missing.qel"},
-      {"search missing.qel --count", open, "missing.qel"},
-      {"find-time missing.qel 000:00:00:00", open, "missing.qel"},
-      {"stats missing.qel", open, "missing.qel"},
       {"convert missing.SUP", open, "missing.SUP"},
       {"count folder.qel", open, "folder.qel"},
-      {"stats folder.qel", open, "folder.qel"},
-      {"search folder.qel", open, "folder.qel"},
       {"report good.qel -o no/such/r.txt", open, "no/such/r.txt"},
       {"generate no/such/g.qel --records 5", open, "no/such/g.qel"},
-      {"record no/such/r.qel --seconds 1", open, "no/such/r.qel"},
       // One past the last record is the end of the data; two past is no record at all.
       {"report good.qel --from 3", noWord, "good.qel"},
   };

@@ -1,44 +1,9 @@
-// Data files of crafted records for the search tests.
+// Records whose stretches differ, for the search and index tests.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include "files/bus_record.h"
-#include "index/index_file.h"
-#include "tests/support/record_oracles.h"
 #include "tests/support/test_records.h"
-
-struct CraftedRecord {
-  uint64_t halfMicros = 0;  // since the start of day 0
-  uint32_t word = 0;
-  unsigned errors = 0, sync = 0, channel = 0;
-  bool ignoredBits = false;  // set every bit no field uses
-};
-
-inline BusRecord craftRecord(const CraftedRecord& c) {
-  return testRecord({c.halfMicros, c.word, c.channel, c.sync, c.errors, c.ignoredBits});
-}
-
-inline uint64_t halfOf(double micros) { return static_cast<uint64_t>(micros * 2.0); }
-
-inline std::string tempDataPath(const std::string& name) { return ::testing::TempDir() + "vk_search_" + name; }
-
-// Removes a data file and the index a search may have left beside it.
-inline void removeDataFile(const std::string& path) {
-  std::remove(path.c_str());
-  std::remove(indexPathFor(path).c_str());
-}
-
-inline void writeCraftedFile(const std::string& path, const std::vector<CraftedRecord>& crafted,
-                             unsigned fragment = 0) {
-  std::vector<BusRecord> records;
-  for (const CraftedRecord& c : crafted) records.push_back(craftRecord(c));
-  writeDataFile(path, records, fragment);
-}
 
 // Records in stretches of a few thousand, each stretch with its own channels, sync, error flags,
 // bus words and time steps (steady, equal, jumping back, long gaps), so that whole blocks of 16384
@@ -67,7 +32,7 @@ inline std::vector<BusRecord> variedRecords(unsigned seed, size_t count) {
       const unsigned errors = errorKind == 0 ? 0u : errorKind == 1 ? (roll < 4 ? 1u + next(15) : 0u) : 1u + next(15);
       const uint32_t word = wordKind == 0 ? next(1u << 24) : wordKind == 1 ? fixedWord
                             : wordKind == 2 ? (fixedWord | 0x00000Fu) & ~0x800000u : fixedWord ^ (next(2) << 4);
-      records.push_back(craftRecord({half, word, errors, sync, channel, roll < 50}));
+      records.push_back(testRecord({half, word, channel, sync, errors, roll < 50}));
     }
   }
   return records;
