@@ -97,18 +97,6 @@ TEST_F(SimDialogTest, QuitDuringARecordingStopsItWithTheFinalDrain) {
   EXPECT_EQ(sim->card().capturing, false);
 }
 
-TEST_F(SimDialogTest, TheSizeLimitEndsTheRecordingWithElevenAtTheHalfThatReachesIt) {
-  start();
-  startRecording("run.qel");
-  state.recordingSession.progress.wordLimit = 3 * 16384.0f;  // as a tiny maximum size would
-  run(10000);
-  EXPECT_FALSE(state.recording);
-  EXPECT_EQ(dialog.status(), statusText(StatusCode::MaxFileSizeExceeded));
-  EXPECT_EQ(readText("run.qel").size(), 3u * 16384 * 16);
-  EXPECT_TRUE(state.currentPath.empty());
-  expectGeneratorSequence("run.qel");
-}
-
 TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
   struct Case {
     const char* what;

@@ -5,18 +5,11 @@
 
 // Whole records whatever trails; JSON stays valid whatever the name: a byte that is not UTF-8 is
 // replaced, a quote and a backslash escaped.
-TEST(CountTool, WholeRecordsWhateverTrails) {
+TEST(CountTool, WholeRecordsAndJsonOfAnyName) {
   TempFolder folder;
-  const size_t cases[][2] = {{0, 15}, {1000, 0}};  // records, trailing bytes
-  for (const auto& c : cases) {
-    writeDataFile(folder.file("count.qel"), std::vector<BusRecord>(c[0], recordAtMicros(5, 7, 1, 1)), c[1]);
-    const ToolRun run = runQeltool("count count.qel", folder.path);
-    EXPECT_EQ(run.exitCode, 0) << c[0] << "+" << c[1];
-    EXPECT_EQ(run.out, std::to_string(c[0]) + "\n") << c[0] << "+" << c[1];
-  }
-  writeDataFile(folder.file("r\xE9s\"\\\xC3\xA9.qel"), {});
+  writeDataFile(folder.file("r\xE9s\"\\\xC3\xA9.qel"), std::vector<BusRecord>(3, recordAtMicros(5)), 15);
   EXPECT_EQ(runQeltool("count --json r*.qel", folder.path).out,
-            "{\"file\": \"r\\ufffds\\\"\\\\\xC3\xA9.qel\", \"records\": 0}\n");
+            "{\"file\": \"r\\ufffds\\\"\\\\\xC3\xA9.qel\", \"records\": 3}\n");
 }
 
 // The output is named from the dump's file name alone and lies in the dump's folder; units 65532

@@ -1,7 +1,6 @@
-// qeltool record, report, search, find-time and stats on files whose answers are known.
+// qeltool record, search, find-time and stats on files whose answers are known.
 #include <gtest/gtest.h>
 
-#include "files/report.h"
 #include "tool_fixtures.h"
 
 // 0.0005 GB is 33554.4 words: the recording from the simulated card ends at the third half of 16384.
@@ -13,45 +12,6 @@ TEST(RecordTool, MaximumSizeEndsTheRecordingAtAWholeHalf) {
   EXPECT_NE(run.err.find("ERROR: Maximum file size exceeded"), std::string::npos) << run.err;
   EXPECT_EQ(readBytes(file).size(), 3u * 16384u * kBusRecordBytes);
   EXPECT_EQ(run.out, "49152\n");
-}
-
-// Standard output, or the -o file, is byte for byte what View writes into "QEL.TMP": thirty
-// records that touch every report column (both syncs, all channels, error flags, MDM command codes,
-// half microseconds, gaps below 28 us and over an hour, time going backwards) and a cut-off record.
-TEST(ReportTool, OutputIsTheDialogsReport) {
-  TempFolder folder;
-  const std::string data = folder.file("varied.qel"), dialogFile = folder.file("QEL.TMP");
-  std::vector<BusRecord> records;
-  uint64_t half = halfMicrosAt(123, 4, 0, 0);
-  const uint64_t steps[] = {185, 41, 57, 56, 2000, 7200000000ull, 7200000001ull, 3, 999};
-  for (unsigned i = 0; i < 30; ++i) {
-    half = i == 17 ? half - 5000 : half + steps[i % 9];
-    const uint32_t word = (0x9A5234u * (i + 1) + (i << 14)) & 0xFFFFFFu;
-    records.push_back(testRecord({half, word, i % 4, i % 3 == 0 ? 1u : 0u, (i * 5) % 16}));
-  }
-  writeDataFile(data, records, 9);
-  const struct {
-    const char* format;
-    StackFormat stackFormat;
-    int64_t from, lines;  // lines 0: --lines left out
-    bool toFile;
-  } cases[] = {
-      {"binary", StackFormat::BinaryHex, 1, 0, false}, {"MDM", StackFormat::Mdm, 29, 2, true},
-      {"eiu", StackFormat::Eiu, 18, 12, false},
-  };
-  for (const auto& c : cases) {
-    std::string arguments = "report varied.qel --format " + std::string(c.format) + " --from " +
-                            std::to_string(c.from) + (c.lines ? " --lines " + std::to_string(c.lines) : "");
-    if (c.toFile) arguments += " -o report.txt";
-    SCOPED_TRACE(arguments);
-    const ToolRun run = runQeltool(arguments, folder.path);
-    ASSERT_EQ(writeReport(data, dialogFile, c.stackFormat, c.from, c.lines == 0 ? 1000 : c.lines),
-              StatusCode::Success);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(c.toFile ? readText(folder.file("report.txt")) : run.out, readText(dialogFile));
-    EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(!c.toFile || run.out.empty()) << run.out;
-  }
 }
 
 // Time tags in microseconds and the gap to the record before (tag difference less 28 us):
