@@ -10,7 +10,6 @@
 
 #include "files/bus_record.h"
 #include "files/data_file.h"
-#include "tests/support/record_oracles.h"
 #include "tests/support/test_records.h"
 
 constexpr uint64_t kBenchRecords = 67108864;  // 1 GiB
@@ -33,7 +32,7 @@ inline bool makeBenchDataFile(const std::string& path) {
       const unsigned errors = (state & 0xFF) == 7 ? (state >> 8) & 0xF : 0u;
       const unsigned channel = static_cast<unsigned>(n / 5 % 4);
       const BusRecord r = testRecord({time, (state >> 4) & 0xFFFFFF, channel, command, errors});
-      busRecordToBytes(r, &block[used]);
+      testRecordBytes(r, &block[used]);
     }
     written = std::fwrite(block.data(), 1, used, file) == used;
   }

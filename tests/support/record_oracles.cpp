@@ -2,39 +2,7 @@
 
 #include "files/report_line.h"
 
-void swapWordPairs(uint16_t words[8]) {
-  for (int i = 0; i < 8; i += 2) {
-    const uint16_t first = words[i];
-    words[i] = words[i + 1];
-    words[i + 1] = first;
-  }
-}
-
-void busRecordToBytes(const BusRecord& record, unsigned char* bytes) {
-  for (int i = 0; i < 8; ++i) {
-    const uint16_t unit = record.words[i ^ 1];
-    bytes[2 * i] = static_cast<unsigned char>(unit & 0xFF);
-    bytes[2 * i + 1] = static_cast<unsigned char>(unit >> 8);
-  }
-}
-
-unsigned readBusRecord(FILE* file, BusRecord& record) {
-  unsigned char bytes[kBusRecordBytes];
-  const size_t got = std::fread(bytes, 1, sizeof bytes, file);
-  const unsigned units = static_cast<unsigned>(got / 2);
-  uint16_t fileUnits[8];
-  for (int i = 0; i < 8; ++i) fileUnits[i] = record.words[i ^ 1];
-  for (unsigned i = 0; i < units; ++i) {
-    fileUnits[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  }
-  for (int i = 0; i < 8; ++i) record.words[i] = fileUnits[i];
-  swapWordPairs(record.words);
-  return units;
-}
-
-double timeTagHalfMicros(const TimeTag& tag) { return static_cast<double>(timeTagHalfMicrosExact(tag)); }
-
-double timeTagMicros(const TimeTag& tag) { return timeTagHalfMicros(tag) * 0.5; }
+double timeTagMicros(const TimeTag& tag) { return static_cast<double>(timeTagHalfMicrosExact(tag)) * 0.5; }
 
 std::string formatReportLine(int64_t lineNumber, const BusRecord& current, const TimeTag& previous,
                              StackFormat format) {

@@ -71,17 +71,18 @@ inline TimeTag testTimeTag(uint64_t halfMicros) {
   return TimeTag{{r.words[0], r.words[1], r.words[2], r.words[3]}};
 }
 
+// A record's 16 file bytes: each longword little-endian.
+inline void testRecordBytes(const BusRecord& r, unsigned char* bytes) {
+  for (int k = 0; k < 4; ++k) {
+    const uint32_t longword = uint32_t{r.words[2 * k]} << 16 | r.words[2 * k + 1];
+    for (int b = 0; b < 4; ++b) bytes[4 * k + b] = static_cast<unsigned char>(longword >> (8 * b));
+  }
+}
+
 // The bytes of a data file holding these records, then `partial` bytes (0xFF) of a record cut off.
 inline Bytes dataFileBytes(const std::vector<BusRecord>& records, size_t partial = 0) {
-  Bytes bytes;
-  bytes.reserve(records.size() * kBusRecordBytes + partial);
-  for (const BusRecord& r : records) {
-    for (int k = 0; k < 4; ++k) {
-      const uint32_t longword = uint32_t{r.words[2 * k]} << 16 | r.words[2 * k + 1];
-      for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<unsigned char>(longword >> (8 * b)));
-    }
-  }
-  bytes.insert(bytes.end(), partial, 0xFF);
+  Bytes bytes(records.size() * kBusRecordBytes + partial, 0xFF);
+  for (size_t i = 0; i < records.size(); ++i) testRecordBytes(records[i], &bytes[i * kBusRecordBytes]);
   return bytes;
 }
 
