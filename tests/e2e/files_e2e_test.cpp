@@ -1,4 +1,4 @@
-// View, Get File Size and Convert File through the real dialog.
+// View and Convert File through the real dialog.
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
@@ -40,20 +40,6 @@ TEST_F(FilesE2E, ViewWritesTheSameReportAsTheWriterAndStartsTheEditor) {
     pause(100);
   }
   EXPECT_TRUE(editorSeen);
-}
-
-TEST_F(FilesE2E, GetFileSizeShowsTheWaitTextThenTheCount) {
-  ASSERT_TRUE(writeFileBytes(path("run.qel"), craftedFile(37) + "frag"));
-  setText(app, IDC_FILE_NAME, "run.qel");
-  postCommand(app, IDC_GET_FILE_SIZE);
-  ASSERT_TRUE(waitForStatusPrefix(app, "Processing task may take a while - PLEASE WAIT", 5000)) << statusLine(app);
-  ASSERT_TRUE(waitForStatusPrefix(app, "Success", 10000)) << statusLine(app);
-  EXPECT_EQ(text(app, IDC_FILE_SIZE_TEXT), "37");
-  setText(app, IDC_FILE_NAME, "missing.qel");
-  clickButton(app, IDC_GET_FILE_SIZE);
-  ASSERT_TRUE(waitForStatusPrefix(app, "ERROR", 10000));
-  EXPECT_EQ(statusLine(app), "ERROR: Could not open file");
-  EXPECT_EQ(text(app, IDC_FILE_SIZE_TEXT), "37");
 }
 
 TEST_F(FilesE2E, ConvertFileMakesTheDataFileAndRefreshesTheList) {

@@ -97,20 +97,4 @@ TEST_F(ShellE2E, SimulatedBuildFindsTheCardAndItsTimeRuns) {
   EXPECT_EQ(text(app, IDC_TIME_TEXT).size(), 12u);
   EXPECT_TRUE(isVisible(app, IDC_GREEN_LIGHT));
   EXPECT_FALSE(isVisible(app, IDC_YELLOW_LIGHT));
-  // The About box has the caption "Dravelin" and says the card is simulated.
-  postCommand(app, IDC_ABOUT_ICON);
-  HWND box = nullptr;
-  for (int i = 0; i < 100 && box == nullptr; ++i) {
-    box = findProcessWindow(app, "Dravelin");
-    pause(50);
-  }
-  ASSERT_NE(box, nullptr);
-  char body[512] = {0};
-  HWND label = FindWindowExA(box, nullptr, "Static", nullptr);
-  while (label != nullptr && GetWindowTextA(label, body, sizeof body) == 0) {
-    label = FindWindowExA(box, label, "Static", nullptr);
-  }
-  EXPECT_NE(std::string(body).find("simulated"), std::string::npos) << body;
-  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
