@@ -100,4 +100,11 @@ TEST(ScanKernels, PortableAndSimdAgreeWithRecordByRecordChecks) {
       EXPECT_EQ(counter, expected) << "target " << target << (portable ? ", portable" : ", SIMD");
     }
   }
+  // A file that cannot be opened: its status, and no result left from before.
+  SearchSettings s;
+  s.searchResult = 17;
+  EXPECT_EQ(searchPattern(folder.file("missing.qel"), s), StatusCode::FileOpenError);
+  EXPECT_EQ(s.searchResult, 0.0);
+  uint64_t line = 7;
+  EXPECT_EQ(findTimeTag(folder.file("missing.qel"), 0, line), StatusCode::FileOpenError);
 }
