@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::writeScratchFile(dataPath, reinterpret_cast<const uint8_t*>(kEarlierOutput), sizeof kEarlierOutput);
 
   const StatusCode status = convertDumpFile(dumpPath, dataPath);
-  const std::string output = fuzz::readScratchFile(dataPath);
+  const std::string output = readText(dataPath);
   if (dump.size() < kFullDumpBytes) {
     FUZZ_CHECK(status == StatusCode::FileReadError);
     FUZZ_CHECK(output == std::string(kEarlierOutput, sizeof kEarlierOutput));

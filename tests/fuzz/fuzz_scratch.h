@@ -29,9 +29,6 @@ inline void writeScratchFile(const std::string& path, const uint8_t* data, size_
   if (!writeBytes(path, Bytes(data, data + size))) fail("the scratch file can be written", __FILE__, __LINE__);
 }
 
-// The whole content of a file ("" when it cannot be read).
-inline std::string readScratchFile(const std::string& path) { return readText(path); }
-
 }  // namespace fuzz
 
 #define FUZZ_CHECK(condition) \

@@ -44,10 +44,6 @@ std::vector<unsigned char> makeRecords(uint32_t seed, size_t count) {
   return dataFileBytes(records);
 }
 
-void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-  fuzz::writeScratchFile(path, bytes.data(), bytes.size());
-}
-
 // Changes the index bytes as the input says; true when a header field was changed under a new
 // checksum.
 bool spoil(std::vector<unsigned char>& index, ParameterBytes& p) {
@@ -88,16 +84,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool grows = p.byte() % 4 == 0 && records > 1;
   const size_t before = grows ? (records / 2) * kBusRecordBytes : bytes.size();
 
-  writeFile(path, std::vector<unsigned char>(bytes.begin(), bytes.begin() + before));
+  fuzz::writeScratchFile(path, bytes.data(), before);
   std::remove(indexPath.c_str());
   IndexRefresh made;
   FUZZ_CHECK(refreshDataFileIndex(path, made) == StatusCode::Success && made.saved);
-  if (grows) writeFile(path, bytes);
-  const std::string text = fuzz::readScratchFile(indexPath);
-  std::vector<unsigned char> index(text.begin(), text.end());
-  const std::vector<unsigned char> good = index;
+  if (grows) fuzz::writeScratchFile(path, bytes.data(), bytes.size());
+  Bytes index = readBytes(indexPath);
+  const Bytes good = index;
   const bool resealed = spoil(index, p);
-  writeFile(indexPath, index);
+  fuzz::writeScratchFile(indexPath, index.data(), index.size());
 
   DataFileSource source;
   FUZZ_CHECK(openDataFileSource(path, source));

@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Saving and loading again gives the same file.
   FUZZ_CHECK(saveSearchSettings(loaded, savedPath.c_str()));
-  const std::string saved = fuzz::readScratchFile(savedPath);
+  const std::string saved = readText(savedPath);
   FUZZ_CHECK(saved.size() == kSearchSettingsBytes && std::memcmp(saved.data(), encoded, kSearchSettingsBytes) == 0);
   SearchSettings reloaded;
   loadSearchSettings(reloaded, savedPath.c_str());
