@@ -5,18 +5,8 @@
 
 #include "export/chapter10_writer.h"
 #include "export/csv_export.h"
+#include "tests/unit/export/export_fixtures.h"
 #include "tool_fixtures.h"
-
-namespace {
-
-ByteSink into(Bytes& bytes) {
-  return ByteSink{[&bytes](const unsigned char* data, size_t count) {
-    bytes.insert(bytes.end(), data, data + count);
-    return true;
-  }};
-}
-
-}  // namespace
 
 // Each command's output equals what the library makes of the same choice of records.
 TEST(ExportTool, CommandsWriteWhatTheLibraryMakes) {
@@ -48,7 +38,7 @@ TEST(ExportTool, CommandsWriteWhatTheLibraryMakes) {
        [&] {
          Bytes b;
          uint64_t rows = 0;
-         exportCsv(path, window, StackFormat::Mdm, into(b), rows);
+         exportCsv(path, window, StackFormat::Mdm, memorySink(b), rows);
          return b;
        }},
       {"export data.qel --ch10 -o out.ch10", "out.ch10", "400 records in 41 data packets, 2 time packets (time "
@@ -56,7 +46,7 @@ TEST(ExportTool, CommandsWriteWhatTheLibraryMakes) {
        [&] {
          Bytes b;
          Chapter10Counts counts;
-         exportChapter10(path, RecordSelection{}, "data.qel", into(b), counts);
+         exportChapter10(path, RecordSelection{}, "data.qel", memorySink(b), counts);
          return b;
        }},
       {"cut data.qel --from +0000003 --lines 4 -o part.qel", "part.qel", "4 records\n",
