@@ -1,5 +1,7 @@
 #include "tools/qeltool/format_names.h"
 
+#include <vector>
+
 namespace {
 
 struct FormatName {
@@ -22,4 +24,12 @@ bool stackFormatNamed(const std::string& name, StackFormat& format) {
     }
   }
   return false;
+}
+
+CLI::Option* addFormatOption(CLI::App* command, std::string& format, const std::string& help) {
+  std::vector<std::string> names;
+  for (const FormatName& entry : kFormatNames) names.emplace_back(entry.name);
+  return command->add_option("--format", format, help)
+      ->transform(CLI::IsMember(names, CLI::ignore_case))
+      ->capture_default_str();
 }

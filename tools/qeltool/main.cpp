@@ -12,6 +12,7 @@
 
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/criteria_options.h"
+#include "tools/qeltool/format_names.h"
 #include "tools/qeltool/number_option.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/stretch_options.h"
@@ -31,9 +32,7 @@ void addReport(CLI::App& app, ReportOptions& o) {
                        "+00000010 is line 10)")
       ->default_str("1");
   addWholeNumberOption(c, "--lines", o.lines, 1, UINT64_MAX, "Number of records to show (default: all to the end)");
-  c->add_option("--format", o.format, "Bus format: binary, mdm, ldb, mec, eiu, 1553")
-      ->transform(CLI::IsMember({"binary", "mdm", "ldb", "mec", "eiu", "1553"}, CLI::ignore_case))
-      ->capture_default_str();
+  addFormatOption(c, o.format, "Bus format: binary, mdm, ldb, mec, eiu, 1553");
   c->add_option("-o,--output", o.output,
                 "Write the report into this file instead (text mode, as \"QEL.TMP\"); never the data file");
 }
@@ -134,10 +133,8 @@ void addExport(CLI::App& app, ExportOptions& o) {
   CLI::Option* csv = c->add_flag("--csv", o.csv, "Write CSV: a header row and one row a record");
   ch10->excludes(csv);
   c->add_option("-o,--output", o.output, "Write into this file (default for CSV: standard output); never FILE");
-  c->add_option("--format", o.format, "Bus format of the CSV's binary, fields and command columns: binary, mdm, "
-                                      "ldb, mec, eiu, 1553")
-      ->transform(CLI::IsMember({"binary", "mdm", "ldb", "mec", "eiu", "1553"}, CLI::ignore_case))
-      ->capture_default_str();
+  addFormatOption(c, o.format,
+                  "Bus format of the CSV's binary, fields and command columns: binary, mdm, ldb, mec, eiu, 1553");
   addStretchOptions(c, o.stretch);
   addCriteriaOptions(c, o.criteria);
 }

@@ -30,11 +30,7 @@ TEST(SearchTool, KnownAnswers) {
                  recordAtMicros(1260, 0x123456, 3), recordAtMicros(1310, 0x800001)},
                 10);
   const std::string json = "{\"file\": \"s.qel\", ";
-  const struct {
-    const char* arguments;
-    std::string out;
-    int exitCode;
-  } cases[] = {
+  const ToolAnswer cases[] = {
       {"--lines", "1\n2\n3\n4\n5\n6\n", 0},
       {"--pattern 'xxxx_xxxx xxxx_xxxx xxxx_xxx0' --lines", "3\n5\n", 0},
       {"--sync DATA --errors none --lines", "3\n5\n6\n", 0},
@@ -48,11 +44,7 @@ TEST(SearchTool, KnownAnswers) {
       {"--nth 3 --bus j3 --json", json + "\"occurrence\": 3, \"found\": false, \"line\": null}\n", 1},
       {"--lines --sync cmd --json", json + "\"lines\": [1, 4], \"count\": 2}\n", 0},
   };
-  for (const auto& c : cases) {
-    const ToolRun run = runQeltool(std::string("search s.qel ") + c.arguments, folder.path);
-    EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
-    EXPECT_EQ(run.out, c.out) << c.arguments;
-  }
+  expectToolAnswers("search s.qel ", cases, folder.path);
 }
 
 // The first record in file order at or after a typed time tag.
@@ -65,11 +57,7 @@ TEST(FindTimeTool, KnownAnswers) {
   for (uint64_t i = 1; i <= 100; ++i) many.push_back(recordAtMicros(1000 * i));
   writeDataFile(folder.file("many.qel"), many);
   const std::string json = "{\"file\": \"many.qel\", \"time\": ";
-  const struct {
-    const char* arguments;
-    std::string out;
-    int exitCode;
-  } cases[] = {
+  const ToolAnswer cases[] = {
       {"t.qel :::", "1\n", 0},  // every field empty: time 0
       {"t.qel 0:0:0:0.00015", "1\n", 0},  // the first in file order, though line 3 is closer
       {"t.qel 123:04:05:06.0071005", "5\n", 0},  // an odd halfMicros is half a microsecond more
@@ -85,11 +73,7 @@ TEST(FindTimeTool, KnownAnswers) {
               "\"records\": 100, \"view_from\": 91}\n",
        1},
   };
-  for (const auto& c : cases) {
-    const ToolRun run = runQeltool(std::string("find-time ") + c.arguments, folder.path);
-    EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
-    EXPECT_EQ(run.out, c.out) << c.arguments;
-  }
+  expectToolAnswers("find-time ", cases, folder.path);
 }
 
 //   1: 100 us    J1 CMND no errors

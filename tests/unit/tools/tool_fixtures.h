@@ -1,8 +1,10 @@
 // Running the built qeltool as a user would, and the small data files its tests run it on.
 #pragma once
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -45,6 +47,23 @@ inline ToolRun runQeltool(const std::string& arguments, const std::string& worki
   const int status = std::system(command.c_str());
   return ToolRun{(status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1, readText(capture.file("out")),
                  readText(capture.file("err"))};
+}
+
+// A command's arguments and what qeltool must print on standard output and exit with.
+struct ToolAnswer {
+  const char* arguments;
+  std::string out;
+  int exitCode;
+};
+
+// Runs "qeltool <command><arguments>" in folder for each answer and checks both.
+template <size_t N>
+void expectToolAnswers(const std::string& command, const ToolAnswer (&answers)[N], const std::string& folder) {
+  for (const ToolAnswer& a : answers) {
+    const ToolRun run = runQeltool(command + a.arguments, folder);
+    EXPECT_EQ(run.exitCode, a.exitCode) << a.arguments << "\n" << run.err;
+    EXPECT_EQ(run.out, a.out) << a.arguments;
+  }
 }
 
 // The names in a folder, sorted: a temporary file left behind shows here.
