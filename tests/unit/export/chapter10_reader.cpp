@@ -1,5 +1,6 @@
 #include "chapter10_reader.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -127,7 +128,7 @@ const char* readPacket(const std::vector<unsigned char>& file, size_t offset, St
     return it != st.out.channelTypes.end() && it->second == kind;
   };
   const char* fault = nullptr;
-  if (st.out.packets.empty() != (type == 0x01)) {
+  if ((st.out.packets == 0) != (type == 0x01)) {
     fault = "a setup record first and only first";
   } else if (type == 0x01) {
     const uint32_t word = dataLength >= 4 ? le32(data) : 0xFFFFFFFFu;
@@ -141,7 +142,10 @@ const char* readPacket(const std::vector<unsigned char>& file, size_t offset, St
   } else {
     fault = "data type";
   }
-  if (fault == nullptr) st.out.packets.push_back({type, packetLength});
+  if (fault == nullptr) {
+    ++st.out.packets;
+    st.out.largestPacket = std::max(st.out.largestPacket, packetLength);
+  }
   return fault;
 }
 
@@ -161,6 +165,6 @@ Ch10Reading readChapter10(const std::vector<unsigned char>& file) {
     }
     offset += length;
   }
-  if (reading.packets.empty()) reading.fault = "no setup record";
+  if (reading.packets == 0) reading.fault = "no setup record";
   return reading;
 }

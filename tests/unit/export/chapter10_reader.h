@@ -11,11 +11,6 @@
 #include <string>
 #include <vector>
 
-struct Ch10Packet {
-  uint8_t dataType = 0;
-  uint32_t length = 0;
-};
-
 struct Ch10Word {
   uint16_t channel = 0;
   uint16_t subchannel = 0;
@@ -30,7 +25,8 @@ struct Ch10Reading {
   std::string fault;  // the rule the packet at faultOffset breaks; empty when the file was read whole
   size_t faultOffset = 0;
   std::map<uint16_t, std::string> channelTypes;  // channel ID -> CDT (TIMEIN, MSGIN)
-  std::vector<Ch10Packet> packets;               // every packet read whole
+  size_t packets = 0;                            // read whole
+  uint32_t largestPacket = 0;                    // in bytes
   std::vector<Ch10Word> words;                   // in packet order
 };
 
