@@ -24,7 +24,6 @@ TEST(UsageTool, OptionsNumbersAndFilesAsParsed) {
   } cases[] = {
       {"report t.qel --from 00000010 --lines 1", 0, "\n+00000010\t"},
       {"report t.qel --from 18446744073709551615", 3, "report: ERROR: Bus word does not exist: t.qel"},
-      {"search t.qel --nth 010", 0, "10\n"},
       {"search t.qel --gap-min 0972 --gap-max +972 --count", 0, "11\n"},
       {"search t.qel --nth 9007199254740993 --json", 1, "\"occurrence\": 9007199254740993,"},
       {"report t.qel --from 0x10", 2, "report: --from: \"0x10\"" + from1},
@@ -32,7 +31,6 @@ TEST(UsageTool, OptionsNumbersAndFilesAsParsed) {
       {"search t.qel --gap-min 50 --gap-max 20", 2, "search: ERROR: Syntax error: --gap-min 50 is above --gap-max 20"},
       {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx", 2, "search: ERROR: Syntax error: --pattern takes 24"},
       {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx2", 2, "search: ERROR: Syntax error: --pattern takes 24"},
-      {"search t.qel --nth 2 --count", 2, "search: --nth excludes --count"},
       {"generate n.qel --records -5", 2, "generate: --records: \"-5\"" + all64},
       // A number past the largest is refused, not wrapped round to one in range.
       {"generate n.qel --records 5 --seed 18446744073709551616", 2,
