@@ -1,6 +1,8 @@
 // CSV rows against the text report of the same lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "export/csv_export.h"
@@ -58,40 +60,27 @@ TEST(CsvExport, RowsAgreeWithTheReport) {
 
     const std::vector<std::string> csvLines = split(std::string(csv.begin(), csv.end()), '\n');
     const std::vector<std::string> reportLines = split(readText(folder.file("report.txt")), '\n');
-    ASSERT_EQ(csvLines.size(), 314u);  // header, rows, nothing after the last line end
+    ASSERT_EQ(csvLines.size(), 314u);         // header, rows, nothing after the last line end
+    ASSERT_GE(reportLines.size(), rows + 3);  // the heading between two rules first
     EXPECT_EQ(csvLines[0], "line,time,seconds,bus,sync,error,flags,hex,value,binary,fields,command\r");
     for (size_t i = 1; i <= rows; ++i) {
-      SCOPED_TRACE(csvLines[i]);
-      ASSERT_EQ(csvLines[i].back(), '\r');
-      const std::vector<std::string> row = split(csvLines[i].substr(0, csvLines[i].size() - 1), ',');
-      ASSERT_EQ(row.size(), 12u);
       const std::string& line = reportLines[i + 2];
       const std::vector<std::string> head = split(line, '\t');
       // After the gap column: bus, sync, binary, fields, errors and the MDM command name.
       const std::vector<std::string> tail = split(line.substr(line.find("\tJ") + 1), '\t');
-      EXPECT_EQ(std::stoull(row[0]), std::stoull(head[0].substr(1)));
-      EXPECT_EQ(row[1], head[1]);
-      EXPECT_EQ(row[2], secondsOfTimeText(head[1]));
-      EXPECT_EQ(row[3], tail[0]);
-      EXPECT_EQ(row[4], tail[1]);
-      EXPECT_EQ(row[9], tail[2]);
-      EXPECT_EQ(row[10], tail[3]);
-      const std::string errors = trimmed(tail[4]);
-      std::string flags;
-      for (const std::string& flag : split(errors, ' ')) {
+      ASSERT_GE(tail.size(), 5u) << line;
+      std::string flags, bits = tail[2];
+      for (const std::string& flag : split(trimmed(tail[4]), ' ')) {
         if (!flag.empty() && flag != "NO" && flag != "ERRORS") flags += (flags.empty() ? "" : " ") + flag;
       }
-      EXPECT_EQ(row[6], flags);
-      EXPECT_EQ(row[5], flags.empty() ? "0" : "1");
-      std::string bits;
-      for (const char c : tail[2]) {
-        if (c != ' ') bits += c;
-      }
+      bits.erase(std::remove(bits.begin(), bits.end(), ' '), bits.end());
       const unsigned long value = std::stoul(bits, nullptr, 2);
-      EXPECT_EQ(std::stoul(row[8]), value);
-      EXPECT_EQ(std::stoul(row[7], nullptr, 16), value);
-      EXPECT_EQ(row[7].size(), 6u);
-      EXPECT_EQ(row[11], tail.size() > 5 ? trimmed(tail[5]) : "");
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "%06lX", value);
+      EXPECT_EQ(csvLines[i], std::to_string(std::stoull(head[0].substr(1))) + "," + head[1] + "," +
+                                 secondsOfTimeText(head[1]) + "," + tail[0] + "," + tail[1] + "," +
+                                 (flags.empty() ? "0," : "1,") + flags + "," + hex + "," + std::to_string(value) + "," +
+                                 tail[2] + "," + tail[3] + "," + (tail.size() > 5 ? trimmed(tail[5]) : "") + "\r");
     }
   }
   const ByteSink refusing{[](const unsigned char*, size_t) { return false; }};
@@ -105,7 +94,8 @@ TEST(CsvExport, LinesOfChosenRecordsAndSecondsOfFieldsOutOfRange) {
   TempFolder folder;
   const std::string path = folder.file("data.qel");
   std::vector<BusRecord> records;
-  for (unsigned i = 0; i < 30; ++i) records.push_back(testRecord({halfMicrosAt(5, 0, 0, 1) + 100 * i, i, 0, i % 3 == 0}));
+  for (unsigned i = 0; i < 30; ++i)
+    records.push_back(testRecord({halfMicrosAt(5, 0, 0, 1) + 100 * i, i, 0, i % 3 == 0}));
   records[0].words[2] = 1023, records[0].words[3] = 2047;
   writeDataFile(path, records);
   RecordSelection commands;

@@ -16,14 +16,13 @@ std::vector<BusRecord> spacedRecords(unsigned count) {
 
 }  // namespace
 
-// The same file by the same name, by another path, through a symbolic link or a hard link, and as
+// The same file by the same name, through a symbolic link or a hard link, and as
 // standard output appended to: refused before anything is written, both names given.
 TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
   TempFolder folder;
   writeDataFile(folder.file("X.qel"), spacedRecords(3));
   writeDataFile(folder.file("RUN7.QEL"), spacedRecords(4));
   writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
-  std::filesystem::create_directory(folder.file("sub"));
   std::filesystem::create_symlink("X.qel", folder.file("link.qel"));
   std::filesystem::create_symlink("D.SUP", folder.file("dump.lnk"));
   std::filesystem::create_hard_link(folder.file("X.qel"), folder.file("hard.qel"));
@@ -36,7 +35,6 @@ TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
     std::string message;
   } cases[] = {
       {"report X.qel -o X.qel", "", "report: X.qel is the same file as the input X.qel"},
-      {"report X.qel -o sub/../X.qel", "", "report: sub/../X.qel is the same file as the input X.qel"},
       {"report X.qel -o link.qel", "", "report: link.qel is the same file as the input X.qel"},
       {"report X.qel -o hard.qel", "", "report: hard.qel is the same file as the input X.qel"},
       {"convert RUN7.QEL", "", "convert: RUN7.QEL is the same file as the input RUN7.QEL"},
@@ -60,8 +58,9 @@ TEST(SafetyTool, AnOutputThatIsAnInputIsRefused) {
 }
 
 // Each kind of late failure leaves an existing target exactly as it was and no temporary file:
-// a record past the end, a write that fails (the file size limit), a short dump, an argument
-// checked late, a data file that is not to be replaced, Ctrl-C while the output is half written.
+// a record past the end, a write that fails (the file size limit, a full device), a short dump, an
+// argument checked late, a data file that is not to be replaced, Ctrl-C while the output is half
+// written. Results lost on standard output are a failure too, named by the output that failed.
 TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
   TempFolder folder;
   writeDataFile(folder.file("data.qel"), spacedRecords(1000));
@@ -77,6 +76,7 @@ TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
     std::string arguments;
     int exitCode;
     std::string message;
+    std::string standardOutput = "";
   } cases[] = {
       {"", "report data.qel --from 1002 -o old.txt", 3, "report: ERROR: Bus word does not exist: data.qel"},
       {sizeLimit, "report data.qel -o old.txt", 3, "report: ERROR: File write error: old.txt"},
@@ -87,12 +87,16 @@ TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
       {"", "cut data.qel --from 1002 -o old.txt", 3, "cut: ERROR: Bus word does not exist: data.qel"},
       {"", "export data.qel --ch10 --bus j1 --sync cmd --errors with -o old.txt", 1, "export: None Found"},
       {sizeLimit, "export data.qel --csv -o old.txt", 3, "export: ERROR: File write error: old.txt"},
+      {"", "report data.qel -o /dev/full", 3, "report: ERROR: File write error: /dev/full"},
+      {"", "report data.qel", 3, "report: ERROR: File write error: standard output", ">/dev/full"},
+      {"", "count data.qel", 3, "count: ERROR: File write error: standard output", ">/dev/full"},
+      {"", "export data.qel --csv", 3, "export: ERROR: File write error: standard output", ">/dev/full"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.prefix + c.arguments);
+    SCOPED_TRACE(c.prefix + c.arguments + " " + c.standardOutput);
     writeBytes(folder.file("old.txt"), Bytes{'k', 'e', 'e', 'p', '\n'});
     const std::vector<std::string> names = namesInFolder(folder.path);
-    const ToolRun run = runQeltool(c.arguments, folder.path, c.prefix);
+    const ToolRun run = runQeltool(c.arguments, folder.path, c.prefix, c.standardOutput);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_EQ(run.out, "");
     if (c.message.empty()) {
@@ -107,26 +111,4 @@ TEST(SafetyTool, ALateFailureLeavesThePriorTargetAsItWas) {
   // A target that did not exist does not appear.
   EXPECT_EQ(runQeltool("convert SHORT.SUP", folder.path).exitCode, 3);
   EXPECT_FALSE(std::filesystem::exists(folder.file("SHORT.QEL")));
-}
-
-// Results lost on a full device are a failure, named by the output that failed.
-TEST(SafetyTool, WriteErrorsOnStandardOutputExitThree) {
-  TempFolder folder;
-  writeDataFile(folder.file("one.qel"), spacedRecords(1));
-  writeBytes(folder.file("D.SUP"), Bytes(kDumpBytes, 0x11));
-  const char* cases[][2] = {
-      {"count one.qel", "qeltool count"},
-      {"search one.qel --lines", "qeltool search"},
-      {"report one.qel", "qeltool report"},
-      {"export one.qel --csv", "qeltool export"},
-      {"convert D.SUP -o new.qel", "qeltool convert"},
-  };
-  for (const auto& c : cases) {
-    const ToolRun run = runQeltool(c[0], folder.path, "", ">/dev/full");
-    EXPECT_EQ(run.exitCode, 3) << c[0];
-    EXPECT_EQ(run.err, std::string(c[1]) + ": ERROR: File write error: standard output\n") << c[0];
-  }
-  const ToolRun file = runQeltool("report one.qel -o /dev/full", folder.path);
-  EXPECT_EQ(file.exitCode, 3);
-  EXPECT_EQ(file.err, "qeltool report: ERROR: File write error: /dev/full\n");
 }
