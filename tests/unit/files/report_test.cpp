@@ -149,7 +149,7 @@ TEST(WriteReport, LinesFromToEndOfDataAcrossReadBlocksAndMissingRecords) {
     const StackFormat format = static_cast<StackFormat>(1 + (&c - cases) % 6);
     std::vector<std::pair<uint64_t, uint64_t>> heard;
     const ScanProgress progress = [&](uint64_t done, uint64_t total) { heard.emplace_back(done, total); };
-    EXPECT_EQ(writeReport(folder.file("data.qel"), folder.file("QEL.TMP"), format, c.from, c.lines, &progress),
+    ASSERT_EQ(writeReport(folder.file("data.qel"), folder.file("QEL.TMP"), format, c.from, c.lines, &progress),
               c.status)
         << what;
     std::string expected;
