@@ -36,11 +36,10 @@ struct TestRecord {
 // The record as record words (word 2k is the high half of longword k, 2k + 1 its low half).
 inline BusRecord testRecord(const TestRecord& r) {
   const uint64_t ms = r.halfMicros / 2000, s = ms / 1000, day = s / 86400, ofDay = s % 86400;
-  uint32_t longwords[4] = {
-      static_cast<uint32_t>((day / 100) << 28 | (day % 100) << 21 | (ofDay / 3600) << 16 | (ofDay / 60 % 60) << 6 |
-                            ofDay % 60),
-      static_cast<uint32_t>((ms % 1000) << 16 | r.halfMicros % 2000),
-      r.channel << 30 | r.sync << 28 | r.errors << 24 | (r.word & 0xFFFFFFu), 0};
+  uint32_t longwords[4] = {static_cast<uint32_t>((day / 100) << 28 | (day % 100) << 21 | (ofDay / 3600) << 16 |
+                                                 (ofDay / 60 % 60) << 6 | ofDay % 60),
+                           static_cast<uint32_t>((ms % 1000) << 16 | r.halfMicros % 2000),
+                           r.channel << 30 | r.sync << 28 | r.errors << 24 | (r.word & 0xFFFFFFu), 0};
   if (r.ignoredBits) {
     const uint32_t unused[4] = {0xC000F000u, 0xFC00F800u, 0x20000000u, 0xFFFFA5A5u};
     for (int i = 0; i < 4; ++i) longwords[i] |= unused[i];

@@ -61,7 +61,7 @@ TEST(ReportLine, LabelTimeAndGap) {
     uint64_t previous, current;
     const char* gap;
   } gaps[] = {
-      {0, base, "\t        \t"},         // no previous record
+      {0, base, "\t        \t"},     // no previous record
       {base, base, "\t        \t"},  // same time (and so time going backwards)
       {base, base + 55, "\t\t"},
       {base, base + 56, "\t0.0           "},
