@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/support/temp_folder.h"
 
