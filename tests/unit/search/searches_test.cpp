@@ -24,32 +24,17 @@ namespace {
 
 double microsOf(const BusRecord& r) { return 0.5 * static_cast<double>(timeTagHalfMicrosExact(timeTagOf(r))); }
 
-// Criteria that often fit whole stretches of variedRecords, or none of them, and gap windows that
-// end exactly on the steps across block edges.
-std::vector<SearchSettings> criteriaSet(unsigned seed, const std::vector<BusRecord>& records) {
-  auto next = [&seed](unsigned range) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % range; };
+// Criteria on the low pattern bits and bit 23 (which often fit whole stretches of variedRecords, or
+// none of them), each choice of sync, errors and bus, gap windows of each kind (steps backwards,
+// long gaps), and windows that end exactly on the steps across block edges.
+std::vector<SearchSettings> criteriaSet(const std::vector<BusRecord>& records) {
   const double windows[][2] = {{-1e9, 0}, {-1e9, -29}, {-28, -27}, {100000, 1e12}, {22, 60}, {-1e12, 1e12}};
   std::vector<SearchSettings> set;
   for (int k = 0; k < 36; ++k) {
-    SearchSettings s;
-    setSearchDefaults(s);
-    for (unsigned bits = next(4); bits > 0; --bits) {
-      const uint32_t bit = 1u << (next(3) == 0 ? next(24) : next(6));
-      s.dontCareMask &= ~bit;
-      if (next(2)) s.oneMask |= bit;
-    }
-    s.syncChoice = static_cast<int32_t>(next(3));
-    s.errorChoice = static_cast<int32_t>(next(3));
-    s.busChoice = static_cast<int32_t>(next(5));
-    if (next(2)) {
-      const auto& window = windows[next(6)];
-      s.gapBefore = static_cast<uint8_t>(next(2));
-      s.gapMinEnabled = static_cast<uint8_t>(next(3) != 0);
-      s.gapMaxEnabled = static_cast<uint8_t>(s.gapMinEnabled == 0 || next(2) != 0);
-      s.gapMin = window[0];
-      s.gapMax = window[1];
-    }
-    set.push_back(s);
+    const uint32_t dontCare = k % 4 == 0 ? 0x00FFFFFFu : k % 4 == 1 ? 0x007FFFF0u : 0x00FFFFF0u;
+    const auto& window = windows[k / 6];
+    set.push_back({0, 5, k & ~dontCare, dontCare, k % 3, k / 3 % 3, k % 5, window[0], window[1],
+                   static_cast<uint8_t>(k % 2), static_cast<uint8_t>(k / 2 % 2), static_cast<uint8_t>(k / 4 % 2)});
   }
   for (size_t edge = kIndexBlockRecords; edge < records.size(); edge += kIndexBlockRecords) {
     const double gap = microsOf(records[edge]) - microsOf(records[edge - 1]) - 28;
@@ -172,7 +157,7 @@ TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
     // Record by record: every match of each criterion, and the line of each time target.
     std::vector<double> t;
     for (const BusRecord& r : records) t.push_back(microsOf(r));
-    const std::vector<SearchSettings> criteria = criteriaSet(f.seed, records);
+    const std::vector<SearchSettings> criteria = criteriaSet(records);
     std::vector<std::vector<uint64_t>> reference(criteria.size());
     for (size_t k = 0; k < criteria.size(); ++k) {
       for (size_t i = 0; i < records.size(); ++i) {
