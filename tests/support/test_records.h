@@ -33,24 +33,17 @@ struct TestRecord {
   bool ignoredBits = false;  // also set every bit no field uses, which every reader must ignore
 };
 
-// The record's four longwords as a data file holds them.
-inline void testLongwords(const TestRecord& r, uint32_t longwords[4]) {
+// The record as record words (word 2k is the high half of longword k, 2k + 1 its low half).
+inline BusRecord testRecord(const TestRecord& r) {
   const uint64_t ms = r.halfMicros / 2000, s = ms / 1000, day = s / 86400, ofDay = s % 86400;
-  longwords[0] = static_cast<uint32_t>((day / 100) << 28 | (day % 100) << 21 | (ofDay / 3600) << 16 |
-                                       (ofDay / 60 % 60) << 6 | ofDay % 60);
-  longwords[1] = static_cast<uint32_t>((ms % 1000) << 16 | r.halfMicros % 2000);
-  longwords[2] = r.channel << 30 | r.sync << 28 | r.errors << 24 | (r.word & 0xFFFFFFu);
-  longwords[3] = 0;
+  uint32_t longwords[4] = {static_cast<uint32_t>((day / 100) << 28 | (day % 100) << 21 | (ofDay / 3600) << 16 |
+                                                 (ofDay / 60 % 60) << 6 | ofDay % 60),
+                           static_cast<uint32_t>((ms % 1000) << 16 | r.halfMicros % 2000),
+                           r.channel << 30 | r.sync << 28 | r.errors << 24 | (r.word & 0xFFFFFFu), 0};
   if (r.ignoredBits) {
     const uint32_t unused[4] = {0xC000F000u, 0xFC00F800u, 0x20000000u, 0xFFFFA5A5u};
     for (int i = 0; i < 4; ++i) longwords[i] |= unused[i];
   }
-}
-
-// The record as record words (word 2k is the high half of longword k, 2k + 1 its low half).
-inline BusRecord testRecord(const TestRecord& fields) {
-  uint32_t longwords[4];
-  testLongwords(fields, longwords);
   BusRecord record{};
   for (int k = 0; k < 4; ++k) {
     record.words[2 * k] = static_cast<uint16_t>(longwords[k] >> 16);
@@ -63,12 +56,6 @@ inline std::vector<BusRecord> testRecords(const std::vector<TestRecord>& fields)
   std::vector<BusRecord> records;
   for (const TestRecord& f : fields) records.push_back(testRecord(f));
   return records;
-}
-
-// The time tag (record words 0-3) of a time in half microseconds since the start of day 0.
-inline TimeTag testTimeTag(uint64_t halfMicros) {
-  const BusRecord r = testRecord({halfMicros});
-  return TimeTag{{r.words[0], r.words[1], r.words[2], r.words[3]}};
 }
 
 // A record's 16 file bytes: each longword little-endian.

@@ -4,7 +4,6 @@
 
 #include "files/bus_record.h"
 #include "files/dump_conversion.h"
-#include "files/record_count.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -37,8 +36,8 @@ TEST(DumpNames, BaseIsTheTextUpToItsFirstDot) {
   }
 }
 
-// Units 65532 on after the leading unit, in record-word order, become 4096 records in file order;
-// no byte outside 131066 to 196601 matters.
+// Units 65532 on after the leading unit, in record-word order, become 4096 records in file order
+// and the whole output (so no byte outside 131066 to 196601 matters).
 TEST(ConvertDump, RecordsFromUnit65532AndNothingElse) {
   TempFolder folder;
   const Bytes dump = patternedDump(kFullDumpBytes);
@@ -55,26 +54,11 @@ TEST(ConvertDump, RecordsFromUnit65532AndNothingElse) {
       ASSERT_EQ(record.words[k], dump[at] | dump[at + 1] << 8) << "record " << r << " word " << k;
     }
   }
-  uint64_t count = 0;
-  EXPECT_EQ(countRecords(folder.file("RUN7.QEL"), count), StatusCode::Success);
-  EXPECT_EQ(count, 4096u);
-
-  struct Case {
-    size_t byte;
-    bool changes;
-  };
-  const Case cases[] = {{0, false},      {1, false},     {2, false},      {131065, false}, {131066, true},
-                        {163840, true},  {196601, true}, {196602, false}, {786433, false}};
-  for (const Case& c : cases) {
-    Bytes changed = dump;
-    changed[c.byte] ^= 0xFF;
-    writeBytes(folder.file("B.SUP"), changed);
-    ASSERT_EQ(convertDumpFile(folder.file("B.SUP"), folder.file("B.QEL")), StatusCode::Success) << c.byte;
-    EXPECT_EQ(readBytes(folder.file("B.QEL")) != out, c.changes) << "byte " << c.byte;
-  }
 }
 
-TEST(ConvertDump, ShortDumpFailsAndLeavesAnExistingOutputUntouched) {
+// A short or missing dump, or an output that cannot be written: the status, and an existing output
+// left as it was.
+TEST(ConvertDump, FailuresLeaveAnExistingOutputUntouched) {
   TempFolder folder;
   for (size_t size : {size_t{0}, kFullDumpBytes - 2, kFullDumpBytes - 1, kFullDumpBytes, kFullDumpBytes + 1000}) {
     const bool full = size >= kFullDumpBytes;
@@ -84,13 +68,7 @@ TEST(ConvertDump, ShortDumpFailsAndLeavesAnExistingOutputUntouched) {
               full ? StatusCode::Success : StatusCode::FileReadError) << size;
     EXPECT_EQ(readBytes(folder.file("S.QEL")).size(), full ? 65536u : 3u) << size;
   }
-}
-
-TEST(ConvertDump, FilesThatCannotBeOpenedOrWritten) {
-  TempFolder folder;
-  EXPECT_EQ(convertDumpFile(folder.file("NONE.SUP"), folder.file("NONE.QEL")), StatusCode::FileOpenError);
-  EXPECT_FALSE(std::filesystem::exists(folder.file("NONE.QEL")));
-  writeBytes(folder.file("W.SUP"), patternedDump(kFullDumpBytes));
-  EXPECT_EQ(convertDumpFile(folder.file("W.SUP"), folder.file("no/such/folder/W.QEL")), StatusCode::FileOpenError);
-  EXPECT_EQ(convertDumpFile(folder.file("W.SUP"), "/dev/full"), StatusCode::FileWriteError);
+  EXPECT_EQ(convertDumpFile(folder.file("NONE.SUP"), folder.file("S.QEL")), StatusCode::FileOpenError);
+  EXPECT_EQ(readBytes(folder.file("S.QEL")).size(), 65536u);
+  EXPECT_EQ(convertDumpFile(folder.file("S.SUP"), "/dev/full"), StatusCode::FileWriteError);
 }

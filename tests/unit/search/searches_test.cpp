@@ -1,9 +1,10 @@
-// The searches with the saved index against the same searches reading the whole file: the same
-// counts, lines, occurrences and time lines on files of several blocks, with the index absent,
-// whole, or covering only the start of a file that has grown; on one and two threads, with
-// positioned reads and mapped windows.
+// The searches against record-by-record checks: the scan kernels (portable and SSE2) over records in
+// memory, and the whole-file searches (counts, lines, occurrences and time lines) on files of
+// several blocks, read whole, with the saved index whole, or covering only the start of a file that
+// has grown; on one and two threads, with positioned reads and mapped windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -14,39 +15,26 @@
 #include "index/index_file.h"
 #include "search/block_decisions.h"
 #include "search/pattern_search.h"
+#include "search/scan_kernels.h"
 #include "search/time_search.h"
+#include "tests/support/record_oracles.h"
 #include "tests/unit/search/varied_records.h"
 
 namespace {
 
 double microsOf(const BusRecord& r) { return 0.5 * static_cast<double>(timeTagHalfMicrosExact(timeTagOf(r))); }
 
-// Criteria that often fit whole stretches of variedRecords, or none of them, and gap windows that
-// end exactly on the steps across block edges.
-std::vector<SearchSettings> criteriaSet(unsigned seed, const std::vector<BusRecord>& records) {
-  auto next = [&seed](unsigned range) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % range; };
+// Criteria on the low pattern bits and bit 23 (which often fit whole stretches of variedRecords, or
+// none of them), each choice of sync, errors and bus, gap windows of each kind (steps backwards,
+// long gaps), and windows that end exactly on the steps across block edges.
+std::vector<SearchSettings> criteriaSet(const std::vector<BusRecord>& records) {
   const double windows[][2] = {{-1e9, 0}, {-1e9, -29}, {-28, -27}, {100000, 1e12}, {22, 60}, {-1e12, 1e12}};
   std::vector<SearchSettings> set;
   for (int k = 0; k < 36; ++k) {
-    SearchSettings s;
-    setSearchDefaults(s);
-    for (unsigned bits = next(4); bits > 0; --bits) {
-      const uint32_t bit = 1u << (next(3) == 0 ? next(24) : next(6));
-      s.dontCareMask &= ~bit;
-      if (next(2)) s.oneMask |= bit;
-    }
-    s.syncChoice = static_cast<int32_t>(next(3));
-    s.errorChoice = static_cast<int32_t>(next(3));
-    s.busChoice = static_cast<int32_t>(next(5));
-    if (next(2)) {
-      const auto& window = windows[next(6)];
-      s.gapBefore = static_cast<uint8_t>(next(2));
-      s.gapMinEnabled = static_cast<uint8_t>(next(3) != 0);
-      s.gapMaxEnabled = static_cast<uint8_t>(s.gapMinEnabled == 0 || next(2) != 0);
-      s.gapMin = window[0];
-      s.gapMax = window[1];
-    }
-    set.push_back(s);
+    const uint32_t dontCare = k % 4 == 0 ? 0x00FFFFFFu : k % 4 == 1 ? 0x007FFFF0u : 0x00FFFFF0u;
+    const auto& window = windows[k / 6];
+    set.push_back({0, 5, k & ~dontCare, dontCare, k % 3, k / 3 % 3, k % 5, window[0], window[1],
+                   static_cast<uint8_t>(k % 2), static_cast<uint8_t>(k / 2 % 2), static_cast<uint8_t>(k / 4 % 2)});
   }
   for (size_t edge = kIndexBlockRecords; edge < records.size(); edge += kIndexBlockRecords) {
     const double gap = microsOf(records[edge]) - microsOf(records[edge - 1]) - 28;
@@ -78,16 +66,50 @@ std::vector<BusRecord> edgeRecords() {
   return records;
 }
 
-struct Reference {
-  std::vector<uint64_t> lines;  // every match, by a full read
-};
+// The kernels over the records in memory, in pieces of an odd size, in both forms.
+void expectKernelsAgree(const std::vector<BusRecord>& records, const std::vector<SearchSettings>& criteria,
+                        const std::vector<std::vector<uint64_t>>& reference, const std::vector<double>& targets,
+                        const std::vector<uint64_t>& targetLines, const std::string& what) {
+  const Bytes bytes = dataFileBytes(records);
+  const size_t piece = 4099;
+  for (const bool portable : {true, false}) {
+    const std::string form = what + (portable ? ", portable" : ", SIMD");
+    for (size_t k = 0; k < criteria.size(); ++k) {
+      MatchPlan plan = makeMatchPlan(criteria[k]);
+      plan.portableOnly = portable;
+      MatchScanState counting, visiting;
+      uint64_t counted = 0;
+      std::vector<uint64_t> visited;
+      for (size_t at = 0; at < records.size(); at += piece) {
+        const size_t n = std::min(piece, records.size() - at);
+        counted += countBlockMatches(plan, counting, &bytes[at * kBusRecordBytes], n);
+        visitBlockMatches(plan, visiting, &bytes[at * kBusRecordBytes], n,
+                          [&](uint64_t line) { return visited.push_back(line), true; });
+      }
+      EXPECT_EQ(counted, reference[k].size()) << form << ", criteria " << k;
+      EXPECT_EQ(visited, reference[k]) << form << ", criteria " << k;
+    }
+    for (size_t t = 0; t < targets.size(); ++t) {
+      uint64_t line = 1;
+      HalfMicrosClock clock;
+      const uint64_t wanted = targets[t] <= 0 ? 0 : static_cast<uint64_t>(std::ceil(2 * targets[t]));
+      for (size_t at = 0; at < records.size(); at += piece) {
+        const size_t n = std::min(piece, records.size() - at);
+        const size_t before = findBlockTimeAtOrAfter(clock, wanted, &bytes[at * kBusRecordBytes], n, portable);
+        line += before;
+        if (before < n) break;
+      }
+      EXPECT_EQ(line, targetLines[t]) << form << ", target " << targets[t];
+    }
+  }
+}
 
 void expectSameResults(const std::string& path, const std::vector<SearchSettings>& criteria,
-                       const std::vector<Reference>& reference, const std::vector<double>& targets,
+                       const std::vector<std::vector<uint64_t>>& reference, const std::vector<double>& targets,
                        const std::vector<uint64_t>& targetLines, const ScanOptions& options, const std::string& what) {
   for (size_t k = 0; k < criteria.size(); ++k) {
     SearchSettings s = criteria[k];
-    const std::vector<uint64_t>& expected = reference[k].lines;
+    const std::vector<uint64_t>& expected = reference[k];
     const std::string where = what + ", criteria " + std::to_string(k);
     s.searchMode = 1;
     ASSERT_EQ(searchPattern(path, s, options), StatusCode::Success);
@@ -114,7 +136,7 @@ void expectSameResults(const std::string& path, const std::vector<SearchSettings
 
 }  // namespace
 
-TEST(IndexedSearch, SameResultsAsAFullRead) {
+TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
   struct File {
     unsigned seed;
     size_t records;
@@ -123,7 +145,7 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
   const File files[] = {{31, 5 * kIndexBlockRecords + 1234, 5}, {32, 3 * kIndexBlockRecords, 0}, {33, 100, 0},
                         {34, 0, 3}, {0, 4 * kIndexBlockRecords, 0}};
   TempFolder folder;
-  const std::string path = folder.file("indexed_search.qel");
+  const std::string path = folder.file("searches.qel");
   const std::string index = indexPathFor(path);
   uint64_t decided = 0, undecided = 0;
   for (const File& f : files) {
@@ -132,59 +154,42 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
     std::filesystem::remove(index);
     writeDataFile(path, records, f.fragment);
 
-    // The whole read first: every match, and the line of each time target.
-    ScanOptions fullRead;
-    fullRead.useIndex = false;
-    std::vector<SearchSettings> criteria = criteriaSet(f.seed, records);
-    if (f.seed == 0) {
-      // J2 alone, the J1 gap of 22 (which every step within a block has) and windows around it.
-      const double windows[][2] = {{22, 22}, {21.5, 22}, {22, 72}, {71.5, 72}, {-10, 122}, {-100, -18}};
-      for (const auto& window : windows) {
-        for (const int32_t bus : {BusJ1, BusJ2}) {
-          for (const uint8_t before : {0, 1}) {
-            SearchSettings s;
-            setSearchDefaults(s);
-            s.busChoice = bus, s.gapBefore = before, s.gapMinEnabled = s.gapMaxEnabled = 1;
-            s.gapMin = window[0], s.gapMax = window[1];
-            criteria.push_back(s);
-          }
+    // Record by record: every match of each criterion, and the line of each time target.
+    std::vector<double> t;
+    for (const BusRecord& r : records) t.push_back(microsOf(r));
+    const std::vector<SearchSettings> criteria = criteriaSet(records);
+    std::vector<std::vector<uint64_t>> reference(criteria.size());
+    for (size_t k = 0; k < criteria.size(); ++k) {
+      for (size_t i = 0; i < records.size(); ++i) {
+        const bool hasNext = i + 1 < records.size();
+        if (recordMatches(criteria[k], records[i], t[i], i > 0, i > 0 ? t[i - 1] : 0.0, hasNext,
+                          hasNext ? t[i + 1] : 0.0)) {
+          reference[k].push_back(i + 1);
         }
       }
     }
-    std::vector<Reference> reference(criteria.size());
-    for (size_t k = 0; k < criteria.size(); ++k) {
-      ASSERT_EQ(forEachMatch(path, criteria[k], [&](uint64_t line) { return reference[k].lines.push_back(line), true; },
-                             fullRead),
-                StatusCode::Success);
-    }
-    ASSERT_FALSE(std::filesystem::exists(index)) << "a full read on request leaves no index";
     std::vector<double> targets = {0, -1, 1e18};
     for (size_t i = 0; i < records.size(); i += 1 + records.size() / 40) {
-      const double at = microsOf(records[i]);
-      targets.insert(targets.end(), {at, at + 0.5, at - 0.5, at + 1000});
-      if (i > 0 && timeTagHalfMicrosExact(timeTagOf(records[i])) < timeTagHalfMicrosExact(timeTagOf(records[i - 1]))) {
-        targets.push_back(at + 0.25);  // time going back
-      }
+      targets.insert(targets.end(), {t[i], t[i] + 0.5, t[i] - 0.5, t[i] + 1000});
+      if (i > 0 && t[i] < t[i - 1]) targets.push_back(t[i] + 0.25);  // time going back
     }
     std::vector<uint64_t> targetLines;
     for (const double target : targets) {
-      uint64_t line = 0;
-      ASSERT_EQ(findTimeTag(path, target, line, fullRead), StatusCode::Success);
-      targetLines.push_back(line);
+      targetLines.push_back(std::find_if(t.begin(), t.end(), [&](double x) { return x >= target; }) - t.begin() + 1);
     }
+    expectKernelsAgree(records, criteria, reference, targets, targetLines, what);
 
-    // The first search without an index leaves one, the same as one made on purpose.
+    // A full read on request, which leaves no index.
     ScanOptions options;
+    options.useIndex = false;
+    expectSameResults(path, criteria, reference, targets, targetLines, options, what + ", full read");
+    ASSERT_FALSE(std::filesystem::exists(index)) << "a full read on request leaves no index";
+
+    // The first search without an index leaves one, which the searches below believe: its summaries
+    // decide some blocks and leave others to be read.
+    options.useIndex = true;
     uint64_t line = 0;
     ASSERT_EQ(findTimeTag(path, 1e18, line, options), StatusCode::Success);
-    EXPECT_EQ(line, records.size() + 1);
-    const Bytes leftBySearch = readBytes(index);
-    std::remove(index.c_str());
-    IndexRefresh made;
-    ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
-    EXPECT_EQ(readBytes(index), leftBySearch) << what;
-
-    // The summaries decide some blocks and leave others to be read.
     const UsableIndex usable = [&] {
       DataFileSource source;
       EXPECT_TRUE(openDataFileSource(path, source));
@@ -207,19 +212,24 @@ TEST(IndexedSearch, SameResultsAsAFullRead) {
       expectSameResults(path, criteria, reference, targets, targetLines, options,
                         what + ", whole index, threads " + std::to_string(threads));
     }
-    // With no index and none left, and with an index of the file's start (the file has grown).
+    // With an index of the file's start (the file has grown).
     options.leaveIndex = false;
-    std::remove(index.c_str());
-    expectSameResults(path, criteria, reference, targets, targetLines, options, what + ", no index");
     if (records.size() > 2 * kIndexBlockRecords) {
       const size_t start = kIndexBlockRecords + kIndexBlockRecords / 2;
       writeDataFile(path, std::vector<BusRecord>(records.begin(), records.begin() + start));
+      IndexRefresh made;
       ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
       writeDataFile(path, records, f.fragment);
       expectSameResults(path, criteria, reference, targets, targetLines, options, what + ", index of the start");
     }
-    options.leaveIndex = true;
   }
   EXPECT_GT(decided, 50u) << "blocks decided by their summaries";
   EXPECT_GT(undecided, 50u) << "blocks left to be read";
+  // A file that cannot be opened: its status, and no result left from before.
+  SearchSettings s;
+  s.searchResult = 17;
+  EXPECT_EQ(searchPattern(folder.file("missing.qel"), s), StatusCode::FileOpenError);
+  EXPECT_EQ(s.searchResult, 0.0);
+  uint64_t line = 7;
+  EXPECT_EQ(findTimeTag(folder.file("missing.qel"), 0, line), StatusCode::FileOpenError);
 }
