@@ -140,8 +140,8 @@ struct SimRecording {
       done += session.captureHalf != before;
     }
   }
-  // Starts, ticks until two halves are stored (at most 100 ticks) and stops, up to the first step
-  // that fails; `before` is what had been appended when that step began.
+  // Starts, ticks until two halves are stored (at most 100 ticks) and stops once the card has filled
+  // one more, up to the first step that fails; `before` is what had been appended when that step began.
   StatusCode recordTwoHalves(size_t& before) {
     StatusCode status = start();
     for (int ticks = 0, halves = 0; ok(status) && halves < 2 && ticks < 100; ++ticks) {
@@ -152,7 +152,7 @@ struct SimRecording {
       halves += session.captureHalf != half;
     }
     if (!ok(status)) return status;
-    sim.clock.advance(kTick / 2);
+    sim.clock.advance(100 * kMillisecond);  // at 200,000 words a second, past the half the card was in
     before = appended.size();
     return stop();
   }
