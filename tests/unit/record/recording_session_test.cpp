@@ -13,7 +13,6 @@
 #include "files/bus_record.h"
 #include "index/index_build.h"
 #include "index/index_file.h"
-#include "sim/generated_data_file.h"
 #include "tests/support/fake_ports.h"
 #include "tests/support/sim_card_fixture.h"
 #include "tests/support/sim_support.h"

@@ -11,7 +11,6 @@
 #include "card/card_registers.h"
 #include "card/recorder_setup.h"
 #include "files/bus_record.h"
-#include "sim/generated_data_file.h"
 #include "tests/support/sim_card_fixture.h"
 #include "tests/support/sim_support.h"
 #include "tests/support/temp_folder.h"
