@@ -64,12 +64,3 @@ inline uint32_t readWritePointer(CardSession& session) {
 inline void readBlock(CardSession& session, uint32_t offset, uint32_t wordCount, void* buffer) {
   EXPECT_EQ(readCardBlock(session, offset, wordCount, buffer), StatusCode::Success) << offset;
 }
-// The first time word, and whether it was valid (-1 when the read failed).
-inline int readTimeWords(CardSession& session, uint32_t words[2]) {
-  bool valid = false;
-  return ok(readCardTime(session, words, valid)) ? (valid ? 1 : 0) : -1;
-}
-
-inline LocalTime makeLocalTime(int year, int month, int day, int hour, int minute, int second) {
-  return LocalTime{year, month, day, hour, minute, second};
-}
