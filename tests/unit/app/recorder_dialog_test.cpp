@@ -2,18 +2,12 @@
 // File Size, the field checks, Help, files that cannot be written, and the clock fields.
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "app/time_display.h"
 #include "dialog_test_support.h"
 #include "res/resource_ids.h"
 #include "tests/support/test_records.h"
 
 namespace {
-void writeFile(const std::string& path, size_t bytes) {
-  std::ofstream(path, std::ios::binary) << std::string(bytes, '\0');
-}
-
 long fileSize(const char* path) {
   struct stat info;
   return stat(path, &info) == 0 ? static_cast<long>(info.st_size) : -1;
@@ -47,7 +41,7 @@ TEST_F(DialogTest, MaxFileSizeWrapsAfterFiftyAndIsRefusedWithTheFileTasksWhileRe
   dialog.texts[IDC_FILE_NAME] = "run.qel";
   dialog.texts[IDC_VIEW_FROM] = "1";
   dialog.texts[IDC_VIEW_LINES] = "1";
-  writeFile("run.qel", 16);
+  writeBytes("run.qel", Bytes(16));
   const std::string statusBefore = dialog.status();
   for (unsigned id : {IDC_MAX_FILE_SIZE, IDC_GET_FILE_SIZE, IDC_GET_LINE, IDC_GET_OCCURRENCES, IDC_NEXT,
                       IDC_CONVERT_FILE, IDC_VIEW, IDC_FIND_TTAG}) {
@@ -65,7 +59,7 @@ TEST_F(DialogTest, MaxFileSizeWrapsAfterFiftyAndIsRefusedWithTheFileTasksWhileRe
 TEST_F(DialogTest, DeferredTaskRunsOnTheNextTickAndTheSecondClickWins) {
   start();
   dialog.texts[IDC_FILE_NAME] = "run.qel";
-  writeFile("run.qel", 3 * 16 + 5);
+  writeBytes("run.qel", Bytes(3 * 16 + 5));
   EXPECT_TRUE(click(IDC_GET_LINE));
   EXPECT_TRUE(click(IDC_GET_FILE_SIZE));
   EXPECT_EQ(state.pendingCommand, IDC_DEFERRED_FILE_SIZE);
@@ -95,12 +89,12 @@ TEST_F(DialogTest, NameAndViewFieldChecks) {
                {"data.qel.txt", StatusCode::IncorrectFileType}};
   for (const auto& c : names) {
     dialog.texts[IDC_FILE_NAME] = c.name;
-    writeFile(c.name[0] ? c.name : "unused", 32);
+    writeBytes(c.name[0] ? c.name : "unused", Bytes(32));
     click(IDC_GET_FILE_SIZE);
     tick(TIMER_TASK);
     EXPECT_EQ(dialog.status(), statusText(c.status)) << c.name;
   }
-  writeFile("run.qel", 2 * 16);
+  writeBytes("run.qel", Bytes(2 * 16));
   dialog.texts[IDC_FILE_NAME] = "run.qel";
   const struct {
     const char *from, *lines;
@@ -175,7 +169,7 @@ TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
 
 TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {
   start();
-  writeFile("run.qel", 32);
+  writeBytes("run.qel", Bytes(32));
   mkdir("QEL.TMP", 0755);  // the report file cannot be created
   mkdir("QEL.SUP", 0755);  // nor the settings file
   dialog.texts[IDC_FILE_NAME] = "run.qel";

@@ -92,9 +92,19 @@ TEST_F(SimDialogTest, StartFindsTheCardAndRecordingsRunUntilStopOrQuit) {
   expectGeneratorSequence("second.qel");
 }
 
-// The data file deleted after the first half reached it: the next half cannot be stored.
-TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
+// A card command that never completes stops the start; the data file deleted after the first half
+// reached it ends the recording when the next half cannot be stored.
+TEST_F(SimDialogTest, AStartThatFailsOrADataFileThatGoesAwayEndsWithTheStatus) {
   start();
+  const CommandCompletion completion = sim->card().config.completion;
+  sim->card().config.completion.mode = CommandCompletion::kNever;
+  startRecording("run.qel");
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::CannotExecuteCommand));
+  EXPECT_FALSE(state.recording);
+  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+  EXPECT_EQ(readText("run.qel").size(), 0u) << "created empty by the name check";
+
+  sim->card().config.completion = completion;
   startRecording("run.qel");
   run(1000);
   ASSERT_EQ(readText("run.qel").size(), 16384u * 16);
@@ -103,16 +113,6 @@ TEST_F(SimDialogTest, ADataFileThatGoesAwayEndsTheRecordingWithFive) {
   EXPECT_FALSE(state.recording);
   EXPECT_EQ(dialog.status(), statusText(StatusCode::FileOpenError));
   EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
-}
-
-TEST_F(SimDialogTest, ACardCommandThatNeverCompletesStopsTheStart) {
-  start();
-  sim->card().config.completion.mode = CommandCompletion::kNever;
-  startRecording("run.qel");
-  EXPECT_EQ(dialog.status(), statusText(StatusCode::CannotExecuteCommand));
-  EXPECT_FALSE(state.recording);
-  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
-  EXPECT_EQ(readText("run.qel").size(), 0u) << "created empty by the name check";
 }
 
 // A tick so late that the card wrapped round: the status line says so once, with a beep, the
