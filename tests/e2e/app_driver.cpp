@@ -1,62 +1,65 @@
 #include "app_driver.h"
 
-#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 namespace {
 constexpr const char* kDialogTitle = "DRAVELIN TORVANEL";
 
-struct WindowSearch {
-  DWORD processId;
-  std::string title;
-  HWND found;
-};
-
-BOOL CALLBACK matchProcessWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
+// Calls visit(window, owning process, title) for each top-level window until it returns false.
+template <typename Visit>
+BOOL CALLBACK visitWindow(HWND window, LPARAM param) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   char title[256] = {0};
   GetWindowTextA(window, title, sizeof title);
-  if (owner == search->processId && search->title == title) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
+  return (*reinterpret_cast<Visit*>(param))(window, owner, std::string(title)) ? TRUE : FALSE;
 }
 
-struct TitleClose {
-  std::string prefix;
-  DWORD ownProcess;
-  int closed;
-};
+template <typename Visit>
+void forEachWindow(Visit visit) {
+  EnumWindows(visitWindow<Visit>, reinterpret_cast<LPARAM>(&visit));
+}
 
-BOOL CALLBACK closeTitled(HWND window, LPARAM param) {
-  auto* close = reinterpret_cast<TitleClose*>(param);
-  char title[256] = {0};
-  GetWindowTextA(window, title, sizeof title);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != close->ownProcess && std::string(title).rfind(close->prefix, 0) == 0 && IsWindowVisible(window)) {
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    ++close->closed;
-  }
-  return TRUE;
+HWND findProcessWindow(const RunningApp& app, const std::string& title) {
+  HWND found = nullptr;
+  forEachWindow([&](HWND window, DWORD owner, const std::string& windowTitle) {
+    if (owner == app.process.dwProcessId && windowTitle == title) found = window;
+    return found == nullptr;
+  });
+  return found;
 }
 
 std::string trimRight(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
 }
-}  // namespace
 
+// Polls every 20 ms until `done` holds; false on a time-out.
+template <typename Condition>
+bool waitUntil(Condition done, DWORD milliseconds) {
+  for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
+    if (done()) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+// A message sent and handled before it returns (or given up after two minutes).
+void sendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 120000, &result);
+}
+
+// The folder of this test program (the programs under test are built beside it).
 std::string buildFolder() {
   char path[MAX_PATH] = {0};
   GetModuleFileNameA(nullptr, path, sizeof path);
   std::string folder(path);
   return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
+}  // namespace
 
 std::string makeWorkDir(const std::string& tag) {
   // Wine reuses small process ids from run to run: take the first name that is not there yet.
@@ -85,15 +88,10 @@ bool startProgram(RunningApp& app, const std::string& exePath, const std::string
                       &app.process)) {
     return false;
   }
-  for (int i = 0; i < 400 && app.dialog == nullptr; ++i) {
-    app.dialog = findProcessWindow(app, kDialogTitle);
-    if (app.dialog == nullptr) Sleep(50);
-  }
-  if (app.dialog == nullptr) return false;
+  if (!waitUntil([&] { return (app.dialog = findProcessWindow(app, kDialogTitle)) != nullptr; }, 20000)) return false;
   // The window exists before its initialisation ends; it becomes visible only afterwards.
-  for (int i = 0; i < 400 && !IsWindowVisible(app.dialog); ++i) Sleep(25);
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(app.dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
+  waitUntil([&] { return IsWindowVisible(app.dialog) != FALSE; }, 10000);
+  sendAndWait(app.dialog, WM_NULL, 0, 0);
   return IsWindowVisible(app.dialog) != FALSE;
 }
 
@@ -119,35 +117,20 @@ int waitForExit(RunningApp& app, DWORD milliseconds) {
 
 HWND control(const RunningApp& app, int id) { return GetDlgItem(app.dialog, id); }
 
-void clickButton(const RunningApp& app, int id) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(control(app, id), BM_CLICK, 0, 0, SMTO_NORMAL, 120000, &result);
-}
-
-void clickIcon(const RunningApp& app, int id) { sendCommand(app, MAKEWPARAM(id, 0)); }
+void clickButton(const RunningApp& app, int id) { sendAndWait(control(app, id), BM_CLICK, 0, 0); }
 
 void sendCommand(const RunningApp& app, WPARAM wParam) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(app.dialog, WM_COMMAND, wParam, reinterpret_cast<LPARAM>(control(app, LOWORD(wParam))),
-                      SMTO_NORMAL, 120000, &result);
-}
-
-void postCommand(const RunningApp& app, WPARAM wParam) {
-  PostMessageA(app.dialog, WM_COMMAND, wParam, reinterpret_cast<LPARAM>(control(app, LOWORD(wParam))));
+  sendAndWait(app.dialog, WM_COMMAND, wParam, reinterpret_cast<LPARAM>(control(app, LOWORD(wParam))));
 }
 
 std::string text(const RunningApp& app, int id) {
   char buffer[512] = {0};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(control(app, id), WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
-                      30000, &result);
+  sendAndWait(control(app, id), WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
   return buffer;
 }
 
 void setText(const RunningApp& app, int id, const std::string& value) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(control(app, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), SMTO_NORMAL, 30000,
-                      &result);
+  sendAndWait(control(app, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
 }
 
 bool isVisible(const RunningApp& app, int id) { return IsWindowVisible(control(app, id)) != FALSE; }
@@ -156,42 +139,25 @@ bool isChecked(const RunningApp& app, int id) { return IsDlgButtonChecked(app.di
 
 std::string statusLine(const RunningApp& app) { return trimRight(text(app, 703)); }
 
-namespace {
-// Polls every 20 ms until `done` holds; false on a time-out.
-template <typename Condition>
-bool waitUntil(Condition done, DWORD milliseconds) {
-  for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
-    if (done()) return true;
-    Sleep(20);
-  }
-  return false;
-}
-}  // namespace
-
 bool waitWhileStatus(const RunningApp& app, const std::string& value, DWORD milliseconds) {
   return waitUntil([&] { return statusLine(app) != value; }, milliseconds);
-}
-
-bool waitForStatusPrefix(const RunningApp& app, const std::string& prefix, DWORD milliseconds) {
-  return waitUntil([&] { return statusLine(app).rfind(prefix, 0) == 0; }, milliseconds);
 }
 
 bool waitForTextChange(const RunningApp& app, int id, const std::string& value, DWORD milliseconds) {
   return waitUntil([&] { return text(app, id) != value; }, milliseconds);
 }
 
-void pause(DWORD milliseconds) { Sleep(milliseconds); }
-
-int closeWindowsTitled(const std::string& prefix) {
-  TitleClose close{prefix, GetCurrentProcessId(), 0};
-  EnumWindows(closeTitled, reinterpret_cast<LPARAM>(&close));
-  return close.closed;
-}
-
-HWND findProcessWindow(const RunningApp& app, const std::string& title) {
-  WindowSearch search{app.process.dwProcessId, title, nullptr};
-  EnumWindows(matchProcessWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+int closeEditorWindows() {
+  int closed = 0;
+  forEachWindow([&](HWND window, DWORD owner, const std::string& title) {
+    if (owner != GetCurrentProcessId() && IsWindowVisible(window) &&
+        (_strnicmp(title.c_str(), "QEL", 3) == 0 || title.rfind("Notepad", 0) == 0)) {
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      ++closed;
+    }
+    return true;
+  });
+  return closed;
 }
 
 bool saveScreenshot(const RunningApp& app, const std::string& bmpPath) {
@@ -231,19 +197,6 @@ bool saveScreenshot(const RunningApp& app, const std::string& bmpPath) {
   return static_cast<bool>(out);
 }
 
-std::string readFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-bool writeFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
-
 long long fileSizeOf(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
@@ -259,16 +212,9 @@ std::string shellOpenNotePath() {
 namespace {
 constexpr const char* kShellOpenNoteSwitch = "--note-shell-open";
 
+// Sets the default value of a key under HKEY_CLASSES_ROOT, making the key if need be.
 bool setClassesText(const std::string& key, const std::string& value) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG written = RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                      static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(handle);
-  return written == ERROR_SUCCESS;
+  return RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(), 0) == ERROR_SUCCESS;
 }
 }  // namespace
 
@@ -283,6 +229,7 @@ bool registerShellOpenNote(const std::string& extension) {
 
 bool runAsShellOpenNote(int argc, char** argv) {
   if (argc != 3 || std::string(argv[1]) != kShellOpenNoteSwitch) return false;
-  writeFileBytes(shellOpenNotePath(), argv[2]);
+  const std::string given = argv[2];
+  writeBytes(shellOpenNotePath(), Bytes(given.begin(), given.end()));
   return true;
 }

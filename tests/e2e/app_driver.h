@@ -5,18 +5,18 @@
 
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 struct RunningApp {
   PROCESS_INFORMATION process{};
   HWND dialog = nullptr;
   std::string workDir;
 };
 
-// The folder of this test program (the programs under test are built beside it).
-std::string buildFolder();
 // A new empty folder under the temporary folder.
 std::string makeWorkDir(const std::string& tag);
 
-// Starts exeName (from buildFolder) in workDir and waits for its dialog; false on failure.
+// Starts exeName (built beside this test program) in workDir and waits for its dialog; false on failure.
 bool startApp(RunningApp& app, const std::string& exeName, const std::string& workDir,
               const std::string& arguments = "");
 // The same for a program given by its full path.
@@ -30,10 +30,8 @@ int waitForExit(RunningApp& app, DWORD milliseconds);
 HWND control(const RunningApp& app, int id);
 // A button click (BM_CLICK), delivered and handled before it returns.
 void clickButton(const RunningApp& app, int id);
-// A click on a notifying icon: WM_COMMAND with notification 0, as the icon sends it.
-void clickIcon(const RunningApp& app, int id);
-// A command posted without waiting (for handlers that open a modal box).
-void postCommand(const RunningApp& app, WPARAM wParam);
+// WM_COMMAND sent and handled before it returns; sendCommand(app, id) is a click on a notifying
+// icon (notification 0, as the icon sends it).
 void sendCommand(const RunningApp& app, WPARAM wParam);
 std::string text(const RunningApp& app, int id);
 void setText(const RunningApp& app, int id, const std::string& value);
@@ -44,16 +42,11 @@ bool isChecked(const RunningApp& app, int id);
 std::string statusLine(const RunningApp& app);
 // Polls until the status line (trimmed) no longer equals `text`; false on a time-out.
 bool waitWhileStatus(const RunningApp& app, const std::string& text, DWORD milliseconds);
-// Polls until the status line starts with prefix; false on a time-out.
-bool waitForStatusPrefix(const RunningApp& app, const std::string& prefix, DWORD milliseconds);
 // Polls until control id's text differs from `text`.
 bool waitForTextChange(const RunningApp& app, int id, const std::string& text, DWORD milliseconds);
-// Lets the program run its timers for a while.
-void pause(DWORD milliseconds);
-// Closes every top-level window of another process that has this title prefix (e.g. notepad).
-int closeWindowsTitled(const std::string& prefix);
-// A top-level window of app's process with this exact title, or null.
-HWND findProcessWindow(const RunningApp& app, const std::string& title);
+// Closes every visible top-level window of another process whose title starts as the report
+// editor's does (with "QEL" in any case, or "Notepad"); how many there were.
+int closeEditorWindows();
 // Saves the dialog as a 24-bit BMP; false on failure.
 bool saveScreenshot(const RunningApp& app, const std::string& bmpPath);
 
@@ -64,6 +57,5 @@ bool registerShellOpenNote(const std::string& extension);
 // Called first by main: true when this run is the stand-in viewer (and it has done its job).
 bool runAsShellOpenNote(int argc, char** argv);
 
-std::string readFileBytes(const std::string& path);
-bool writeFileBytes(const std::string& path, const std::string& bytes);
+// Files are read and written whole with readText and writeBytes.
 long long fileSizeOf(const std::string& path);

@@ -1,5 +1,5 @@
-// The recorder shell as an operator meets it: the dialog, its status line, the clicks that
-// must not end it, and Quit.
+// The recorder shell as an operator meets it: the dialog, its status line and clock, the clicks
+// that must not end it, and Quit with the settings it keeps.
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
@@ -8,70 +8,78 @@
 namespace {
 class ShellE2E : public ::testing::Test {
  protected:
-  void start(const char* exe) { ASSERT_TRUE(startApp(app, exe, makeWorkDir("shell"))) << exe; }
   void TearDown() override { stopApp(app); }
   RunningApp app;
 };
-
-BOOL CALLBACK findMainWindow(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char className[64] = {0};
-  GetClassNameA(window, className, sizeof className);
-  if (owner == found->first && std::string(className) == "Varnotek") {
-    found->second = window;
-    return FALSE;
-  }
-  return TRUE;
-}
 }  // namespace
 
-TEST_F(ShellE2E, DialogAppearsAloneAndTheFormatButtonsAreDisabled) {
-  start("varnotek-sim.exe");
-  std::pair<DWORD, HWND> main{app.process.dwProcessId, nullptr};
-  EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&main));
-  ASSERT_NE(main.second, nullptr) << "the main window exists while the dialog runs";
-  EXPECT_FALSE(IsWindowVisible(main.second));
-  EXPECT_FALSE(IsWindowEnabled(main.second));
-  EXPECT_TRUE(IsWindowVisible(app.dialog));
+// Started with a command line, which has no effect. The card is found and its time runs; Escape,
+// Enter and the close requests leave the dialog open; Quit ends it with 0 and saves the settings
+// changed, which the next start shows again.
+TEST_F(ShellE2E, SimulatedBuildShowsTheDialogAloneOnlyQuitEndsItAndTheSettingsSurvive) {
+  ASSERT_TRUE(startApp(app, "varnotek-sim.exe", makeWorkDir("shell"), "--record now.qel /x"));
+  const HWND main = GetWindow(app.dialog, GW_OWNER);
+  char className[64] = {0};
+  GetClassNameA(main, className, sizeof className);
+  EXPECT_STREQ(className, "Varnotek") << "the main window exists while the dialog runs";
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_FALSE(IsWindowEnabled(main));
   for (int id : {IDC_FORMAT_1553, IDC_FORMAT_LDB, IDC_FORMAT_MEC, IDC_FORMAT_EIU}) {
     EXPECT_FALSE(isEnabled(app, id)) << id;
   }
   EXPECT_TRUE(isEnabled(app, IDC_FORMAT_MDM));
   EXPECT_TRUE(isChecked(app, IDC_FORMAT_BINARY));
   EXPECT_EQ(text(app, IDC_MAX_SIZE_TEXT), "5 GBytes");
-  // First run: every bit don't-care, the default choices, gap edits hidden.
-  EXPECT_TRUE(isVisible(app, IDC_BIT_DCARE_FIRST));
-  EXPECT_FALSE(isVisible(app, IDC_BIT_ONE_FIRST));
-  EXPECT_TRUE(isVisible(app, IDC_SYNC_FIRST + 2));
-  EXPECT_TRUE(isVisible(app, IDC_BUS_FIRST));
-  EXPECT_FALSE(isVisible(app, IDC_GAP_MIN));
-  EXPECT_TRUE(isVisible(app, IDC_GAP_BEFORE));
-  EXPECT_FALSE(isVisible(app, IDC_GAP_AFTER));
-}
 
-// Started with a command line, which has no effect.
-TEST_F(ShellE2E, EscapeEnterAndCloseLeaveTheDialogOpenQuitEndsWithZero) {
-  ASSERT_TRUE(startApp(app, "varnotek-sim.exe", makeWorkDir("shell"), "--record now.qel /x"));
+  EXPECT_EQ(statusLine(app), "Found KOLVA card");
+  Sleep(1200);
+  const std::string first = text(app, IDC_TIME_TEXT);
+  ASSERT_TRUE(waitForTextChange(app, IDC_TIME_TEXT, first, 5000)) << first;
+  EXPECT_EQ(text(app, IDC_TIME_TEXT).size(), 12u);
+  EXPECT_TRUE(isVisible(app, IDC_GREEN_LIGHT));
+  EXPECT_FALSE(isVisible(app, IDC_YELLOW_LIGHT));
+
   sendCommand(app, IDCANCEL);
   sendCommand(app, IDOK);
   SendMessageA(app.dialog, WM_CLOSE, 0, 0);
   PostMessageA(app.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   PostMessageA(app.dialog, WM_KEYDOWN, VK_ESCAPE, 0);
-  pause(500);
+  Sleep(500);
   EXPECT_EQ(waitForExit(app, 0), -1) << "still running";
   EXPECT_TRUE(IsWindow(app.dialog));
+
+  sendCommand(app, IDC_BIT_DCARE_FIRST + 23);  // bit 23 -> ZERO
+  sendCommand(app, IDC_BIT_ZERO_FIRST + 23);   // -> ONE
+  sendCommand(app, IDC_GAP_BEFORE);            // -> AFTER
+  sendCommand(app, IDC_GAP_MIN_ENABLED);
+  setText(app, IDC_GAP_MIN, "22");
+  sendCommand(app, IDC_BUS_FIRST);  // J1
+  clickButton(app, IDC_IRIG_INPUT);
+  clickButton(app, IDC_MAX_FILE_SIZE);
+  setText(app, IDC_OCCURRENCE, "4");
   clickButton(app, IDC_QUIT);
-  EXPECT_EQ(waitForExit(app, 20000), 0);
+  ASSERT_EQ(waitForExit(app, 20000), 0);
   EXPECT_EQ(fileSizeOf(app.workDir + "\\QEL.SUP"), 65);
   EXPECT_EQ(fileSizeOf(app.workDir + "\\now.qel"), -1);
+  stopApp(app);
+
+  ASSERT_TRUE(startApp(app, "varnotek-sim.exe", app.workDir));
+  EXPECT_TRUE(isVisible(app, IDC_BIT_ONE_FIRST + 23));
+  EXPECT_FALSE(isVisible(app, IDC_BIT_DCARE_FIRST + 23));
+  EXPECT_TRUE(isVisible(app, IDC_GAP_AFTER));
+  EXPECT_TRUE(isChecked(app, IDC_GAP_MIN_ENABLED));
+  EXPECT_TRUE(isVisible(app, IDC_GAP_MIN));
+  EXPECT_EQ(text(app, IDC_GAP_MIN), "22");
+  EXPECT_TRUE(isVisible(app, IDC_BUS_FIRST + 1));
+  EXPECT_TRUE(isChecked(app, IDC_IRIG_INPUT));
+  EXPECT_EQ(text(app, IDC_MAX_SIZE_TEXT), "10 GBytes");
+  EXPECT_EQ(text(app, IDC_OCCURRENCE), "") << "the occurrence edit starts empty";
 }
 
 // The x64 edition has no real-card recorder.
 #if !defined(_WIN64)
 TEST_F(ShellE2E, RealBuildWithoutDriverRunsOnWithThePcClock) {
-  start("varnotek.exe");
+  ASSERT_TRUE(startApp(app, "varnotek.exe", makeWorkDir("shell")));
   EXPECT_EQ(statusLine(app), "ERROR: Could not find KOLVA card");
   const std::string first = text(app, IDC_TIME_TEXT);
   ASSERT_TRUE(waitForTextChange(app, IDC_TIME_TEXT, first, 5000));
@@ -87,14 +95,3 @@ TEST_F(ShellE2E, RealBuildWithoutDriverRunsOnWithThePcClock) {
   EXPECT_EQ(waitForExit(app, 20000), 0);
 }
 #endif
-
-TEST_F(ShellE2E, SimulatedBuildFindsTheCardAndItsTimeRuns) {
-  start("varnotek-sim.exe");
-  EXPECT_EQ(statusLine(app), "Found KOLVA card");
-  pause(1200);
-  const std::string first = text(app, IDC_TIME_TEXT);
-  ASSERT_TRUE(waitForTextChange(app, IDC_TIME_TEXT, first, 5000)) << first;
-  EXPECT_EQ(text(app, IDC_TIME_TEXT).size(), 12u);
-  EXPECT_TRUE(isVisible(app, IDC_GREEN_LIGHT));
-  EXPECT_FALSE(isVisible(app, IDC_YELLOW_LIGHT));
-}

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     std::printf("the recorder did not start\n");
     return 1;
   }
-  pause(1500);
+  Sleep(1500);
   say("start");
   std::printf("%-34s %s\n", "time", text(app, IDC_TIME_TEXT).c_str());
   shoot("dialog");
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   clickButton(app, IDC_START_RECORDING);
   say("Start Recording");
   for (int s = 0; s < recordSeconds; ++s) {
-    pause(1000);
+    Sleep(1000);
     say("recording");
   }
   shoot("recording");
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
   deferred(IDC_GET_FILE_SIZE, "Get File Size");
   std::printf("%-34s %s\n", "  records", text(app, IDC_FILE_SIZE_TEXT).c_str());
-  clickIcon(app, IDC_SYNC_FIRST + 2);  // ANY -> CMD
+  sendCommand(app, IDC_SYNC_FIRST + 2);  // ANY -> CMD
   deferred(IDC_GET_OCCURRENCES, "Get Number Of Ocurrences (CMD)");
   std::printf("%-34s %s\n", "  command words", text(app, IDC_OCCURRENCE_COUNT).c_str());
   setText(app, IDC_OCCURRENCE, "100");
@@ -72,12 +72,10 @@ int main(int argc, char** argv) {
   clickButton(app, IDC_VIEW);
   say("View (MDM)");
   shoot("after-view");
-  const std::string report = readFileBytes(workDir + "\\QEL.TMP");
+  const std::string report = readText(workDir + "\\QEL.TMP");
   std::printf("--- QEL.TMP ---\n%s--- end ---\n", report.substr(0, 3000).c_str());
-  pause(500);
-  closeWindowsTitled("QEL.TMP");
-  closeWindowsTitled("qel.tmp");
-  closeWindowsTitled("Notepad");
+  Sleep(500);
+  closeEditorWindows();
 
   clickButton(app, IDC_QUIT);
   const int code = waitForExit(app, 20000);

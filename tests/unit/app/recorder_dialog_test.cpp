@@ -1,18 +1,92 @@
-// The dialog logic without a card: dispatch, the deferred file tasks, the field checks, Help, Quit
-// and the clock.
+// The recorder's dialog logic. Without a card: the deferred file tasks and their refusal while
+// recording, Max File Size, the field checks, Help, files that cannot be written, and the clock
+// fields. On the simulated card, with a clock the test advances: recordings and the faults a
+// recording must survive. Each test has a fresh recorder in a fresh working directory.
+#include "app/recorder_dialog.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
 
 #include "app/time_display.h"
-#include "dialog_test_support.h"
+#include "card/driver_port.h"
 #include "res/resource_ids.h"
+#include "sim/generated_data_file.h"
+#include "tests/support/fake_ports.h"
+#include "tests/support/sim_card_fixture.h"
+#include "tests/support/sim_support.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_records.h"
 
 namespace {
-void writeFile(const std::string& path, size_t bytes) {
-  std::ofstream(path, std::ios::binary) << std::string(bytes, '\0');
-}
+// A driver that is not installed: the device cannot be opened.
+struct MissingDriverPort : DriverPort {
+  DriverHandle openDevice() override { return kInvalidDriverHandle; }
+  void closeDevice(DriverHandle) override {}
+  int deviceIoControl(DriverHandle, uint32_t, void*, uint32_t) override { return 0; }
+};
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(folder.path.empty());
+    std::filesystem::current_path(folder.path);
+    card.port = &missingDriver;
+  }
+  void TearDown() override { std::filesystem::current_path(previousFolder); }
+  void start() { ASSERT_TRUE(dialogInit(recorder)); }
+  bool click(unsigned id) { return dialogCommand(recorder, id); }
+  void tick(unsigned timer) { dialogTimer(recorder, timer); }
+
+  TempFolder folder;
+  const std::filesystem::path previousFolder = std::filesystem::current_path();
+  MissingDriverPort missingDriver;
+  FakeDialogPort dialog;
+  FakeSystemPort system;
+  RecorderState state;
+  CardSession card;
+  SearchSettings settings;
+  Recorder recorder{dialog, system, state, card, settings, stdioFileAppender(), false};
+};
+
+class SimDialogTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    SimConfig config;
+    config.card.keepWriteLog = false;
+    sim = std::make_unique<SimCardFixture>(config);
+    card.port = sim->driver.get();
+    system.now = sim->local;
+  }
+  // Runs the dialog's timers for a stretch of simulated time: timer 1 every 4 ms.
+  void run(uint64_t milliseconds) {
+    for (uint64_t t = 0; t < milliseconds && dialog.timerRunning(TIMER_TASK); t += 4) {
+      sim->clock.advance(4'000'000);
+      tick(TIMER_TASK);
+    }
+  }
+  void startRecording(const char* name) {
+    dialog.texts[IDC_FILE_NAME] = name;
+    click(IDC_START_RECORDING);
+  }
+  // The recording equals the generator's words from the start of capture.
+  void expectGeneratorSequence(const std::string& path) {
+    const std::string recorded = readText(path);
+    ASSERT_EQ(recorded.size() % 16, 0u);
+    const std::string expected = folder.file("expected.qel");
+    ASSERT_EQ(
+        writeGeneratedRecords(expected.c_str(), sim->driver->config.card.traffic, recorded.size() / 16, sim->local),
+        StatusCode::Success);
+    EXPECT_TRUE(recorded == readText(expected)) << path << " differs from the generator's words";
+  }
+  std::unique_ptr<SimCardFixture> sim;
+};
 
 long fileSize(const char* path) {
   struct stat info;
@@ -20,59 +94,34 @@ long fileSize(const char* path) {
 }
 }  // namespace
 
-TEST_F(DialogTest, StartWithoutCardShowsItsStatusAndRunsThePcClock) {
-  start();
-  EXPECT_FALSE(state.cardPresent);
-  EXPECT_EQ(dialog.status(), statusText(StatusCode::CardNotFound));
-  EXPECT_EQ(dialog.beeps, 1);
-  EXPECT_TRUE(dialog.timerRunning(TIMER_CLOCK));
-  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
-  EXPECT_EQ(dialog.texts[IDC_MAX_SIZE_TEXT], "5 GBytes");
-  EXPECT_EQ(state.recordingSession.progress.wordLimit, 5.0f * 67108864.0f);
-  // The PC clock with the yellow light, the day of year counting 29 February in a leap year.
-  for (const int year : {2023, 2024}) {
-    system.now = LocalTime{year, 3, 1, 8, 5, 9};
-    tick(TIMER_CLOCK);
-    EXPECT_EQ(dialog.texts[IDC_TIME_TEXT], year == 2023 ? "060:08:05:09" : "061:08:05:09");
-  }
-  EXPECT_TRUE(dialog.visible[IDC_YELLOW_LIGHT] && !dialog.visible[IDC_RED_LIGHT] && !dialog.visible[IDC_GREEN_LIGHT]);
-  // Start Recording without a card does nothing and shows nothing.
-  dialog.texts[IDC_FILE_NAME] = "run.qel";
-  EXPECT_TRUE(click(IDC_START_RECORDING));
-  EXPECT_EQ(dialog.beeps, 1);
-  EXPECT_FALSE(state.recording);
-  EXPECT_EQ(fileSize("run.qel"), -1);
-}
-
 // Bits 31 and 30 and the word's bits 15-12 are not part of the time; bit 31 clear is a signal.
-TEST(TimeDisplay, CardTimeWordFields) {
+// Without a card the PC's clock is shown the same way.
+TEST(TimeDisplay, CardTimeWordFieldsAndThePcClock) {
   const uint32_t word = (2u << 28) | (85u << 21) | (12u << 16) | (41u << 6) | 59u;  // day 285, 12:41:59
   const CardClock noSignal = decodeCardTimeWord(word | 0xC000F000u);
   EXPECT_EQ(formatCardClock(decodeCardTimeWord(word)), "285:12:41:59");
   EXPECT_EQ(formatCardClock(noSignal), "285:12:41:59");
   EXPECT_TRUE(decodeCardTimeWord(word).signalValid);
   EXPECT_FALSE(noSignal.signalValid);
+  EXPECT_EQ(formatLocalTime(LocalTime{2024, 3, 1, 8, 5, 9}), "061:08:05:09");
 }
 
-// Enter, Escape, the close request, automatic buttons and other notifications are left to the
-// dialog manager; nothing but Quit ends the dialog.
-TEST_F(DialogTest, OnlyPlainClicksOfKnownControlsAreHandled) {
+// Max File Size steps by 5 GB and wraps after 50; during a recording it and the file tasks are
+// refused without a word.
+TEST_F(DialogTest, MaxFileSizeWrapsAfterFiftyAndIsRefusedWithTheFileTasksWhileRecording) {
   start();
-  const unsigned unhandled[] = {1,   2, IDC_IRIG_INPUT, IDC_FORMAT_MDM, IDC_FORMAT_BINARY, (0x0300u << 16) | IDC_VIEW_FROM,
-                                999, (1u << 16) | IDC_QUIT, (1u << 16) | IDC_BIT_ONE_FIRST};
-  for (const unsigned id : unhandled) EXPECT_FALSE(click(id)) << id;
-  EXPECT_TRUE(click(IDC_STOP_RECORDING));  // does nothing while idle
-  EXPECT_TRUE(click(IDC_SYNC_FIRST));
-  EXPECT_EQ(dialog.endedWith, -1);
-}
-
-TEST_F(DialogTest, FileTasksAndMaxFileSizeAreRefusedWhileRecording) {
-  start();
+  settings.maxFileSizeGB = 45.0f;
+  for (const float size : {50.0f, 5.0f, 10.0f}) {
+    EXPECT_TRUE(click(IDC_MAX_FILE_SIZE));
+    EXPECT_EQ(settings.maxFileSizeGB, size);
+    EXPECT_EQ(dialog.texts[IDC_MAX_SIZE_TEXT], std::to_string(static_cast<int>(size)) + " GBytes");
+    EXPECT_EQ(state.recordingSession.progress.wordLimit, 67108864.0f * size);
+  }
   state.recording = true;  // as after a good Start Recording
   dialog.texts[IDC_FILE_NAME] = "run.qel";
   dialog.texts[IDC_VIEW_FROM] = "1";
   dialog.texts[IDC_VIEW_LINES] = "1";
-  writeFile("run.qel", 16);
+  writeBytes("run.qel", Bytes(16));
   const std::string statusBefore = dialog.status();
   for (unsigned id : {IDC_MAX_FILE_SIZE, IDC_GET_FILE_SIZE, IDC_GET_LINE, IDC_GET_OCCURRENCES, IDC_NEXT,
                       IDC_CONVERT_FILE, IDC_VIEW, IDC_FIND_TTAG}) {
@@ -81,7 +130,7 @@ TEST_F(DialogTest, FileTasksAndMaxFileSizeAreRefusedWhileRecording) {
   EXPECT_EQ(dialog.status(), statusBefore);
   EXPECT_EQ(dialog.beeps, 1);
   EXPECT_EQ(state.pendingCommand, 0);
-  EXPECT_EQ(settings.maxFileSizeGB, 5.0f);
+  EXPECT_EQ(settings.maxFileSizeGB, 10.0f);
   EXPECT_EQ(fileSize("QEL.TMP"), -1);
   EXPECT_TRUE(click(IDC_BUS_FIRST)) << "the criteria still work";
   EXPECT_EQ(settings.busChoice, 1);
@@ -90,7 +139,7 @@ TEST_F(DialogTest, FileTasksAndMaxFileSizeAreRefusedWhileRecording) {
 TEST_F(DialogTest, DeferredTaskRunsOnTheNextTickAndTheSecondClickWins) {
   start();
   dialog.texts[IDC_FILE_NAME] = "run.qel";
-  writeFile("run.qel", 3 * 16 + 5);
+  writeBytes("run.qel", Bytes(3 * 16 + 5));
   EXPECT_TRUE(click(IDC_GET_LINE));
   EXPECT_TRUE(click(IDC_GET_FILE_SIZE));
   EXPECT_EQ(state.pendingCommand, IDC_DEFERRED_FILE_SIZE);
@@ -107,17 +156,6 @@ TEST_F(DialogTest, DeferredTaskRunsOnTheNextTickAndTheSecondClickWins) {
   EXPECT_EQ(dialog.beeps, beeps);
 }
 
-TEST_F(DialogTest, MaxFileSizeStepsByFiveAndWrapsAfterFifty) {
-  start();
-  settings.maxFileSizeGB = 45.0f;
-  for (const float size : {50.0f, 5.0f, 10.0f}) {
-    EXPECT_TRUE(click(IDC_MAX_FILE_SIZE));
-    EXPECT_EQ(settings.maxFileSizeGB, size);
-    EXPECT_EQ(dialog.texts[IDC_MAX_SIZE_TEXT], std::to_string(static_cast<int>(size)) + " GBytes");
-    EXPECT_EQ(state.recordingSession.progress.wordLimit, 67108864.0f * size);
-  }
-}
-
 // The name check of every file task, and View's own fields (digits only, not 0, beyond the float
 // range): no report and no editor after a failed check, an empty report past the end.
 TEST_F(DialogTest, NameAndViewFieldChecks) {
@@ -131,26 +169,25 @@ TEST_F(DialogTest, NameAndViewFieldChecks) {
                {"data.qel.txt", StatusCode::IncorrectFileType}};
   for (const auto& c : names) {
     dialog.texts[IDC_FILE_NAME] = c.name;
-    writeFile(c.name[0] ? c.name : "unused", 32);
+    writeBytes(c.name[0] ? c.name : "unused", Bytes(32));
     click(IDC_GET_FILE_SIZE);
     tick(TIMER_TASK);
     EXPECT_EQ(dialog.status(), statusText(c.status)) << c.name;
   }
-  writeFile("run.qel", 2 * 16);
+  writeBytes("run.qel", Bytes(2 * 16));
+  dialog.texts[IDC_FILE_NAME] = "run.qel";
   const struct {
-    const char *from, *lines, *name;
+    const char *from, *lines;
     StatusCode status;
-  } views[] = {{"", "5", "run.qel", StatusCode::SyntaxError},   {"0", "5", "run.qel", StatusCode::SyntaxError},
-               {"1a", "5", "run.qel", StatusCode::SyntaxError}, {"-1", "5", "run.qel", StatusCode::SyntaxError},
-               {"1", "", "run.qel", StatusCode::SyntaxError},   {"1", "0", "run.qel", StatusCode::SyntaxError},
-               {"1", "5", "run.txt", StatusCode::IncorrectFileType}, {"1", "5", "r", StatusCode::InvalidFileName},
-               {"3435973837", "16777217", "run.qel", StatusCode::BusWordMissing}};
+  } views[] = {{"", "5", StatusCode::SyntaxError},
+               {"0", "5", StatusCode::SyntaxError},
+               {"1", "0", StatusCode::SyntaxError},
+               {"3435973837", "16777217", StatusCode::BusWordMissing}};
   for (const auto& c : views) {
     dialog.texts[IDC_VIEW_FROM] = c.from;
     dialog.texts[IDC_VIEW_LINES] = c.lines;
-    dialog.texts[IDC_FILE_NAME] = c.name;
     EXPECT_TRUE(click(IDC_VIEW));
-    EXPECT_EQ(dialog.status(), statusText(c.status)) << c.from << "/" << c.lines << "/" << c.name;
+    EXPECT_EQ(dialog.status(), statusText(c.status)) << c.from << "/" << c.lines;
     EXPECT_EQ(fileSize("QEL.TMP"), c.status == StatusCode::BusWordMissing ? 0 : -1) << "an empty report past the end";
     EXPECT_TRUE(system.launches.empty());
   }
@@ -158,7 +195,6 @@ TEST_F(DialogTest, NameAndViewFieldChecks) {
   EXPECT_EQ(state.viewLines, 16777217LL);
   dialog.texts[IDC_VIEW_FROM] = "2";
   dialog.texts[IDC_VIEW_LINES] = "20";
-  dialog.texts[IDC_FILE_NAME] = "run.qel";
   EXPECT_TRUE(click(IDC_VIEW));
   EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
   EXPECT_GT(fileSize("QEL.TMP"), 0);
@@ -211,23 +247,9 @@ TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
   EXPECT_EQ(system.documentsOpened, (std::vector<std::string>{guide, guide}));
 }
 
-TEST_F(DialogTest, QuitSavesTheSettingsAndEndsTheDialog) {
-  start();
-  dialog.checked[IDC_IRIG_INPUT] = true;
-  dialog.texts[IDC_OCCURRENCE] = "1a";  // a syntax error does not stop the quit
-  click(IDC_MAX_FILE_SIZE);
-  EXPECT_TRUE(click(IDC_QUIT));
-  EXPECT_EQ(dialog.endedWith, 0);
-  EXPECT_TRUE(dialog.timers.empty());
-  SearchSettings reloaded;
-  loadSearchSettings(reloaded);
-  EXPECT_EQ(reloaded.irigInput, 1);
-  EXPECT_EQ(reloaded.maxFileSizeGB, 10.0f);
-}
-
 TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {
   start();
-  writeFile("run.qel", 32);
+  writeBytes("run.qel", Bytes(32));
   mkdir("QEL.TMP", 0755);  // the report file cannot be created
   mkdir("QEL.SUP", 0755);  // nor the settings file
   dialog.texts[IDC_FILE_NAME] = "run.qel";
@@ -238,4 +260,100 @@ TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {
   EXPECT_TRUE(system.launches.empty());
   click(IDC_QUIT);
   EXPECT_EQ(dialog.endedWith, 0);
+}
+
+// Two recordings one after the other, the first ended by Stop and the second by Quit: each is the
+// generator's words from its start, with no stale half of the first in the second, and Quit's
+// final drain keeps the part of the half the card was in. Between them, a lost IRIG-B signal turns
+// the light red and a card that no longer answers leaves the time shown alone.
+TEST_F(SimDialogTest, StartFindsTheCardAndRecordingsRunUntilStopOrQuit) {
+  start();
+  EXPECT_TRUE(state.cardPresent);
+  EXPECT_EQ(dialog.status(), "Found KOLVA card");
+  tick(TIMER_CLOCK);
+  EXPECT_TRUE(dialog.visible[IDC_GREEN_LIGHT]);
+  startRecording("first.qel");
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
+  run(1000);  // 20,000 words: the card is in the upper half, the lower half is stored
+  ASSERT_EQ(state.recordingSession.captureHalf, 1);
+  EXPECT_EQ(dialog.status().rfind("RECORDING: ", 0), 0u) << dialog.status();
+  click(IDC_STOP_RECORDING);
+  EXPECT_FALSE(state.recording);
+  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+  EXPECT_TRUE(state.currentPath.empty());
+  EXPECT_EQ(dialog.statusHistory[dialog.statusHistory.size() - 2], "Recording stopped");
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
+
+  kolvaSetIrigSignal(sim->card(), false);
+  tick(TIMER_CLOCK);
+  EXPECT_TRUE(dialog.visible[IDC_RED_LIGHT]);
+  const std::string time = dialog.texts[IDC_TIME_TEXT];
+  sim->clock.advance(2'000'000'000);
+  sim->driver->setRequestFailing(IOCTL_WD_TRANSFER, true);  // a card that no longer answers: the time stays
+  tick(TIMER_CLOCK);
+  EXPECT_EQ(dialog.texts[IDC_TIME_TEXT], time);
+  sim->driver->setRequestFailing(IOCTL_WD_TRANSFER, false);
+  kolvaSetIrigSignal(sim->card(), true);
+
+  startRecording("second.qel");
+  run(2300);
+  click(IDC_QUIT);
+  EXPECT_EQ(dialog.endedWith, 0);
+  EXPECT_FALSE(state.recording);
+  EXPECT_TRUE(dialog.timers.empty());
+  EXPECT_FALSE(sim->card().capturing);
+  const size_t bytes = readText("second.qel").size();
+  EXPECT_GT(bytes, 16u * 2 * 16384) << "more than the stored halves";
+  EXPECT_NE(bytes % (16 * 16384), 0u);
+  expectGeneratorSequence("first.qel");
+  expectGeneratorSequence("second.qel");
+}
+
+// A card command that never completes stops the start; the data file deleted after the first half
+// reached it ends the recording when the next half cannot be stored.
+TEST_F(SimDialogTest, AStartThatFailsOrADataFileThatGoesAwayEndsWithTheStatus) {
+  start();
+  const CommandCompletion completion = sim->card().config.completion;
+  sim->card().config.completion.mode = CommandCompletion::kNever;
+  startRecording("run.qel");
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::CannotExecuteCommand));
+  EXPECT_FALSE(state.recording);
+  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+  EXPECT_EQ(readText("run.qel").size(), 0u) << "created empty by the name check";
+
+  sim->card().config.completion = completion;
+  startRecording("run.qel");
+  run(1000);
+  ASSERT_EQ(readText("run.qel").size(), 16384u * 16);
+  std::remove("run.qel");
+  run(1000);
+  EXPECT_FALSE(state.recording);
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::FileOpenError));
+  EXPECT_FALSE(dialog.timerRunning(TIMER_TASK));
+}
+
+// A tick so late that the card wrapped round: the status line says so once, with a beep, the
+// recording goes on, and the stop shows the warning instead of "Success"; the next recording
+// starts afresh.
+TEST_F(SimDialogTest, WordsLostToALateTickAreReportedOnceAndAtTheStop) {
+  sim->card().config.traffic.wordsPerSecond = 1000000;
+  sim->driver->config.card.traffic.wordsPerSecond = 1000000;
+  start();
+  startRecording("run.qel");
+  run(100);
+  const int beeps = dialog.beeps;
+  sim->clock.advance(40'000'000);
+  run(200);
+  const auto warnings = std::count(dialog.statusHistory.begin(), dialog.statusHistory.end(), kBusWordsLostText);
+  EXPECT_EQ(warnings, 1);
+  EXPECT_EQ(dialog.beeps, beeps + 1);
+  EXPECT_TRUE(state.recording);
+  EXPECT_EQ(dialog.status().rfind("RECORDING: ", 0), 0u) << "the progress line goes on";
+  click(IDC_STOP_RECORDING);
+  EXPECT_EQ(dialog.status(), kBusWordsLostText);
+  EXPECT_EQ(state.recordingSession.overruns, 1u);
+  startRecording("again.qel");  // the next recording starts with none lost
+  run(100);
+  click(IDC_STOP_RECORDING);
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
 }
