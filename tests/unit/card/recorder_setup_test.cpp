@@ -69,16 +69,6 @@ TEST(SetUpRecorder, Writes54WordsInOrderThenConfigures) {
   }
 }
 
-// A time load that never completes: no start capture follows. (The whole sequence that works is
-// the reinitialisation's below.)
-TEST(LoadTimeAndStart, StartsCaptureOnlyOnceTheTimeIsLoaded) {
-  OpenedSimCard card;
-  card.card().config.completion = CommandCompletion{CommandCompletion::kNever, 0};
-  EXPECT_EQ(loadTimeAndStart(card.session, 0, LocalTime{2026, 12, 5, 22, 7, 59}), StatusCode::CannotExecuteCommand);
-  EXPECT_EQ(registerWritesOf(card), timeWords(0xB398, 0x83D9) + command(cmd::kLoadTime));
-  EXPECT_FALSE(card.card().capturing);
-}
-
 // With a card: set-up and time load on the IRIG-B input whatever the choice, which is kept,
 // then capture stopped again. Without one, nothing reaches the driver.
 TEST(ReinitialiseRecorder, ForcesIrigInputAndLeavesTheCardStopped) {
