@@ -2,9 +2,9 @@
 // every request returns 0 or 1 and either leaves its block as it was or has any bytes written
 // into it (item kinds kept to the known ones and a few unknown). openCard runs twice on the same
 // session, as a reinitialisation does. Checks: each request goes once to the opened handle with
-// its own block; the status follows from the blocks alone; on Success the memory base is the
-// dwTransAddr the registration left; the earlier opening is released first. (What the requests
-// ask for is checked by the unit tests on the simulated driver.)
+// its own block, the card info asks for the first card's slot and the registration carries that
+// card's resource list; the status follows from the blocks alone; on Success the memory base is
+// the dwTransAddr the registration left; the earlier opening is released first.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstring>
@@ -55,10 +55,14 @@ struct ScriptedDriver final : DriverPort {
     } else if (code == IOCTL_WD_PCI_SCAN_CARDS) {
       answer(block, blockSize, scan);
     } else if (code == IOCTL_WD_PCI_GET_CARD_INFO) {
+      const WD_PCI_SLOT& slot = static_cast<WD_PCI_CARD_INFO*>(block)->pciSlot;
+      FUZZ_CHECK(std::memcmp(&slot, &scan.cardSlot[0], sizeof slot) == 0);
       answer(block, blockSize, info);
       for (WD_ITEMS& item : info.Card.Item) item.item &= 7;
       static_cast<WD_PCI_CARD_INFO*>(block)->Card = info.Card;
     } else if (code == IOCTL_WD_CARD_REGISTER) {
+      const WD_CARD_REGISTER& given = *static_cast<WD_CARD_REGISTER*>(block);
+      FUZZ_CHECK(given.fCheckLockOnly == 0 && std::memcmp(&given.Card, &info.Card, sizeof info.Card) == 0);
       answer(block, blockSize, registration);
     } else {
       fuzz::fail("openCard issues no other request", __FILE__, __LINE__);

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "card/card_access.h"
@@ -32,7 +32,6 @@ TEST(RecordingProgress, ProgressLineCountsHalvesAndRefreshesOnEveryEleventhQuiet
   }
   progressStep(sim.session, progress, 0.0f, &shown);
   EXPECT_EQ(formatProgressLine(shown), "RECORDING: 16400 Bus words received");
-  EXPECT_EQ(progress.wordsReceived, 16384.0f);
   EXPECT_EQ(progress.progressTicks, 0);
   progressStep(sim.session, progress, 16384.0f, &shown);
   EXPECT_EQ(formatProgressLine(shown), "RECORDING: 32768 Bus words received");
@@ -165,20 +164,6 @@ struct SimRecording {
     return readBytes(expected);
   }
 };
-
-// How many stretches of `generated` the file leaves out while holding its records in order;
-// -1 when the file holds a record that is not there.
-int missingStretches(const Bytes& file, const Bytes& generated) {
-  size_t g = 0;
-  int missing = 0;
-  for (size_t f = 0; f + kBusRecordBytes <= file.size(); f += kBusRecordBytes, g += kBusRecordBytes) {
-    const size_t from = g;
-    while (g < generated.size() && std::memcmp(&file[f], &generated[g], kBusRecordBytes) != 0) g += kBusRecordBytes;
-    if (g >= generated.size()) return -1;
-    missing += g != from;
-  }
-  return missing;
-}
 }  // namespace
 
 // Stop Recording between two ticks, at many moments: the file is the generator's sequence word for
@@ -220,7 +205,6 @@ TEST(RecordingSession, StopBetweenTicksKeepsEveryCapturedWordAndItsIndex) {
     crossedAfterTheLastTick += run.crossedSinceTick();
     ASSERT_EQ(run.stop(), StatusCode::Success);
     const Bytes file = run.file();
-    EXPECT_EQ(file.size(), run.captured() * kBusRecordBytes);
     EXPECT_TRUE(file == run.generated(run.captured())) << "the file differs from the generator's words";
     EXPECT_TRUE(file == run.appended);
     EXPECT_EQ(run.session.overruns, 0u);
@@ -284,9 +268,15 @@ TEST(RecordingSession, OverrunsAreCountedOnceAndTheRecordingGoesOn) {
     run.runHalves(4);
     ASSERT_EQ(run.stop(), StatusCode::Success);
     EXPECT_EQ(run.session.overruns, c.overruns);
-    const Bytes file = run.file();
+    const Bytes file = run.file(), captured = run.generated(run.captured());
     EXPECT_TRUE(file == run.appended);
-    EXPECT_EQ(missingStretches(file, run.generated(run.captured())), c.overruns == 0 ? 0 : 1);
-    EXPECT_EQ(file.size() == run.captured() * kBusRecordBytes, c.overruns == 0);
+    // The file is the card's words with one stretch left out where a half was written over.
+    ASSERT_LE(file.size(), captured.size());
+    const size_t lost = captured.size() - file.size();
+    size_t same = 0;
+    while (same < file.size() && file[same] == captured[same]) ++same;
+    same -= same % kBusRecordBytes;
+    EXPECT_TRUE(std::equal(file.begin() + same, file.end(), captured.begin() + same + lost));
+    EXPECT_EQ(lost != 0, c.overruns != 0);
   }
 }
