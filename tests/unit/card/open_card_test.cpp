@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "tests/support/sim_card_fixture.h"
 
 namespace {
 
 constexpr uint32_t kAddrA = 0xE0A00000u;
-constexpr uint32_t kAddrB = 0xE0C00000u;
 
-SimPciCard cardWith(std::vector<WD_ITEMS> items, std::optional<DWORD32> reportedItemCount = std::nullopt) {
+SimPciCard cardWith(std::vector<WD_ITEMS> items) {
   SimPciCard card;
   card.items = std::move(items);
-  card.reportedItemCount = reportedItemCount;
   return card;
 }
 
@@ -27,19 +23,14 @@ WD_ITEMS itemOfKind(uint32_t kind) {
 }  // namespace
 
 // The driver from version 5.03 and a KOLVA card whose resources are exactly one memory range,
-// at most one interrupt and no I/O range. Every listed item is visited, up to the block's 20
-// entries whatever dwItems says. Each failing driver request is survived.
+// at most one interrupt and no I/O range, as the simulated driver gives them. (Any answers the
+// driver may give, and how many items are read, are the open_card fuzz target's.)
 TEST(OpenCard, NeedsTheDriverACardAndItsResources) {
   const StatusCode kOk = StatusCode::Success, kNotFound = StatusCode::CardNotFound;
   const SimPciCard kolva = kolvaPciCard();
   SimPciCard other = kolva;
   other.id.dwDeviceId = 0x5B1C;
   const WD_ITEMS memA = simMemoryItem(kAddrA), irq = simInterruptItem(), io = itemOfKind(ITEM_IO);
-  std::vector<WD_ITEMS> twenty(20, itemOfKind(ITEM_NONE));
-  twenty[0] = memA;
-  twenty[1] = irq;
-  std::vector<WD_ITEMS> ioAtEntry19 = twenty;
-  ioAtEntry19[19] = io;
   const uint32_t kSim = kSimMemoryTransAddr;
   const struct {
     const char* name;
@@ -47,27 +38,18 @@ TEST(OpenCard, NeedsTheDriverACardAndItsResources) {
     uint32_t driverVersion;  // 0: no driver installed
     uint32_t failingRequest;
     StatusCode status;
-    uint32_t memoryItem, interruptItem, memoryBase;  // as left in the session, also after a refusal
+    uint32_t memoryBase;  // as left in the session, also after a refusal
   } cases[] = {
-      {"driver 5.03", kolva, 503, 0, kOk, 0, 1, kSim},
-      {"driver 5.02", kolva, 502, 0, kNotFound, 0, 0, 0},
-      {"no driver", kolva, 0, 0, kNotFound, 0, 0, 0},
-      {"other device only", other, 503, 0, kNotFound, 0, 0, 0},
-      {"unregister fails (ignored)", kolva, 503, IOCTL_WD_CARD_UNREGISTER, kOk, 0, 1, kSim},
-      {"version fails", kolva, 503, IOCTL_WD_VERSION, kNotFound, 0, 0, 0},
-      {"scan fails", kolva, 503, IOCTL_WD_PCI_SCAN_CARDS, kNotFound, 0, 0, 0},
-      {"card information fails", kolva, 503, IOCTL_WD_PCI_GET_CARD_INFO, kNotFound, kNoItem, kNoItem, 0},
-      {"register fails", kolva, 503, IOCTL_WD_CARD_REGISTER, kNotFound, 0, 1, kSim},
-      {"transfer fails (not used)", kolva, 503, IOCTL_WD_TRANSFER, kOk, 0, 1, kSim},
-      {"memory without interrupt", cardWith({memA}), 503, 0, kOk, 0, kNoItem, kAddrA},
-      {"two memory ranges", cardWith({memA, irq, simMemoryItem(kAddrB)}), 503, 0, kNotFound, 0, 1, kAddrA},
-      {"two interrupts, memory after", cardWith({irq, irq, memA}), 503, 0, kNotFound, 2, 0, kAddrA},
-      {"I/O range first", cardWith({io, memA, irq}), 503, 0, kNotFound, 1, 2, kAddrA},
-      {"bus and unknown kinds", cardWith({itemOfKind(ITEM_BUS), memA, itemOfKind(7), irq}), 503, 0, kOk, 1, 3, kAddrA},
-      {"no memory range", cardWith({irq}), 503, 0, kNotFound, kNoItem, 0, 0},
-      {"memory beyond dwItems", cardWith({irq, memA}, 1), 503, 0, kNotFound, kNoItem, 0, 0},
-      {"dwItems 25: 20 entries read", cardWith(twenty, 25), 503, 0, kOk, 0, 1, kAddrA},
-      {"dwItems 0xFFFFFFFF: entry 19 visited", cardWith(ioAtEntry19, 0xFFFFFFFFu), 503, 0, kNotFound, 0, 1, kAddrA},
+      {"driver 5.03", kolva, 503, 0, kOk, kSim},
+      {"driver 5.02", kolva, 502, 0, kNotFound, 0},
+      {"no driver", kolva, 0, 0, kNotFound, 0},
+      {"other device only", other, 503, 0, kNotFound, 0},
+      {"card information fails", kolva, 503, IOCTL_WD_PCI_GET_CARD_INFO, kNotFound, 0},
+      {"register fails", kolva, 503, IOCTL_WD_CARD_REGISTER, kNotFound, kSim},
+      {"memory without interrupt", cardWith({memA}), 503, 0, kOk, kAddrA},
+      {"I/O range first", cardWith({io, memA, irq}), 503, 0, kNotFound, kAddrA},
+      {"bus and unknown kinds", cardWith({itemOfKind(ITEM_BUS), memA, itemOfKind(7), irq}), 503, 0, kOk, kAddrA},
+      {"no memory range", cardWith({irq}), 503, 0, kNotFound, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,8 +60,6 @@ TEST(OpenCard, NeedsTheDriverACardAndItsResources) {
     SimCardFixture fixture(config);
     if (c.failingRequest) fixture.driver->setRequestFailing(c.failingRequest, true);
     EXPECT_EQ(fixture.open(), c.status);
-    EXPECT_EQ(fixture.session.memoryItem, c.memoryItem);
-    EXPECT_EQ(fixture.session.interruptItem, c.interruptItem);
     EXPECT_EQ(fixture.session.memoryBase, c.memoryBase);
     EXPECT_EQ(fixture.driver->cardRegistered(), ok(c.status));
   }
@@ -94,7 +74,4 @@ TEST(OpenCard, ReopeningReleasesTheEarlierRegistrationAndHandle) {
   EXPECT_NE(fixture.session.driverHandle, first);
   EXPECT_EQ(fixture.driver->openHandleCount(), 1u);
   EXPECT_TRUE(fixture.driver->cardRegistered());
-  EXPECT_EQ(openCard(nullptr), StatusCode::InvalidHandle);
-  CardSession noPort;
-  EXPECT_EQ(openCard(&noPort), StatusCode::InvalidHandle);
 }

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "card/card_access.h"
@@ -32,7 +32,6 @@ TEST(RecordingProgress, ProgressLineCountsHalvesAndRefreshesOnEveryEleventhQuiet
   }
   progressStep(sim.session, progress, 0.0f, &shown);
   EXPECT_EQ(formatProgressLine(shown), "RECORDING: 16400 Bus words received");
-  EXPECT_EQ(progress.wordsReceived, 16384.0f);
   EXPECT_EQ(progress.progressTicks, 0);
   progressStep(sim.session, progress, 16384.0f, &shown);
   EXPECT_EQ(formatProgressLine(shown), "RECORDING: 32768 Bus words received");
@@ -122,7 +121,7 @@ struct SimRecording {
     session.stretchAppended = collect;
     session.stretchAppendedContext = this;
   }
-  StatusCode start(int irigInput = 0) { return startRecordingSession(sim.session, session, irigInput, sim.local); }
+  StatusCode start() { return startRecordingSession(sim.session, session, 0, sim.local); }
   StatusCode tickNow() {
     TickReport report;
     return recordingTickStep(sim.session, session, stdioFileAppender(), report);
@@ -165,32 +164,6 @@ struct SimRecording {
     return readBytes(expected);
   }
 };
-
-// How many stretches of `generated` the file leaves out while holding its records in order;
-// -1 when the file holds a record that is not there.
-int missingStretches(const Bytes& file, const Bytes& generated) {
-  size_t g = 0;
-  int missing = 0;
-  for (size_t f = 0; f + kBusRecordBytes <= file.size(); f += kBusRecordBytes, g += kBusRecordBytes) {
-    const size_t from = g;
-    while (g < generated.size() && std::memcmp(&file[f], &generated[g], kBusRecordBytes) != 0) g += kBusRecordBytes;
-    if (g >= generated.size()) return -1;
-    missing += g != from;
-  }
-  return missing;
-}
-
-// Time tags of the file that are earlier than the one before.
-int backwardSteps(const Bytes& file) {
-  int steps = 0;
-  uint64_t previous = 0;
-  for (size_t at = 0; at + kBusRecordBytes <= file.size(); at += kBusRecordBytes) {
-    const uint64_t time = timeTagHalfMicrosExact(timeTagOf(busRecordFromBytes(&file[at])));
-    steps += time < previous;
-    previous = time;
-  }
-  return steps;
-}
 }  // namespace
 
 // Stop Recording between two ticks, at many moments: the file is the generator's sequence word for
@@ -232,7 +205,6 @@ TEST(RecordingSession, StopBetweenTicksKeepsEveryCapturedWordAndItsIndex) {
     crossedAfterTheLastTick += run.crossedSinceTick();
     ASSERT_EQ(run.stop(), StatusCode::Success);
     const Bytes file = run.file();
-    EXPECT_EQ(file.size(), run.captured() * kBusRecordBytes);
     EXPECT_TRUE(file == run.generated(run.captured())) << "the file differs from the generator's words";
     EXPECT_TRUE(file == run.appended);
     EXPECT_EQ(run.session.overruns, 0u);
@@ -276,42 +248,35 @@ TEST(RecordingSession, ARefusedRequestAnywhereEndsWithTheCardStatusAndKeepsTheFi
   }
 }
 
-// One tick comes late, or the card's time jumps back (a new IRIG-B lock) just after a half was
-// stored; the recording goes on for more halves. A tick later than the card takes to fill a half
-// loses words: the file skips exactly one stretch of the card's words and one overrun is counted.
-// A late tick that loses nothing, and time going backwards, count none.
+// One tick comes late just after a half was stored; the recording goes on for more halves. A tick
+// later than the card takes to fill a half loses words: the file skips exactly one stretch of the
+// card's words and one overrun is counted. A late tick that loses nothing counts none.
 TEST(RecordingSession, OverrunsAreCountedOnceAndTheRecordingGoesOn) {
   struct Case {
     uint32_t wordsPerSecond;
     uint64_t lateMs;
-    bool timeGoesBack;
     uint32_t overruns;
   };
   // A half fills in 16.4 ms at 1,000,000 words a second and in 82 ms at 200,000.
-  const Case cases[] = {{1000000, 40, false, 1}, {1000000, 10, false, 0}, {200000, 200, false, 1},
-                        {200000, 70, false, 0},  {200000, 0, true, 0},    {1000000, 0, true, 0}};
+  const Case cases[] = {{1000000, 40, 1}, {1000000, 10, 0}, {200000, 200, 1}, {200000, 70, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.wordsPerSecond << " words/s, " << c.lateMs << " ms late");
     SimRecording run(c.wordsPerSecond);
-    ASSERT_EQ(run.start(c.timeGoesBack ? 1 : 0), StatusCode::Success);
+    ASSERT_EQ(run.start(), StatusCode::Success);
     run.runHalves(3);
-    if (c.timeGoesBack) {
-      kolvaSetIrigSignal(run.sim.card(), false);
-      run.sim.local.minute -= 5;
-      kolvaSetIrigSignal(run.sim.card(), true);
-    }
     run.sim.clock.advance(c.lateMs * kMillisecond);
     run.runHalves(4);
     ASSERT_EQ(run.stop(), StatusCode::Success);
     EXPECT_EQ(run.session.overruns, c.overruns);
-    const Bytes file = run.file();
+    const Bytes file = run.file(), captured = run.generated(run.captured());
     EXPECT_TRUE(file == run.appended);
-    if (c.timeGoesBack) {
-      EXPECT_EQ(file.size(), run.captured() * kBusRecordBytes);
-      EXPECT_EQ(backwardSteps(file), 1);
-    } else {
-      EXPECT_EQ(missingStretches(file, run.generated(run.captured())), c.overruns == 0 ? 0 : 1);
-      EXPECT_EQ(file.size() == run.captured() * kBusRecordBytes, c.overruns == 0);
-    }
+    // The file is the card's words with one stretch left out where a half was written over.
+    ASSERT_LE(file.size(), captured.size());
+    const size_t lost = captured.size() - file.size();
+    size_t same = 0;
+    while (same < file.size() && file[same] == captured[same]) ++same;
+    same -= same % kBusRecordBytes;
+    EXPECT_TRUE(std::equal(file.begin() + same, file.end(), captured.begin() + same + lost));
+    EXPECT_EQ(lost != 0, c.overruns != 0);
   }
 }

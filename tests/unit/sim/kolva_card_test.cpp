@@ -80,8 +80,9 @@ TEST(KolvaCardClock, TimeWordsFollowTheSourceAndTheSignal) {
 
 // The time is loaded 1 s before capture starts, at 23:59:58 on the last day of a leap year. The
 // ring, drained as the recorder does (a completed half whenever register 36 shows the other
-// half), holds the generator's words as records tagged by the card clock.
-TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsTaggedByTheCardClock) {
+// half), holds the generator's words as records tagged by the card clock, and those words are
+// whole messages.
+TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsMessagesTaggedByTheCardClock) {
   SimConfig config;
   config.card.traffic.wordsPerSecond = 200000;
   config.card.traffic.errorOneIn = 50;
@@ -107,6 +108,8 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsTaggedByTheCardCl
   TrafficGenerator generator;
   resetTrafficGenerator(generator, config.card.traffic);
   const uint64_t captureStart = (366ull * 86400 + 23 * 3600 + 59 * 60 + 59) * 2000000;  // day 366, 23:59:59
+  uint32_t dataLeft[kBusChannels] = {0, 0, 0, 0};
+  uint64_t previous = 0;
   for (size_t i = 0; i < 100000; ++i) {  // within the year
     const BusWordEvent e = nextBusWord(generator);
     const BusRecord r = busRecordFromBytes(recorded.data() + 16 * i);
@@ -114,6 +117,14 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsWordsTaggedByTheCardCl
     ASSERT_TRUE(busChannel(r) == e.busChannel && commandSync(r) == e.commandSync && errorFlags(r) == e.errorFlags) << i;
     ASSERT_EQ(tagHalfMicros(recorded, i), captureStart + e.arrival) << i;
     ASSERT_EQ(r.words[6] | r.words[7] | (r.words[0] & 0xC000), 0) << i;
+    // In time order, each channel carries a command word announcing 1 to maxDataWords data words,
+    // then those words.
+    ASSERT_GE(e.arrival, previous) << i;
+    previous = e.arrival;
+    uint32_t& left = dataLeft[e.busChannel];
+    ASSERT_EQ(e.commandSync, left == 0 ? 1 : 0) << i;
+    left = e.commandSync ? (e.busWord & 0x3FFFu) : left - 1;
+    ASSERT_TRUE(!e.commandSync || (left >= 1 && left <= config.card.traffic.maxDataWords)) << left;
   }
   // The tags crossed into the new year: day 1 appears after day 366.
   EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(recorded.data() + recorded.size() - 16))), 1u);
