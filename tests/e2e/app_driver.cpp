@@ -134,7 +134,6 @@ void setText(const RunningApp& app, int id, const std::string& value) {
 }
 
 bool isVisible(const RunningApp& app, int id) { return IsWindowVisible(control(app, id)) != FALSE; }
-bool isEnabled(const RunningApp& app, int id) { return IsWindowEnabled(control(app, id)) != FALSE; }
 bool isChecked(const RunningApp& app, int id) { return IsDlgButtonChecked(app.dialog, id) == BST_CHECKED; }
 
 std::string statusLine(const RunningApp& app) { return trimRight(text(app, 703)); }

@@ -36,7 +36,6 @@ void sendCommand(const RunningApp& app, WPARAM wParam);
 std::string text(const RunningApp& app, int id);
 void setText(const RunningApp& app, int id, const std::string& value);
 bool isVisible(const RunningApp& app, int id);
-bool isEnabled(const RunningApp& app, int id);
 bool isChecked(const RunningApp& app, int id);
 // Trailing blanks removed.
 std::string statusLine(const RunningApp& app);
