@@ -118,7 +118,7 @@ TEST(InstalledE2E, DISABLED_ShortcutsStartTheRecorderInTheDataFolderAndHelpFinds
   ASSERT_TRUE(registerShellOpenNote(".pdf"));
   DeleteFileA(shellOpenNotePath().c_str());
   RunningApp app;
-  ASSERT_TRUE(startProgram(app, simulated.target, simulated.workDir));
+  ASSERT_TRUE(startApp(app, simulated.target, simulated.workDir));
   EXPECT_EQ(statusLine(app), "Found KOLVA card");
   clickButton(app, IDC_HELP_BUTTON);
   std::string opened;
