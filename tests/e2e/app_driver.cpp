@@ -73,14 +73,10 @@ std::string makeWorkDir(const std::string& tag) {
   }
 }
 
-bool startApp(RunningApp& app, const std::string& exeName, const std::string& workDir, const std::string& arguments) {
-  return startProgram(app, buildFolder() + exeName, workDir, arguments);
-}
-
-bool startProgram(RunningApp& app, const std::string& exePath, const std::string& workDir,
-                  const std::string& arguments) {
+bool startApp(RunningApp& app, const std::string& program, const std::string& workDir, const std::string& arguments) {
   app.workDir = workDir;
-  std::string commandLine = "\"" + exePath + "\"";
+  const bool fullPath = program.find_first_of("\\/") != std::string::npos;
+  std::string commandLine = "\"" + (fullPath ? program : buildFolder() + program) + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -134,7 +130,6 @@ void setText(const RunningApp& app, int id, const std::string& value) {
 }
 
 bool isVisible(const RunningApp& app, int id) { return IsWindowVisible(control(app, id)) != FALSE; }
-bool isEnabled(const RunningApp& app, int id) { return IsWindowEnabled(control(app, id)) != FALSE; }
 bool isChecked(const RunningApp& app, int id) { return IsDlgButtonChecked(app.dialog, id) == BST_CHECKED; }
 
 std::string statusLine(const RunningApp& app) { return trimRight(text(app, 703)); }

