@@ -15,7 +15,6 @@ TEST(UsageTool, OptionsNumbersAndFilesAsParsed) {
   std::filesystem::create_directory(folder.file("folder.qel"));
   const std::string all64 = " is not a whole number from 0 to 18446744073709551615";
   const std::string from1 = " is not a whole number from 1 to 18446744073709551615";
-  const char* anyTime = "ERROR: Syntax error: ";
   const std::string open = "ERROR: Could not open file: ";
   const struct {
     std::string arguments;
@@ -31,18 +30,15 @@ TEST(UsageTool, OptionsNumbersAndFilesAsParsed) {
       {"search t.qel --gap-min 50 --gap-max 20", 2, "search: ERROR: Syntax error: --gap-min 50 is above --gap-max 20"},
       {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx", 2, "search: ERROR: Syntax error: --pattern takes 24"},
       {"search t.qel --pattern 1xxxxxxxxxxxxxxxxxxxxxx2", 2, "search: ERROR: Syntax error: --pattern takes 24"},
-      {"generate n.qel --records -5", 2, "generate: --records: \"-5\"" + all64},
       // A number past the largest is refused, not wrapped round to one in range.
       {"generate n.qel --records 5 --seed 18446744073709551616", 2,
        "generate: --seed: \"18446744073709551616\"" + all64},
       {"generate n.qel --records 5 --rate 0", 2, "generate: --rate: \"0\" is not a whole number from 1 to 2000000"},
       {"generate n.qel --records 10 --start 2024-02-30T00:00:00", 2, "generate: --start takes"},
-      {"record n.qel --seconds 0x10", 2, "record: --seconds: \"0x10\" is not a number from 0 to 10000000"},
       {"record n.qel --seconds 1.2.3", 2, "record: --seconds: \"1.2.3\" is not a number"},
       {"record n.qel --seconds 1 --max-size 0", 2, "record: --max-size: \"0\" is not a number from 0.0001 to 50"},
       // Only the tool splits the fields; their values are checked by the time search.
-      {"find-time t.qel 000:00:00", 2, anyTime},
-      {"find-time t.qel 000:00:00:00.5.5", 2, anyTime},
+      {"find-time t.qel 000:00:00", 2, "ERROR: Syntax error: "},
       {"report missing.qel -o untouched.txt", 3, open + "missing.qel"},
       {"convert missing.SUP", 3, open + "missing.SUP"},
       {"count folder.qel", 3, open + "folder.qel"},
