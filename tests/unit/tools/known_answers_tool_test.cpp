@@ -25,7 +25,10 @@ TEST(SearchTool, KnownAnswers) {
       // Gap after: the last record never matches.
       {"--gap after --gap-min 22 --lines", "1\n2\n4\n5\n", 0},
       {"--count --errors with --json", json + "\"count\": 2}\n", 0},
-      {"--nth 3 --bus j3 --json", json + "\"occurrence\": 3, \"found\": false, \"line\": null}\n", 1},
+      // Numbers with leading zeros and a "+", and beyond what a double holds exactly.
+      {"--gap-min 0972 --gap-max +972 --count", "1\n", 0},
+      {"--nth 9007199254740993 --bus j3 --json",
+       json + "\"occurrence\": 9007199254740993, \"found\": false, \"line\": null}\n", 1},
       {"--lines --sync cmd --json", json + "\"lines\": [1, 4], \"count\": 2}\n", 0},
   };
   expectToolAnswers("search s.qel ", cases, folder.path);
