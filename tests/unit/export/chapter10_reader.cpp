@@ -9,12 +9,6 @@ uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1]
 uint32_t le32(const unsigned char* p) { return uint32_t(le16(p)) | uint32_t(le16(p + 2)) << 16; }
 uint64_t le48(const unsigned char* p) { return uint64_t(le32(p)) | uint64_t(le16(p + 4)) << 32; }
 
-// Two values of the 48-bit counter apart, the counter wrapping.
-int64_t counterDifference(uint64_t later, uint64_t earlier) {
-  const uint64_t modulus = uint64_t{1} << 48, d = (later - earlier) & (modulus - 1);
-  return d >= modulus / 2 ? static_cast<int64_t>(d - modulus) : static_cast<int64_t>(d);
-}
-
 struct State {
   Ch10Reading& out;
   std::map<uint16_t, int> lastSequence;
@@ -87,7 +81,7 @@ const char* readMessagePacket(const unsigned char* data, uint32_t length, uint16
     w.formatError = (header >> 30) & 1;
     w.dataError = (header >> 31) & 1;
     w.message = le32(entry + 12);
-    w.sinceTimePacket = counterDifference(le48(entry), st.timeCounter);
+    w.sinceTimePacket = static_cast<int64_t>(le48(entry) - st.timeCounter);
     w.time = st.timeValue + w.sinceTimePacket;
     st.out.words.push_back(w);
   }

@@ -79,7 +79,6 @@ TEST(Chapter10Export, EveryWordComesBackWithItsTime) {
       {"20000 words/s", 20000, 50000, {}, 1},  // 2.5 s from 23:59:58 on the last day of the year
       {"300 words/s", 300, 1500, {}, 1},
       {"1000000 words/s", 1000000, 120000, {}, 0},
-      {"one record", 0, 0, {testRecord({123 * kDay + 201, 0x9A5234, 1, 1, 9})}, 0},
       {"empty", 0, 0, {}, 0},
       {"time breaks", 0, 0, breaks, 3},
   };

@@ -55,7 +55,6 @@ TEST(Cut, WindowsAtTheEdgesCopyTheRecordsByteForByte) {
       {true, 450, 0, false, StatusCode::Success, 7, 8},
       {true, 600.5, 1000, true, StatusCode::Success, 1, 0},
       {true, 300, 299.5, true, StatusCode::Success, 1, 0},
-      {false, 3, 2, false, StatusCode::Success, 3, 4},
       {false, 8, 5, false, StatusCode::Success, 8, 8},
       {false, 9, 5, false, StatusCode::Success, 1, 0},
       {false, 10, 5, false, StatusCode::BusWordMissing, 1, 0},
@@ -100,16 +99,11 @@ TEST(RecordSelection, CriteriaTakeTheSearchMatchesOfTheStretch) {
   gapBefore.gapMinEnabled = 1;
   gapBefore.gapMin = 100;
 
-  RecordSelection lines, blockEdge, window;
+  RecordSelection lines, blockEdge;
   lines.from = 65500;
   lines.lines = 300;
   blockEdge.from = 2;
   blockEdge.lines = 65535;  // the reader's first block, from line 1, ends with its last line
-  window.timeWindow = true;
-  window.toTimeGiven = true;
-  const uint64_t middle = timeTagHalfMicrosExact(timeTagOf(busRecordFromBytes(&data[35000 * kBusRecordBytes])));
-  window.fromTime = middle / 2.0;
-  window.toTime = middle / 2.0 + 40000.0;
 
   for (const SearchSettings& criteria : {busTwoCommands, gapAfter, gapBefore}) {
     std::vector<uint64_t> matches;
@@ -118,7 +112,7 @@ TEST(RecordSelection, CriteriaTakeTheSearchMatchesOfTheStretch) {
                 return true;
               }),
               StatusCode::Success);
-    for (RecordSelection selection : {lines, blockEdge, window}) {
+    for (RecordSelection selection : {lines, blockEdge}) {
       const std::vector<uint64_t> stretch = selectedLines(path, data, selection);
       ASSERT_FALSE(stretch.empty());
       std::vector<uint64_t> expected;
