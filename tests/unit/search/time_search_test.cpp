@@ -27,6 +27,7 @@ TEST(TimeTagFields, LengthsDigitsRangesAndFractionDigits) {
       {"0001", "", "", "", "", -1},
       {"", "", "", "005", "", -1},
       {"1a", "", "", "", "", -1},
+      {"", "", "5\xB5", "", "", -1},
   };
   for (const Case& c : cases) {
     double target = -1;
