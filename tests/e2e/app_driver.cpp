@@ -1,7 +1,6 @@
 #include "app_driver.h"
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -153,43 +152,6 @@ int closeEditorWindows() {
     return true;
   });
   return closed;
-}
-
-bool saveScreenshot(const RunningApp& app, const std::string& bmpPath) {
-  RECT rect;
-  if (!GetWindowRect(app.dialog, &rect)) return false;
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
-
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const int rowBytes = ((width * 3 + 3) / 4) * 4;
-  std::string pixels(static_cast<size_t>(rowBytes) * height, '\0');
-  GetDIBits(memory, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
-  BITMAPFILEHEADER fileHeader{};
-  fileHeader.bfType = 0x4D42;
-  fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
-  fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::ofstream out(bmpPath, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  return static_cast<bool>(out);
 }
 
 long long fileSizeOf(const std::string& path) {

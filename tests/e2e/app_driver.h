@@ -44,8 +44,6 @@ bool waitForTextChange(const RunningApp& app, int id, const std::string& text, D
 // Closes every visible top-level window of another process whose title starts as the report
 // editor's does (with "QEL" in any case, or "Notepad"); how many there were.
 int closeEditorWindows();
-// Saves the dialog as a 24-bit BMP; false on failure.
-bool saveScreenshot(const RunningApp& app, const std::string& bmpPath);
 
 // A stand-in document viewer: registerShellOpenNote(".pdf") makes the shell open such documents
 // with this test program, which then only writes the document's path to shellOpenNotePath().
