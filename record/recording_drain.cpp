@@ -26,9 +26,6 @@ StatusCode appendStretch(RecordingSession& session, FileAppender& appender, cons
     appender.truncate(fileEnd + static_cast<int64_t>(written / kBusRecordBytes) * kBusRecordBytes);
     return StatusCode::FileWriteError;
   }
-  if (session.stretchAppended != nullptr) {
-    session.stretchAppended(session.stretchAppendedContext, records, bytes, fileEnd);
-  }
   fileEnd += bytes;
   return StatusCode::Success;
 }

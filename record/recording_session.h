@@ -34,11 +34,6 @@ struct RecordingProgress {
   float wordLimit = 5.0f * kRecordsPerGigabyte;
 };
 
-// Called after a stretch of records (a whole half, or the filled part of one at the stop) has
-// been appended to the data file whole: the records as written, their byte count and the file
-// offset at which they begin.
-using StretchAppendedHook = void (*)(void* context, const unsigned char* records, uint32_t bytes, int64_t fileOffset);
-
 struct RecordingSession {
   std::string path;            // the data file, created empty before the start
   uint16_t captureHalf = 0;    // 0: the card is taken to be filling the lower half; else the upper
@@ -46,8 +41,6 @@ struct RecordingSession {
   unsigned char halfFirstRecord[kBusRecordBytes] = {};  // of the half the card is filling
   bool halfFirstRecordKnown = false;
   uint32_t overruns = 0;       // halves found written over before they were appended
-  StretchAppendedHook stretchAppended = nullptr;
-  void* stretchAppendedContext = nullptr;
   // The saved index beside the data file, kept as the recording goes: an entry for each half
   // from the records just appended, the last shorter one at the stop. An index that cannot be
   // written is given up without a word; the recording's statuses never depend on it.
