@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The overview page in a real browser: qeltool overview writes the page of a sample recording
-# (three stretches of traffic, time going backwards once and jumping three hours once), headless
+# (three stretches of qeltool generate's traffic at different rates, the second starting ten seconds
+# before the first ended, the third three hours later), headless
 # Chromium draws it, and this checks the rendered page: the five plots and their series, the hover
 # script's marker, what the hover shows when the pointer moves over the plots over time, and no
 # message on the console. It saves a screenshot of the page.
@@ -12,18 +13,20 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build/native}
 screenshot=${2:-$build/overview.png}
-sample=$build/tests/browser/overview_sample
 qeltool=$build/tools/qeltool
 browser=$(command -v chromium || command -v chromium-browser || true)
 
-for program in "$sample" "$qeltool"; do
-  [ -x "$program" ] || { echo "check_overview.sh: no $program (scripts/build.sh native)" >&2; exit 2; }
-done
+[ -x "$qeltool" ] || { echo "check_overview.sh: no $qeltool (scripts/build.sh native)" >&2; exit 2; }
 [ -n "$browser" ] || { echo "check_overview.sh: chromium is missing (apt-get install chromium)" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$sample" "$work/sample.qel" || { echo "check_overview.sh: the sample recording was not written" >&2; exit 1; }
+for stretch in "10:00:00 6000 40" "10:00:30 2500 20" "13:00:00 9000 30"; do
+  read -r start rate seconds <<<"$stretch"
+  "$qeltool" generate "$work/part.qel" --force --start "2024-06-01 $start" --rate "$rate" --seed "$rate" \
+    --records $((rate * seconds)) && cat "$work/part.qel" >>"$work/sample.qel" ||
+    { echo "check_overview.sh: the sample recording was not written" >&2; exit 1; }
+done
 "$qeltool" overview "$work/sample.qel" -o "$work/overview.html" || { echo "check_overview.sh: no page" >&2; exit 1; }
 cp "$top/tests/browser/hover_check.html" "$work/"
 

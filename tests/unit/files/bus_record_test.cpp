@@ -1,10 +1,9 @@
-// Records read from file bytes, their time tags, and the files' record counts.
+// Records read from file bytes and their time tags.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <vector>
 
 #include "files/bus_record.h"
-#include "files/record_count.h"
 #include "tests/support/test_records.h"
 
 // Records built from fields across their ranges (every bit no field uses set in some), the first
@@ -42,19 +41,4 @@ TEST(BusRecord, FieldsFromFileBytes) {
   // Fields beyond their ranges take the same formula: day 427, 31 h, 63 min, 63 s, 1023 ms, 2047.
   EXPECT_EQ(timeTagHalfMicrosExact(TimeTag{{0x3FFF, 0x0FFF, 0x03FF, 0x07FF}}),
             halfMicrosAt(427, 31, 63, 63, 1023, 2047));
-}
-
-// Whole records whatever trails them (past 4 GiB: see the report test).
-TEST(CountRecords, WholeRecordsWhateverFollows) {
-  TempFolder folder;
-  const std::pair<size_t, uint64_t> cases[] = {{0, 0}, {15, 0}, {16, 1}, {49, 3}, {64, 4}};
-  for (const auto& c : cases) {
-    writeBytes(folder.file("c.qel"), Bytes(c.first, 0xA5));
-    uint64_t count = 12345;
-    EXPECT_EQ(countRecords(folder.file("c.qel"), count), StatusCode::Success) << c.first;
-    EXPECT_EQ(count, c.second) << c.first << " bytes";
-  }
-  uint64_t count = 77;
-  EXPECT_EQ(countRecords(folder.file("absent.qel"), count), StatusCode::FileOpenError);
-  EXPECT_EQ(count, 77u);
 }
