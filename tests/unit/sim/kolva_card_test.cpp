@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "card/card_access.h"
@@ -125,6 +128,34 @@ TEST(KolvaCardCapture, ADrainedRecordingHoldsTheGeneratorsMessagesTaggedByTheCar
   }
   // The tags crossed into the new year: day 1 appears after day 366.
   EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(recorded.data() + recorded.size() - 16))), 1u);
+}
+
+TEST(KolvaCardCapture, ReplayDeliversTheFilesWholeRecordsAtTheirSpacing) {
+  TrafficConfig source;
+  source.seed = 99;
+  source.errorOneIn = 20;
+  const size_t count = 500;
+  TempFolder folder;
+  const std::string path = folder.file("replayed.qel");
+  ASSERT_EQ(writeGeneratedRecords(path.c_str(), source, count, LocalTime{2025, 6, 1, 12, 0, 0}), StatusCode::Success);
+  const Bytes original = readBytes(path);
+  std::ofstream(path, std::ios::binary | std::ios::app) << std::string(4, '\0');  // a part record, never replayed
+  Bytes replayed(count * 16);
+  SimConfig config;
+  config.card.replayPath = path;
+  OpenedSimCard card(config);
+  ASSERT_EQ(setUpRecorder(card.session, 0), StatusCode::Success);
+  ASSERT_EQ(loadTimeAndStart(card.session, 0, LocalTime{2025, 3, 1, 0, 0, 0}), StatusCode::Success);
+  card.clock.advance(10 * kSecond);  // well past the last record
+  ASSERT_EQ(readWritePointer(card.session), ring::kStart + 16 * count);
+  readBlock(card.session, ring::kStart, count * 8, replayed.data());
+  for (size_t i = 0; i < count; ++i) {
+    ASSERT_EQ(std::memcmp(&original[16 * i + 8], &replayed[16 * i + 8], 4), 0) << i;  // bus word, flags, channel
+    ASSERT_EQ(tagHalfMicros(original, i) - tagHalfMicros(original, 0),
+              tagHalfMicros(replayed, i) - tagHalfMicros(replayed, 0))
+        << i;
+  }
+  EXPECT_EQ(dayOfYear(timeTagOf(busRecordFromBytes(replayed.data()))), 60u);
 }
 
 }  // namespace
