@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The overview page in a real browser: qeltool overview writes the page of a sample recording
 # (three stretches of qeltool generate's traffic at different rates, the second starting ten seconds
-# before the first ended, the third three hours later), headless
-# Chromium draws it, and this checks the rendered page: the five plots and their series, the hover
-# script's marker, what the hover shows when the pointer moves over the plots over time, and no
-# message on the console. It saves a screenshot of the page.
+# before the first ended, the third three hours later), headless Chromium draws it, and this
+# checks the rendered page: the five plots and their series, the hover script's marker, what the
+# hover shows when the pointer moves over the plots over time, and no message on the console. It
+# saves a screenshot of the page.
 #
 #   tests/browser/check_overview.sh [BUILD] [SCREENSHOT]
 #
