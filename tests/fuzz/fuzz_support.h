@@ -38,7 +38,10 @@ inline SearchSettings settingsFrom(ParameterBytes& p) {
   const uint8_t gapChoice = p.byte();
   if (gapChoice & 1) settings.gapMin = p.byte() * ((gapChoice & 2) ? 1.0 : 1000.0);
   if (gapChoice & 4) settings.gapMax = p.byte() * ((gapChoice & 8) ? 1.0 : 1000.0);
-  if (gapChoice & 16) settings.dontCareMask = 0x00FFFFFF, settings.oneMask = 0;
+  if (gapChoice & 16) {
+    settings.dontCareMask = 0x00FFFFFF;
+    settings.oneMask = 0;
+  }
   const uint8_t occurrenceChoice = p.byte();
   if (occurrenceChoice < 200) settings.occurrence = 1.0 + occurrenceChoice % 20;
   return settings;

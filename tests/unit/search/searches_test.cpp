@@ -81,8 +81,10 @@ void expectKernelsAgree(const std::vector<BusRecord>& records, const std::vector
       for (size_t at = 0; at < records.size(); at += piece) {
         const size_t n = std::min(piece, records.size() - at);
         counted += countBlockMatches(plan, counting, &bytes[at * kBusRecordBytes], n);
-        visitBlockMatches(plan, visiting, &bytes[at * kBusRecordBytes], n,
-                          [&](uint64_t line) { return visited.push_back(line), true; });
+        visitBlockMatches(plan, visiting, &bytes[at * kBusRecordBytes], n, [&](uint64_t line) {
+          visited.push_back(line);
+          return true;
+        });
       }
       EXPECT_EQ(counted, reference[k].size()) << form << ", criteria " << k;
       EXPECT_EQ(visited, reference[k]) << form << ", criteria " << k;
@@ -113,8 +115,11 @@ void expectSameResults(const std::string& path, const std::vector<SearchSettings
     ASSERT_EQ(searchPattern(path, s, options), StatusCode::Success);
     EXPECT_EQ(s.searchResult, static_cast<double>(expected.size())) << where;
     std::vector<uint64_t> lines;
-    ASSERT_EQ(forEachMatch(path, s, [&](uint64_t line) { return lines.push_back(line), true; }, options),
-              StatusCode::Success);
+    const auto collect = [&](uint64_t line) {
+      lines.push_back(line);
+      return true;
+    };
+    ASSERT_EQ(forEachMatch(path, s, collect, options), StatusCode::Success);
     EXPECT_EQ(lines, expected) << where;
     s.searchMode = 0;
     const size_t n = expected.size();
