@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "tests/support/temp_folder.h"
@@ -67,6 +68,29 @@ TEST(SearchSettingsFile, EveryFieldAtItsOffsetLoadTakesTheFirst65OrKeepsEveryDef
   }
   std::remove(path.c_str());
   expectSameSettings(loadedFrom(path), defaults, "missing file");
+}
+
+// A settings file holds whatever was written into it: each value the controls and the searches
+// cannot take is set back on loading (sizes on the button's steps, whole gap bounds, masks within
+// the 24 bits and apart, flags 0 or 1), and values in range come through unchanged.
+TEST(SearchSettingsFile, ValuesOutOfRangeAreSetBackOnLoading) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const struct {
+    S file, loaded;
+  } cases[] = {
+      {{-3, 7.5f, 0xFF000005, 0xFF000003, 9, -1, -2, nan, -2.5, 2, 9, 200, 4, 0.5, -1},
+       {1, 5.0f, 0x4, 0x3, SyncAny, ErrorsDontCare, BusAny, 0, 0, 1, 1, 1, 0, 1, 0}},
+      {{1, 50.0f, 0x00FFFFFF, 0, SyncCmd, NoErrors, BusJ4, 22.7, inf, 1, 0, 0, 1, 3, 0},
+       {1, 50.0f, 0x00FFFFFF, 0, SyncCmd, NoErrors, BusJ4, 22, 0, 1, 0, 0, 1, 3, 0}},
+      {{0, 55.0f, 0, 0x00FFFFFF, -1, WithErrors, 5, 1e300, 1e9, 0, 1, 1, 0, 2.5, 7.5},
+       {0, 5.0f, 0, 0x00FFFFFF, SyncAny, WithErrors, BusAny, 1e300, 1e9, 0, 1, 1, 0, 1, 0}},
+  };
+  TempFolder folder;
+  const std::string path = folder.file("QEL.SUP");
+  for (const auto& c : cases) {
+    writeBytes(path, encoded(c.file));
+    expectSameSettings(loadedFrom(path), c.loaded, "case " + std::to_string(&c - cases));
+  }
 }
 
 // DCARE -> ZERO -> ONE -> DCARE on bit 0 to 23, with ONE, ZERO and DCARE bits around it untouched.
