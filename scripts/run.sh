@@ -27,11 +27,16 @@ start_display || exit 1
 prepare_prefix
 tour="$top/build/tour"
 rm -rf "$tour" && mkdir -p "$tour/work"
-(cd "$edition_bin" && "$WINE" varnotek-tour.exe "$("$WINE" winepath -w "$tour/work")" "$("$WINE" winepath -w "$tour")" "${RECORD_SECONDS:-4}")
-rc=$?
-for bmp in "$tour"/*.bmp; do
-  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
-ls "$tour"/*.png 2>/dev/null | sed 's/^/screenshot: /'
+# The tour prints "screenshot NAME" where the screen is worth keeping: the screen, cut to what is
+# drawn on it, goes to build/tour/NAME.png.
+(cd "$edition_bin" && "$WINE" varnotek-tour.exe "$("$WINE" winepath -w "$tour/work")" "${RECORD_SECONDS:-4}") |
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case "$line" in
+      "screenshot "*) import -window root -trim +repage "$tour/${line#screenshot }.png" && echo "screenshot: $tour/${line#screenshot }.png" ;;
+      *) printf '%s\n' "$line" ;;
+    esac
+  done
+rc=${PIPESTATUS[0]}
 stop_display
 exit $rc
