@@ -1,6 +1,5 @@
 #include "app_driver.h"
 
-#include <cstring>
 #include <sstream>
 
 namespace {

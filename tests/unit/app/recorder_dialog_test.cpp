@@ -15,7 +15,6 @@
 
 #include "card/driver_port.h"
 #include "res/resource_ids.h"
-#include "sim/generated_data_file.h"
 #include "tests/support/fake_ports.h"
 #include "tests/support/sim_card_fixture.h"
 #include "tests/support/sim_support.h"
@@ -87,9 +86,10 @@ class SimDialogTest : public DialogTest {
   std::unique_ptr<SimCardFixture> sim;
 };
 
+// -1 for a file that is not there.
 long fileSize(const char* path) {
-  struct stat info;
-  return stat(path, &info) == 0 ? static_cast<long>(info.st_size) : -1;
+  std::error_code error;
+  return static_cast<long>(std::filesystem::file_size(path, error));
 }
 }  // namespace
 

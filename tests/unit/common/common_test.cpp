@@ -45,10 +45,6 @@ TEST(DayOfYear, LeapRuleIsEveryFourthYear) {
   const Case cases[] = {{2023, 1, 1, 1},    {2023, 3, 1, 60},    {2024, 3, 1, 61},  {2024, 2, 29, 60},
                         {2024, 12, 31, 366}, {2026, 12, 5, 339}, {2100, 3, 1, 61}};
   for (const Case& c : cases) {
-    LocalTime t;
-    t.year = c.year;
-    t.month = c.month;
-    t.day = c.day;
-    EXPECT_EQ(dayOfYear(t), c.expected) << c.year << "-" << c.month << "-" << c.day;
+    EXPECT_EQ(dayOfYear(LocalTime{c.year, c.month, c.day}), c.expected) << c.year << "-" << c.month << "-" << c.day;
   }
 }

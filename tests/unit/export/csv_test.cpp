@@ -1,7 +1,6 @@
 // CSV rows against the text report of the same lines.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <sstream>
 

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "card/card_access.h"
 #include "card/card_registers.h"
