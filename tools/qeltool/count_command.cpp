@@ -4,7 +4,7 @@
 #include "files/record_count.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
-#include "tools/qeltool/json_text.h"
+#include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 

@@ -8,9 +8,9 @@
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
-#include "tools/qeltool/json_text.h"
+#include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
-#include "tools/qeltool/time_text.h"
+#include "frontend/time_text.h"
 #include "tools/qeltool/tool_exit.h"
 
 namespace {

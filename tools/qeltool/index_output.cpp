@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/qeltool/file_facts.h"
+#include "frontend/file_facts.h"
 #include "tools/qeltool/safe_output.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "files/bus_record.h"
-#include "tools/qeltool/file_facts.h"
+#include "frontend/file_facts.h"
 
 bool isDirectory(const std::string& path) {
 #ifdef _WIN32

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "tools/qeltool/file_facts.h"
+#include "frontend/file_facts.h"
 #include "tools/qeltool/interrupt_cleanup.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"

@@ -9,7 +9,7 @@
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/input_file.h"
-#include "tools/qeltool/json_text.h"
+#include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"

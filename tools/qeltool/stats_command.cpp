@@ -7,7 +7,7 @@
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
-#include "tools/qeltool/json_text.h"
+#include "frontend/json_text.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/record_statistics.h"
 #include "tools/qeltool/safe_output.h"

@@ -1,7 +1,7 @@
 #include "tools/qeltool/stretch_options.h"
 
 #include "tools/qeltool/number_option.h"
-#include "tools/qeltool/time_text.h"
+#include "frontend/time_text.h"
 
 void addStretchOptions(CLI::App* c, StretchOptions& o) {
   CLI::Option* from = addWholeNumberOption(c, "--from", o.from, 1, UINT64_MAX,

@@ -1,4 +1,4 @@
-#include "tools/qeltool/time_text.h"
+#include "frontend/time_text.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "tools/qeltool/json_text.h"
+#include "frontend/json_text.h"
 
 #include <cstdint>
 #include <cstdio>

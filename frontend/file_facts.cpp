@@ -1,4 +1,4 @@
-#include "tools/qeltool/file_facts.h"
+#include "frontend/file_facts.h"
 
 #ifdef _WIN32
 #include <windows.h>
