@@ -9,7 +9,8 @@
 # Each example must exit with 0, or with N when its comment says "exit N"; one whose comment
 # says "runs until Ctrl-C" gets Ctrl-C (SIGINT) after 3 seconds and must then exit with 0. Every
 # command of a pipeline counts (pipefail), but one ended by its reader leaving (SIGPIPE, as in
-# "| head") counts as success.
+# "| head") counts as success. One whose comment ends in "prints TEXT" must also print a line
+# that reads TEXT to standard output.
 #
 # Usage: scripts/readme_examples.sh [QELTOOL_DIR]   (default: build/native/tools)
 set -uo pipefail
@@ -22,6 +23,7 @@ fi
 export PATH="$tool_dir:$PATH"
 documents=(README.md docs/qeltool.md)
 example_pattern='^    (qeltool( |$)|[^#]*\| *qeltool( |$))'
+prints_pattern='#.*prints (.*[^ ]) *$'
 longest_seconds=300
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/readme-examples.XXXXXX") || exit 3
@@ -30,9 +32,9 @@ trap 'rm -rf "$scratch"' EXIT
 run_example() {  # folder, command text, log file; prints the exit code
   local folder=$1 text=$2 log=$3 rc
   if [[ $text =~ \#.*runs\ until\ Ctrl-C ]]; then
-    (cd "$folder" && timeout --preserve-status -s INT 3 bash -o pipefail -c "$text" </dev/null >"$log" 2>&1)
+    (cd "$folder" && timeout --preserve-status -s INT 3 bash -o pipefail -c "$text" </dev/null >"$log" 2>"$log.err")
   else
-    (cd "$folder" && timeout "$longest_seconds" bash -o pipefail -c "$text" </dev/null >"$log" 2>&1)
+    (cd "$folder" && timeout "$longest_seconds" bash -o pipefail -c "$text" </dev/null >"$log" 2>"$log.err")
   fi
   rc=$?
   if [ "$rc" -eq 141 ] && [[ $text == *"|"* ]]; then rc=0; fi
@@ -53,17 +55,25 @@ for document in "${documents[@]}"; do
     text=${text#    }
     expected=0
     if [[ $text =~ \#.*exit\ ([0-9]+) ]]; then expected=${BASH_REMATCH[1]}; fi
+    printed=""
+    if [[ $text =~ $prints_pattern ]]; then printed=${BASH_REMATCH[1]}; fi
     found=$((found + 1))
     total=$((total + 1))
     log="$scratch/example.log"
     rc=$(run_example "$folder" "$text" "$log")
-    if [ "$rc" = "$expected" ]; then
+    problem=""
+    if [ "$rc" != "$expected" ]; then
+      problem="exit $rc, expected $expected"
+    elif [ -n "$printed" ] && ! grep -qxF -- "$printed" "$log"; then
+      problem="no line of its standard output reads \"$printed\""
+    fi
+    if [ -z "$problem" ]; then
       echo "ok      $document:$number  $text"
     else
       failed=$((failed + 1))
       echo "FAILED  $document:$number  $text"
-      echo "        exit $rc, expected $expected; its last output:"
-      tail -n 5 "$log" | sed 's/^/        | /'
+      echo "        $problem; the last lines of its output and errors:"
+      tail -q -n 5 "$log" "$log.err" | sed 's/^/        | /'
     fi
   done < <(grep -n -E "$example_pattern" "$top/$document")
   if [ "$found" -eq 0 ]; then
