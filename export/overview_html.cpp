@@ -123,7 +123,7 @@ std::string timeAxisSvg(const OverviewSummary& s, const TimeAxis& axis, double t
          at += stepHalfMicros) {
       const double x = axis.x(seconds(at));
       uint64_t atTag = 0;
-      if (x - lastX < kLabelRoom || !timeTagAt(s, at, atTag)) continue;
+      if (x - lastX < kLabelRoom || x > kWidth - kLabelRoom / 2 || !timeTagAt(s, at, atTag)) continue;
       lastX = x;
       svg += "<line class=\"grid\" x1=\"" + num(x) + "\" x2=\"" + num(x) + "\" y1=\"" + num(top) + "\" y2=\"" +
              num(bottom) + "\"/>\n";
@@ -482,7 +482,7 @@ svg { width: 100%; height: auto; font-size: 12px; display: block; }
 svg text { fill: #222; } svg .axis-title { font-size: 13px; fill: #444; } svg .code { font-family: monospace; }
 svg .grid { stroke: #e3e3e3; stroke-width: 1; } svg .frame { fill: none; stroke: #888; stroke-width: 1; }
 svg path.series { fill: none; stroke-width: 2; } svg path.least { stroke-width: 1; }
-svg path.band { stroke: none; fill-opacity: 0.16; } svg .tick-since { fill: #666; font-size: 11px; }
+svg path.band { stroke: none; fill-opacity: 0.1; } svg .tick-since { fill: #666; font-size: 11px; }
 table.breaks td, table.breaks th { font-size: 13px; } table.breaks th { border-bottom: 1px solid #999; } svg .break { stroke: #555; stroke-width: 1; stroke-dasharray: 3 3; }
 svg path.marker { stroke: none; }
 </style>
@@ -568,11 +568,11 @@ std::string overviewHtml(const OverviewSummary& s, const std::string& fileName) 
           std::string(stepSeconds) + "\">" + durationText(static_cast<uint64_t>(steps.stepSeconds * 2e6)) +
           "</span> wide (" + groupedCount(steps.binsPerStep) + " bins of " +
           durationText(s.binHalfMicros) + ")" + lastStep +
-          ". The thick line is the mean over the step; the thin line below it, with the band, is the least of the "
-          "step's parts (" +
-          (group == steps.binsPerStep ? std::string("here the step itself, as a part holds several words on average")
-                                      : "for J1, parts of " + durationText(s.binHalfMicros * group)) +
-          "), so that a bus that stops for a moment drops to 0 there.</p>\n";
+          ". The thick line is the mean over the step; the thin line below it, with the band, is the least over "
+          "the step's parts of " +
+          durationText(s.binHalfMicros * group) +
+          " (for J1; longer for a bus with fewer words, so that a part holds several words on average): a bus that "
+          "stops for a moment drops to 0 there.</p>\n";
   html += ratePlot(s, axis, false);
   html += "<h2>Error words per second</h2>\n<p class=\"note\">Words with any of the flags Sh, Lg, Mn or Py; mean "
           "and least as above.</p>\n";

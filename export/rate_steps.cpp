@@ -53,13 +53,13 @@ RateSteps rateSteps(const std::vector<CountBin>& bins, double binSeconds, const 
   RateSteps out;
   out.binSeconds = binSeconds;
   if (bins.empty() || !(binSeconds > 0)) return out;
-  uint64_t totals[kStepSeries] = {}, all = 0;
+  uint64_t totals[kStepSeries] = {}, busiest = 0;
   for (const CountBin& bin : bins) {
     for (int s = 0; s < kStepSeries; ++s) totals[s] += bin.counts[s];
   }
-  for (const uint64_t total : totals) all += total;
+  for (const uint64_t total : totals) busiest = std::max(busiest, total);
   const size_t n = bins.size();
-  unsigned perStep = binsHolding(all, n, rules.countsPerGroup);
+  unsigned perStep = binsHolding(busiest, n, rules.countsPerStep);
   while ((n + perStep - 1) / perStep > std::max(1u, rules.maxSteps)) perStep *= 2;
   out.binsPerStep = perStep;
   out.stepSeconds = binSeconds * perStep;

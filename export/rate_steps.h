@@ -17,7 +17,8 @@ struct CountBin {
 
 struct StepRules {
   unsigned maxSteps = 160;     // at most this many steps
-  double countsPerGroup = 8;   // the least coarsest groups (and each step) hold this many on average
+  double countsPerStep = 20;   // a step holds at least this many counts on average ...
+  double countsPerGroup = 50;  // ... and a series' group this many of the series'
 };
 
 struct RateStep {
@@ -37,7 +38,7 @@ struct RateSteps {
 
 // bins start at 0 and follow each other, binSeconds wide; only the last may cover less. Steps are
 // joined bins, a power of two of them, the fewest that keep within rules.maxSteps and that hold
-// rules.countsPerGroup counts of all series together on average. A series' groups are the fewest
+// rules.countsPerStep counts of the busiest series on average. A series' groups are the fewest
 // bins (a power of two, at most a step) that hold rules.countsPerGroup of its counts on average.
 // A last step that covers less than half a step is joined to the one before it, and so is a last
 // group within its step; the last step is drawn as wide as the time it covers.
