@@ -94,6 +94,10 @@ awk -v p="$(value 'sum stray percent' "$work/constant.dom")" 'BEGIN { exit !(p !
   fail "silence: least lines at 0: $(value 'least reaches 0' "$work/silence.dom") (J2 alone expected)"
 value 'tick labels' "$work/silence.dom" | grep -Eq '^153:10:15:00( 153:1[01]:[0-5][05]:00)+$' ||
   fail "silence: the axis labels are not times of day: $(value 'tick labels' "$work/silence.dom")"
+: >"$work/empty.qel"
+"$qeltool" overview "$work/empty.qel" -o "$work/empty.html" 2>/dev/null
+status=$?
+[ $status = 1 ] && [ ! -e "$work/empty.html" ] || fail "overview of an empty file: exit $status, page $(ls "$work/empty.html" 2>&1)"
 if grep -h 'CONSOLE' "$work"/*.log; then fail "messages on the console (above)"; fi
 [ -s "$screenshot" ] || fail "the screenshot is empty"
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "export/overview_scan.h"
+#include "export/rate_steps.h"
 #include "export_fixtures.h"
 
 constexpr uint64_t kSecond = halfMicrosAt(0, 0, 0, 1);
@@ -58,4 +59,42 @@ TEST(Overview, SummaryOfOnePass) {
   EXPECT_GE(s.binHalfMicros * kOverviewBins, s.recordedHalfMicros);
   EXPECT_LT(s.binHalfMicros * kOverviewBins / 2, s.recordedHalfMicros);
   EXPECT_EQ(s.bins[0].firstHalfMicros, t);
+}
+
+// Bins joined into drawn steps: a partial last bin divided by the time it covers, a silence at 0
+// on the least line, a sliver of a last bin joined to the step before, few words give coarse steps.
+TEST(Overview, RateStepsOfBins) {
+  struct Case {
+    const char* name;
+    std::vector<uint64_t> j1;  // J1 words a bin of 1 s; the last bin covers lastCovered
+    double lastCovered;
+    unsigned maxSteps, binsPerStep;
+    std::vector<double> mean, least, width;
+  };
+  std::vector<uint64_t> silent(8, 100);
+  silent[5] = 0;
+  const Case cases[] = {
+      {"partial last bin", {100, 100, 100, 100, 60}, 0.6, 8, 1, {100, 100, 100, 100, 100}, {100, 100, 100, 100, 100},
+       {1, 1, 1, 1, 0.6}},
+      {"silence", silent, 1, 2, 4, {100, 75}, {100, 0}, {4, 4}},
+      {"sliver joined", {100, 100, 100, 100, 10}, 0.1, 8, 1, {100, 100, 100, 100}, {100, 100, 100, 100},
+       {1, 1, 1, 1.1}},
+      {"few words", std::vector<uint64_t>(8, 5), 1, 8, 4, {5, 5}, {5, 5}, {4, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<CountBin> bins(c.j1.size());
+    for (size_t i = 0; i < bins.size(); ++i) {
+      bins[i].counts[0] = c.j1[i];
+      bins[i].coveredSeconds = i + 1 < bins.size() ? 1.0 : c.lastCovered;
+    }
+    const RateSteps steps = rateSteps(bins, 1.0, StepRules{c.maxSteps, 20, 50});
+    EXPECT_EQ(steps.binsPerStep, c.binsPerStep);
+    ASSERT_EQ(steps.steps.size(), c.mean.size());
+    for (size_t k = 0; k < c.mean.size(); ++k) {
+      EXPECT_NEAR(steps.steps[k].mean[0], c.mean[k], 1e-9) << k;
+      EXPECT_NEAR(steps.steps[k].least[0], c.least[k], 1e-9) << k;
+      EXPECT_NEAR(steps.steps[k].widthSeconds, c.width[k], 1e-9) << k;
+    }
+  }
 }
