@@ -128,7 +128,8 @@ std::string timeAxisSvg(const OverviewSummary& s, const TimeAxis& axis, double t
       svg += "<line class=\"grid\" x1=\"" + num(x) + "\" x2=\"" + num(x) + "\" y1=\"" + num(top) + "\" y2=\"" +
              num(bottom) + "\"/>\n";
       svg += text(x, bottom + 16, tickTimeText(atTag, step), " text-anchor=\"middle\" class=\"tick-time\"");
-      svg += text(x, bottom + 30, sinceStartText(seconds(at), axis.unit), " text-anchor=\"middle\" class=\"tick-since\"");
+      svg += text(x, bottom + 30, sinceStartText(seconds(at), axis.unit),
+                  " text-anchor=\"middle\" class=\"tick-since\"");
     }
   }
   svg += text(kLeft + kPlotWidth / 2, bottom + 50, "time of day (DDD:HH:MM:SS) and recorded time from the start",
@@ -483,7 +484,8 @@ svg text { fill: #222; } svg .axis-title { font-size: 13px; fill: #444; } svg .c
 svg .grid { stroke: #e3e3e3; stroke-width: 1; } svg .frame { fill: none; stroke: #888; stroke-width: 1; }
 svg path.series { fill: none; stroke-width: 2; } svg path.least { stroke-width: 1; }
 svg path.band { stroke: none; fill-opacity: 0.1; } svg .tick-since { fill: #666; font-size: 11px; }
-table.breaks td, table.breaks th { font-size: 13px; } table.breaks th { border-bottom: 1px solid #999; } svg .break { stroke: #555; stroke-width: 1; stroke-dasharray: 3 3; }
+table.breaks td, table.breaks th { font-size: 13px; }
+table.breaks th { border-bottom: 1px solid #999; } svg .break { stroke: #555; stroke-width: 1; stroke-dasharray: 3 3; }
 svg path.marker { stroke: none; }
 </style>
 )";

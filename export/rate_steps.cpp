@@ -30,7 +30,8 @@ Span spanOf(const std::vector<CountBin>& bins, size_t from, size_t to) {
 }
 
 // The least rate of series s over the groups of `group` bins in [from, to).
-double leastRate(const std::vector<CountBin>& bins, size_t from, size_t to, int s, unsigned group, double groupSeconds) {
+double leastRate(const std::vector<CountBin>& bins, size_t from, size_t to, int s, unsigned group,
+                 double groupSeconds) {
   std::vector<Span> groups;
   for (size_t at = from; at < to; at += group) groups.push_back(spanOf(bins, at, std::min(to, at + group)));
   if (groups.size() > 1 && groups.back().covered < groupSeconds / 2) {
