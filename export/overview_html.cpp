@@ -521,9 +521,8 @@ const char kScript[] = R"(<script>
         if (at >= start && at < start + data.widths[index]) { step = index; }
       });
       if (step < 0) { hover.setAttribute('visibility', 'hidden'); return; }
-      var lines = [(data.tags[step] ? data.tags[step] + ', ' : '') + 'recorded time ' +
-                   shown(at / data.unitSeconds) + ' ' + data.unit,
-                   'step of ' + shown(data.widths[step]) + ' s from ' + shown(data.starts[step]) + ' s'];
+      var lines = [data.tags[step] ? 'step from ' + data.tags[step] : 'step',
+                   '+' + shown(data.starts[step]) + ' s from the start, ' + shown(data.widths[step]) + ' s wide'];
       names.forEach(function (name) {
         var series = name === 'errors' ? 4 : Number(name.slice(1)) - 1;
         lines.push(name + ': ' + shown(data.mean[series][step]) + ' words/s, least ' +

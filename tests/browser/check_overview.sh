@@ -78,7 +78,7 @@ for series in J1 J2 J3 J4 errors backwards jump gaps code-1001; do
 done
 [ "$(grep -o 'class="hover"' "$work/page.dom" | wc -l)" = 2 ] || fail "the hover is not set up on both plots over time"
 for id in words-per-second errors-per-second; do
-  grep -q "$id: visible: 153:10:00:.*recorded time .*words/s, least" "$work/hover.dom" ||
+  grep -q "$id: visible: step from 153:10:00:.*s wide.*words/s, least" "$work/hover.dom" ||
     fail "hovering over $id shows nothing: $(grep "$id: " "$work/hover.dom")"
 done
 # value NAME FILE: the text after "NAME: " in the dumped steps check.
