@@ -59,6 +59,10 @@ TEST(Overview, SummaryOfOnePass) {
   EXPECT_GE(s.binHalfMicros * kOverviewBins, s.recordedHalfMicros);
   EXPECT_LT(s.binHalfMicros * kOverviewBins / 2, s.recordedHalfMicros);
   EXPECT_EQ(s.bins[0].firstHalfMicros, t);
+  // The bins cover the recorded time, the last one only up to its end.
+  double covered = 0;
+  for (const double seconds : binCoveredSeconds(s)) covered += seconds;
+  EXPECT_NEAR(covered, s.recordedHalfMicros / 2e6, 1e-9);
 }
 
 // Bins joined into drawn steps: a partial last bin divided by the time it covers, a silence at 0
