@@ -4,10 +4,9 @@
 # before the first ended, the third three hours later), headless Chromium draws it, and this
 # checks the rendered page: the five plots and their series, the hover script's marker, what the
 # hover shows when the pointer moves over the plots over time, and no message on the console. It
-# saves a screenshot of the page. Two more pages have their drawn lines read back (steps_check.html):
-# a recording at a constant 20,000 words/s, whose steps (the last included) must stay within 5% of
-# the mean and be as wide as the page says; and two hours at 250 words/s with J2 silent for 5 s,
-# whose J2 least line alone must reach 0 and whose axis must be labelled with times of day.
+# saves a screenshot of the page. steps_check.html reads the drawn lines of two more pages back: a
+# constant 20,000 words/s (every step within 5%) and two hours at 250 words/s with J2 silent for
+# 5 s (J2's least line alone at 0); an empty file must give exit 1 and no page.
 #
 #   tests/browser/check_overview.sh [BUILD] [SCREENSHOT]
 #
@@ -33,16 +32,12 @@ done
 "$qeltool" generate "$work/constant.qel" --start "2024-06-01 09:00:00" --rate 20000 --seed 5 --records 1200000 &&
   "$qeltool" generate "$work/two-hours.qel" --start "2024-06-01 10:00:00" --rate 250 --seed 6 --records 1800000 ||
   { echo "check_overview.sh: the constant and two-hour recordings were not written" >&2; exit 1; }
-# J2 (bus bits 31-30 of longword 2 = 01) falls silent from 153:11:00:00 to 153:11:00:05.
-python3 -c '
-import sys
-data = open(sys.argv[1], "rb").read()
-def kept(r):
-    lw0 = int.from_bytes(r[0:4], "little")
-    silent = (lw0 >> 16) & 31 == 11 and (lw0 >> 6) & 63 == 0 and lw0 & 63 < 5
-    return not (silent and r[11] >> 6 == 1)
-open(sys.argv[2], "wb").write(b"".join(data[i:i + 16] for i in range(0, len(data), 16) if kept(data[i:i + 16])))
-' "$work/two-hours.qel" "$work/silence.qel" || { echo "check_overview.sh: no silence recording" >&2; exit 1; }
+# J2 (bus bits 31-30 of longword 2: 01) falls silent from 153:11:00:00 (hour 11, minute 0) to 11:00:05.
+python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); r = [d[i:i + 16] for i in range(0, len(d), 16)]
+w = lambda x: int.from_bytes(x[:4], "little")
+open(sys.argv[2], "wb").write(b"".join(x for x in r if not (w(x) >> 6 & 0x7C3F == 11 << 10 and w(x) & 63 < 5
+                                                           and x[11] >> 6 == 1)))' "$work/two-hours.qel" "$work/silence.qel" ||
+  { echo "check_overview.sh: no silence recording" >&2; exit 1; }
 for name in sample constant silence; do
   page=$name.html
   [ $name = sample ] && page=overview.html
@@ -65,7 +60,7 @@ fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 browse page overview.html --dump-dom >"$work/page.dom" || fail "Chromium did not render the page"
 browse hover hover_check.html --dump-dom >"$work/hover.dom" || fail "Chromium did not render the hover check"
 browse constant "steps_check.html#constant.html" --dump-dom >"$work/constant.dom" || fail "no steps check (constant)"
-browse silence "steps_check.html#silence.html" --dump-dom >"$work/silence.dom" || fail "no steps check (silence)"
+browse silence "steps_check.html#silence.html,J2" --dump-dom >"$work/silence.dom" || fail "no steps check (silence)"
 browse shot overview.html --hide-scrollbars --window-size=1040,2560 --screenshot="$screenshot" >/dev/null ||
   fail "no screenshot"
 
@@ -81,19 +76,9 @@ for id in words-per-second errors-per-second; do
   grep -q "$id: visible: step from 153:10:00:.*s wide.*words/s, least" "$work/hover.dom" ||
     fail "hovering over $id shows nothing: $(grep "$id: " "$work/hover.dom")"
 done
-# value NAME FILE: the text after "NAME: " in the dumped steps check.
-value() { sed -n "s/^$1: //p" "$2" | head -1; }
 for name in constant silence; do
-  awk -v u="$(value 'width off by units' "$work/$name.dom" | cut -d' ' -f1)" 'BEGIN { exit !(u != "" && u <= 0.15) }' ||
-    fail "$name: the drawn steps are not as wide as printed: $(value 'width off by units' "$work/$name.dom")"
+  grep -q '"result">steps ok<' "$work/$name.dom" || fail "$name: $(grep -o '"result">[^<]*' "$work/$name.dom")"
 done
-awk -v p="$(value 'sum stray percent' "$work/constant.dom")" 'BEGIN { exit !(p != "" && p < 5) }' ||
-  fail "constant: a step strays $(value 'sum stray percent' "$work/constant.dom")% from the mean"
-[ "$(value 'least reaches 0' "$work/constant.dom")" = none ] || fail "constant: a least line reaches 0"
-[ "$(value 'least reaches 0' "$work/silence.dom")" = J2 ] ||
-  fail "silence: least lines at 0: $(value 'least reaches 0' "$work/silence.dom") (J2 alone expected)"
-value 'tick labels' "$work/silence.dom" | grep -Eq '^153:10:15:00( 153:1[01]:[0-5][05]:00)+$' ||
-  fail "silence: the axis labels are not times of day: $(value 'tick labels' "$work/silence.dom")"
 : >"$work/empty.qel"
 "$qeltool" overview "$work/empty.qel" -o "$work/empty.html" 2>/dev/null
 status=$?
