@@ -14,6 +14,8 @@ namespace {
 constexpr uint32_t kMaxWordsPerPacket = 4096;
 constexpr uint64_t kMaxPacketSpanTicks = ch10::kTicksPerSecond / 10;
 constexpr uint64_t kTimeJumpHalfMicros = kHalfMicrosPerHour;  // more than an hour ahead is a jump
+constexpr uint64_t kHalfYearHalfMicros = 183 * kHalfMicrosPerDay;  // going back further turns the year
+constexpr uint64_t kLeapDay = 366;
 constexpr unsigned kBodyStart = ch10::kHeaderBytes + 4;  // after the channel-specific data word
 constexpr size_t kFullPacketBytes = kBodyStart + kMaxWordsPerPacket * ch10::kMessageEntryBytes + kChapter10TrailerRoom;
 static_assert(kFullPacketBytes <= ch10::kMaxPacketBytes, "a full message packet stays within the largest allowed");
@@ -43,7 +45,8 @@ void closeAllBuses(Chapter10Writer& w) {
 void writeTimePacket(Chapter10Writer& w, uint64_t counter, uint64_t halfMicros) {
   closeAllBuses(w);
   w.scratch.assign(ch10::kHeaderBytes + kTimeBodyBytes + kChapter10TrailerRoom, 0);
-  if (!putTimeBody(&w.scratch[ch10::kHeaderBytes], halfMicros)) ++w.counts.daysOutOfRange;
+  if (halfMicros / kHalfMicrosPerDay == kLeapDay) w.leapYear = true;
+  if (!putTimeBody(&w.scratch[ch10::kHeaderBytes], halfMicros, w.leapYear)) ++w.counts.daysOutOfRange;
   writePacket(w, w.scratch.data(), ch10::kHeaderBytes + kTimeBodyBytes,
               {ch10::kTimeChannel, ch10::kVersionTime, w.timeSequence++, ch10::kTypeTime, counter});
   ++w.counts.timePackets;
@@ -53,6 +56,9 @@ void writeTimePacket(Chapter10Writer& w, uint64_t counter, uint64_t halfMicros) 
 // packet stands for the 10 ms boundary at or before it, one tick after everything written so far.
 void restartTime(Chapter10Writer& w, uint64_t halfMicros) {
   if (w.timed) ++w.counts.timeRestarts;
+  if (w.timed && halfMicros < w.lastHalfMicros && w.lastHalfMicros - halfMicros > kHalfYearHalfMicros) {
+    w.leapYear = false;  // a new year, whose kind is not known
+  }
   w.baseHalfMicros = halfMicros - halfMicros % kTimePacketStepHalfMicros;
   w.baseCounter = w.timed ? w.lastCounter + 1 : 0;
   w.timed = true;

@@ -7,6 +7,11 @@
 // back as its time tag. Time packets come at least once a second of recorded time, each one
 // after the open data packets have been closed, so that every data packet follows the time
 // packet that dates it. Data packets hold at most 4096 words and 100 ms.
+//
+// The data file holds no year. A time packet of day 366 carries the leap-year indication, and so
+// does every later one until the turn of the year (time going back by more than half a year): from
+// day 366 on, the recording's year is known to be a leap year. A recording that starts on day 366
+// therefore has it in all of its packets of that year.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +53,7 @@ struct Chapter10Writer {
   uint64_t baseHalfMicros = 0;    // counter = baseCounter + 5 (time - baseHalfMicros) ...
   uint64_t baseCounter = 0;       // ... while the time runs forward
   uint64_t nextTimeCounter = 0;   // the next time packet is due here
+  bool leapYear = false;          // day 366 has been seen in the year being written
   Chapter10Counts counts;
 };
 

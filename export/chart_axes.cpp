@@ -1,5 +1,6 @@
 #include "export/chart_axes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -88,4 +89,21 @@ TimeUnit timeUnitFor(double spanSeconds) {
   if (spanSeconds >= 3.0 * 60.0) return {"min", 60.0};
   if (spanSeconds >= 3.0) return {"s", 1.0};
   return {"ms", 0.001};
+}
+
+double clockStep(double minimumSeconds) {
+  static const double kSteps[] = {1,   2,   5,   10,   15,   30,   60,    120,   300,  600,
+                                  900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
+  if (minimumSeconds < 1.0) return std::min(1.0, std::max(1e-3, niceCeiling(minimumSeconds)));
+  for (const double step : kSteps) {
+    if (step >= minimumSeconds) return step;
+  }
+  return std::ceil(minimumSeconds / 86400) * 86400;
+}
+
+std::string tickTimeText(uint64_t halfMicros, double stepSeconds) {
+  const std::string full = timeOfDayText(halfMicros);  // DDD:HH:MM:SS.fffffff
+  int decimals = 0;
+  for (double step = stepSeconds; decimals < 7 && step - std::floor(step + 1e-9) > 1e-9; step *= 10) ++decimals;
+  return full.substr(0, decimals == 0 ? 12 : 13 + decimals);
 }

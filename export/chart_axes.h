@@ -32,3 +32,12 @@ struct TimeUnit {
   double seconds;
 };
 TimeUnit timeUnitFor(double spanSeconds);
+
+// The step between time-of-day ticks: the smallest of 1, 2 and 5 times a power of ten below a
+// second, then 1, 2, 5, 10, 15 and 30 s, 1, 2, 5, 10, 15 and 30 min, 1, 2, 3, 6 and 12 h and whole
+// days, that is at least minimumSeconds.
+double clockStep(double minimumSeconds);
+
+// A time in half microseconds since the start of day 0 as DDD:HH:MM:SS, with the decimals of the
+// second that ticks stepSeconds apart need.
+std::string tickTimeText(uint64_t halfMicros, double stepSeconds);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "export/chart_axes.h"
+#include "export/rate_steps.h"
 #include "files/report.h"
 
 namespace {
@@ -46,30 +47,43 @@ std::string escaped(const std::string& text) {
 
 double seconds(uint64_t halfMicros) { return static_cast<double>(halfMicros) / 2e6; }
 
-// At most this many steps a line: neighbouring bins are shown together beyond it.
-constexpr unsigned kMaxShownBins = 160;
-
-// The horizontal scale shared by the plots over the recorded time, and the bins as shown.
+// The horizontal scale shared by the plots over the recorded time, and the steps drawn on it.
 struct TimeAxis {
   double domainSeconds;  // the plot's right edge
-  double binSeconds;     // of a shown bin
-  unsigned binsPerShown;
-  unsigned shownBins;
   TimeUnit unit;
+  RateSteps steps;
   double x(double atSeconds) const {
     return kLeft + std::min(atSeconds, domainSeconds) / domainSeconds * kPlotWidth;
   }
 };
 
 TimeAxis timeAxisFor(const OverviewSummary& s) {
+  std::vector<CountBin> bins(s.binsUsed);
+  const std::vector<double> covered = binCoveredSeconds(s);
+  for (unsigned i = 0; i < s.binsUsed; ++i) {
+    for (int b = 0; b < 4; ++b) bins[i].counts[b] = s.bins[i].words[b];
+    bins[i].counts[4] = s.bins[i].errorWords;
+    bins[i].coveredSeconds = covered[i];
+  }
   TimeAxis axis;
-  axis.binsPerShown = 1;
-  while (s.binsUsed > kMaxShownBins * axis.binsPerShown) axis.binsPerShown *= 2;
-  axis.shownBins = (s.binsUsed + axis.binsPerShown - 1) / axis.binsPerShown;
-  axis.binSeconds = seconds(s.binHalfMicros) * axis.binsPerShown;
+  axis.steps = rateSteps(bins, seconds(s.binHalfMicros));
   axis.domainSeconds = std::max(seconds(s.recordedHalfMicros), seconds(s.binHalfMicros));
   axis.unit = timeUnitFor(axis.domainSeconds);
   return axis;
+}
+
+// The time tag at a point of the recorded time: the first time tag, or the one after the last
+// break before that point, plus the recorded time since. False past the breaks that are listed.
+bool timeTagAt(const OverviewSummary& s, uint64_t recorded, uint64_t& tag) {
+  if (recorded > s.unlistedFromHalfMicros) return false;
+  uint64_t base = s.firstHalfMicros, from = 0;
+  for (const TimeBreak& b : s.breaks) {
+    if (b.recordedHalfMicros > recorded) break;
+    base = b.toHalfMicros;
+    from = b.recordedHalfMicros;
+  }
+  tag = base + (recorded - from);
+  return true;
 }
 
 // Opens a plot's svg element: its id, its title for screen readers and its height.
@@ -82,18 +96,43 @@ std::string text(double x, double y, const std::string& content, const std::stri
   return "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\"" + attributes + ">" + escaped(content) + "</text>\n";
 }
 
-// The recorded-time axis along the bottom of a plot area: grid, ticks, labels and its title.
-std::string timeAxisSvg(const TimeAxis& axis, double top, double bottom) {
+// The recorded time from the start in the axis's unit: "+20 min".
+std::string sinceStartText(double atSeconds, const TimeUnit& unit) {
+  char label[32];
+  std::snprintf(label, sizeof label, "+%.4g %s", atSeconds / unit.seconds, unit.name);
+  return label;
+}
+
+// The recorded-time axis along the bottom of a plot area: ticks where the time of day is a whole
+// clock step (counted afresh after each time break), labelled with the time of day and, below it,
+// the recorded time from the start.
+std::string timeAxisSvg(const OverviewSummary& s, const TimeAxis& axis, double top, double bottom) {
+  constexpr double kLabelRoom = 96;  // view-box units between tick labels
+  const double step = clockStep(axis.domainSeconds * kLabelRoom / kPlotWidth);
+  const uint64_t stepHalfMicros = std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(step * 2e6)));
+  const uint64_t domain = static_cast<uint64_t>(axis.domainSeconds * 2e6);
+  std::vector<uint64_t> segmentStarts = {0};
+  for (const TimeBreak& b : s.breaks) segmentStarts.push_back(b.recordedHalfMicros);
   std::string svg;
-  for (const double tick : niceTicks(axis.domainSeconds / axis.unit.seconds, 8)) {
-    const double x = axis.x(tick * axis.unit.seconds);
-    svg += "<line class=\"grid\" x1=\"" + num(x) + "\" x2=\"" + num(x) + "\" y1=\"" + num(top) + "\" y2=\"" +
-           num(bottom) + "\"/>\n";
-    char label[32];
-    std::snprintf(label, sizeof label, "%g", tick);
-    svg += text(x, bottom + 16, label, " text-anchor=\"middle\"");
+  double lastX = -1e9;
+  for (size_t k = 0; k < segmentStarts.size(); ++k) {
+    const uint64_t from = segmentStarts[k], to = k + 1 < segmentStarts.size() ? segmentStarts[k + 1] : domain + 1;
+    uint64_t tag = 0;
+    if (from >= to || !timeTagAt(s, from, tag)) continue;
+    for (uint64_t at = from + (stepHalfMicros - tag % stepHalfMicros) % stepHalfMicros; at < to && at <= domain;
+         at += stepHalfMicros) {
+      const double x = axis.x(seconds(at));
+      uint64_t atTag = 0;
+      if (x - lastX < kLabelRoom || x > kWidth - kLabelRoom / 2 || !timeTagAt(s, at, atTag)) continue;
+      lastX = x;
+      svg += "<line class=\"grid\" x1=\"" + num(x) + "\" x2=\"" + num(x) + "\" y1=\"" + num(top) + "\" y2=\"" +
+             num(bottom) + "\"/>\n";
+      svg += text(x, bottom + 16, tickTimeText(atTag, step), " text-anchor=\"middle\" class=\"tick-time\"");
+      svg += text(x, bottom + 30, sinceStartText(seconds(at), axis.unit),
+                  " text-anchor=\"middle\" class=\"tick-since\"");
+    }
   }
-  svg += text(kLeft + kPlotWidth / 2, bottom + 36, std::string("recorded time (") + axis.unit.name + ")",
+  svg += text(kLeft + kPlotWidth / 2, bottom + 50, "time of day (DDD:HH:MM:SS) and recorded time from the start",
               " text-anchor=\"middle\" class=\"axis-title\"");
   return svg;
 }
@@ -129,42 +168,36 @@ std::string breakLinesSvg(const OverviewSummary& s, const TimeAxis& axis, double
   return svg;
 }
 
-// One series of per-bin rates as a step line.
-std::string stepPath(const std::vector<double>& rates, const TimeAxis& axis, double topValue, double top,
-                     double bottom, const std::string& name, const std::string& colour, const std::string& dashes) {
-  std::string d;
-  for (size_t i = 0; i < rates.size(); ++i) {
-    const double y = bottom - rates[i] / topValue * (bottom - top);
-    const double x0 = axis.x(i * axis.binSeconds);
-    d += i == 0 ? "M" + num(x0) + " " + num(y) : "V" + num(y);
-    d += "H" + num(axis.x((i + 1) * axis.binSeconds));
+// One series' steps as a step line, the means or the least; with a band from the least up to the
+// mean beneath the least line.
+std::string stepPath(const TimeAxis& axis, int series, bool least, double topValue, double top, double bottom,
+                     const std::string& name, const std::string& colour, const std::string& dashes) {
+  const auto y = [&](double rate) { return bottom - rate / topValue * (bottom - top); };
+  std::string d, band;
+  const std::vector<RateStep>& steps = axis.steps.steps;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const RateStep& step = steps[i];
+    const double value = least ? step.least[series] : step.mean[series];
+    const double x0 = axis.x(step.startSeconds), x1 = axis.x(step.startSeconds + step.widthSeconds);
+    d += (i == 0 ? "M" + num(x0) + " " : "V") + num(y(value)) + "H" + num(x1);
+    band += (i == 0 ? "M" + num(x0) + " " : "V") + num(y(step.mean[series])) + "H" + num(x1);
   }
-  return "<path class=\"series\" data-series=\"" + name + "\" d=\"" + d + "\" stroke=\"" + colour + "\"" +
-         (dashes.empty() ? "" : " stroke-dasharray=\"" + dashes + "\"") + "/>\n";
-}
-
-struct Rates {
-  std::vector<double> bus[4];
-  std::vector<double> errors;
-};
-
-Rates ratesOf(const OverviewSummary& s, const TimeAxis& axis) {
-  Rates r;
-  for (unsigned shown = 0; shown < axis.shownBins; ++shown) {
-    uint64_t words[4] = {}, errors = 0;
-    for (unsigned i = shown * axis.binsPerShown; i < (shown + 1) * axis.binsPerShown && i < s.binsUsed; ++i) {
-      for (int b = 0; b < 4; ++b) words[b] += s.bins[i].words[b];
-      errors += s.bins[i].errorWords;
+  std::string svg;
+  if (least && !steps.empty()) {
+    for (size_t i = steps.size(); i-- > 0;) {
+      band += "V" + num(y(steps[i].least[series])) + "H" + num(axis.x(steps[i].startSeconds));
     }
-    for (int b = 0; b < 4; ++b) r.bus[b].push_back(static_cast<double>(words[b]) / axis.binSeconds);
-    r.errors.push_back(static_cast<double>(errors) / axis.binSeconds);
+    svg += "<path class=\"band\" d=\"" + band + "Z\" fill=\"" + colour + "\"/>\n";
   }
-  return r;
+  return svg + "<path class=\"series" + (least ? " least" : "") + "\" data-series=\"" + name + "\" d=\"" + d +
+         "\" stroke=\"" + colour + "\"" + (dashes.empty() ? "" : " stroke-dasharray=\"" + dashes + "\"") + "/>\n";
 }
 
-double largest(const std::vector<double>& values) {
+double largestMean(const TimeAxis& axis, int from, int to) {
   double top = 0;
-  for (const double v : values) top = std::max(top, v);
+  for (const RateStep& step : axis.steps.steps) {
+    for (int series = from; series < to; ++series) top = std::max(top, step.mean[series]);
+  }
   return top;
 }
 
@@ -181,33 +214,32 @@ std::string legendBreak(double x, double y) {
          "\" y2=\"" + num(y + 8) + "\"/>\n" + text(x + 32, y + 4, "time break");
 }
 
-// Words per second of each bus, or error words per second, over the recorded time.
-std::string ratePlot(const OverviewSummary& s, const TimeAxis& axis, const Rates& rates, bool errors) {
-  const double top = 34, bottom = 254, height = 300;
-  double topValue = errors ? largest(rates.errors) : 0.0;
-  if (!errors) {
-    for (const auto& series : rates.bus) topValue = std::max(topValue, largest(series));
-  }
-  topValue = niceTop(topValue);
+// Words per second of each bus, or error words per second, over the recorded time: the mean of
+// each step and, thinner and with a band up to the mean, the least of its groups of bins.
+std::string ratePlot(const OverviewSummary& s, const TimeAxis& axis, bool errors) {
+  const double top = 34, bottom = 254, height = 318;
+  const double topValue = niceTop(errors ? largestMean(axis, 4, 5) : largestMean(axis, 0, 4));
   const std::string id = errors ? "errors-per-second" : "words-per-second";
   const std::string seriesNames = errors ? "errors" : "J1,J2,J3,J4";
   std::string svg = openSvg(id, errors ? "Error words per second over the recorded time"
                                        : "Bus words per second of each bus over the recorded time",
                             height,
                             " class=\"time-plot\" data-series=\"" + seriesNames + "\" data-top=\"" + num(top) +
-                                "\" data-bottom=\"" + num(bottom) + "\"");
+                                "\" data-bottom=\"" + num(bottom) + "\" data-top-value=\"" + num(topValue) + "\"");
   svg += valueAxisSvg(topValue, top, bottom, errors ? "error words per second" : "bus words per second");
-  svg += timeAxisSvg(axis, top, bottom);
+  svg += timeAxisSvg(s, axis, top, bottom);
   svg += breakLinesSvg(s, axis, top, bottom);
   if (errors) {
-    svg += stepPath(rates.errors, axis, topValue, top, bottom, "errors", kErrorColour, "");
+    svg += stepPath(axis, 4, true, topValue, top, bottom, "errors", kErrorColour, "");
+    svg += stepPath(axis, 4, false, topValue, top, bottom, "errors", kErrorColour, "");
     svg += legendItem(kLeft, 16, kErrorColour, "", "words with any error flag");
     if (!s.breaks.empty()) svg += legendBreak(kLeft + 240, 16);
   } else {
     for (int b = 0; b < 4; ++b) {
-      svg += stepPath(rates.bus[b], axis, topValue, top, bottom, "J" + std::to_string(b + 1), kBusColours[b],
-                      kBusDashes[b]);
-      svg += legendItem(kLeft + 100 * b, 16, kBusColours[b], kBusDashes[b], "J" + std::to_string(b + 1));
+      const std::string name = "J" + std::to_string(b + 1);
+      svg += stepPath(axis, b, true, topValue, top, bottom, name, kBusColours[b], kBusDashes[b]);
+      svg += stepPath(axis, b, false, topValue, top, bottom, name, kBusColours[b], kBusDashes[b]);
+      svg += legendItem(kLeft + 100 * b, 16, kBusColours[b], kBusDashes[b], name);
     }
     if (!s.breaks.empty()) svg += legendBreak(kLeft + 400, 16);
   }
@@ -217,9 +249,9 @@ std::string ratePlot(const OverviewSummary& s, const TimeAxis& axis, const Rates
 
 // Where the time tags went backwards or jumped ahead, on the recorded time.
 std::string breaksPlot(const OverviewSummary& s, const TimeAxis& axis) {
-  const double top = 30, bottom = 64, height = 110;
+  const double top = 30, bottom = 64, height = 128;
   std::string svg = openSvg("time-breaks", "Time breaks over the recorded time", height);
-  svg += timeAxisSvg(axis, top, bottom);
+  svg += timeAxisSvg(s, axis, top, bottom);
   svg += frameSvg(top, bottom);
   svg += legendItem(kLeft, 14, kErrorColour, "", "time went backwards (\xE2\x96\xBC)");
   svg += legendItem(kLeft + 260, 14, kJumpColour, "", "jumped over an hour ahead (\xE2\x96\xB2)");
@@ -387,34 +419,54 @@ std::string summaryTable(const OverviewSummary& s, const std::string& fileName) 
   return html + "</table>\n";
 }
 
-// The values the hover script shows, one entry a bin.
-std::string hoverData(const OverviewSummary& s, const TimeAxis& axis, const Rates& rates) {
-  const auto list = [](const std::vector<double>& values) {
-    std::string out = "[";
-    for (size_t i = 0; i < values.size(); ++i) {
-      char text[32];
-      std::snprintf(text, sizeof text, "%s%.6g", i ? "," : "", values[i]);
-      out += text;
-    }
-    return out + "]";
-  };
-  std::string starts = "[";
-  for (unsigned shown = 0; shown < axis.shownBins; ++shown) {
-    const OverviewBin* first = nullptr;
-    for (unsigned i = shown * axis.binsPerShown; i < (shown + 1) * axis.binsPerShown && i < s.binsUsed; ++i) {
-      if (first == nullptr && s.bins[i].used) first = &s.bins[i];
-    }
-    starts += std::string(shown ? "," : "") + (first ? "\"" + timeOfDayText(first->firstHalfMicros) + "\"" : "null");
+// The listed time breaks: the line after each, where it falls on the recorded time, the time
+// tags before and after it, and how far the time went.
+std::string breaksTable(const OverviewSummary& s) {
+  if (s.breaks.empty()) return "";
+  std::string html = "<table class=\"breaks\" id=\"break-list\">\n<tr><th>line</th><th>recorded time</th>"
+                     "<th>from time tag</th><th>to time tag</th><th>size</th></tr>\n";
+  for (const TimeBreak& b : s.breaks) {
+    const bool backwards = b.toHalfMicros < b.fromHalfMicros;
+    const uint64_t size = backwards ? b.fromHalfMicros - b.toHalfMicros : b.toHalfMicros - b.fromHalfMicros;
+    html += "<tr><td>" + groupedCount(b.line) + "</td><td>" + escaped(durationText(b.recordedHalfMicros)) +
+            "</td><td>" + timeOfDayText(b.fromHalfMicros) + "</td><td>" + timeOfDayText(b.toHalfMicros) + "</td><td>" +
+            escaped(durationText(size)) + (backwards ? " back" : " ahead") + "</td></tr>\n";
   }
-  starts += "]";
+  return html + "</table>\n";
+}
+
+// The values the hover script shows, one entry a drawn step.
+std::string hoverData(const OverviewSummary& s, const TimeAxis& axis) {
+  const std::vector<RateStep>& steps = axis.steps.steps;
+  std::string starts, widths, tags, mean[kStepSeries], least[kStepSeries];
+  char number[32];
+  const auto add = [&number](std::string& list, double value) {
+    std::snprintf(number, sizeof number, "%s%.6g", list.empty() ? "" : ",", value);
+    list += number;
+  };
+  for (size_t i = 0; i < steps.size(); ++i) {
+    add(starts, steps[i].startSeconds);
+    add(widths, steps[i].widthSeconds);
+    uint64_t tag = 0;
+    const bool known = timeTagAt(s, static_cast<uint64_t>(steps[i].startSeconds * 2e6), tag);
+    tags += std::string(i ? "," : "") + (known ? "\"" + timeOfDayText(tag) + "\"" : "null");
+    for (int series = 0; series < kStepSeries; ++series) {
+      add(mean[series], steps[i].mean[series]);
+      add(least[series], steps[i].least[series]);
+    }
+  }
+  std::string means, leasts;
+  for (int series = 0; series < kStepSeries; ++series) {
+    means += std::string(series ? "," : "") + "[" + mean[series] + "]";
+    leasts += std::string(series ? "," : "") + "[" + least[series] + "]";
+  }
   char head[256];
   std::snprintf(head, sizeof head,
-                "{\"bins\":%u,\"binSeconds\":%.9g,\"domainSeconds\":%.9g,\"unit\":\"%s\",\"unitSeconds\":%g,"
-                "\"left\":%g,\"plotWidth\":%g,",
-                axis.shownBins, axis.binSeconds, axis.domainSeconds, axis.unit.name, axis.unit.seconds, kLeft,
-                kPlotWidth);
-  return std::string(head) + "\"starts\":" + starts + ",\"rates\":[" + list(rates.bus[0]) + "," + list(rates.bus[1]) +
-         "," + list(rates.bus[2]) + "," + list(rates.bus[3]) + "],\"errors\":" + list(rates.errors) + "}";
+                "{\"stepSeconds\":%.9g,\"domainSeconds\":%.9g,\"unit\":\"%s\",\"unitSeconds\":%g,\"left\":%g,"
+                "\"plotWidth\":%g,",
+                axis.steps.stepSeconds, axis.domainSeconds, axis.unit.name, axis.unit.seconds, kLeft, kPlotWidth);
+  return std::string(head) + "\"starts\":[" + starts + "],\"widths\":[" + widths + "],\"tags\":[" + tags +
+         "],\"mean\":[" + means + "],\"least\":[" + leasts + "]}";
 }
 
 const char kStyle[] = R"(<style>
@@ -430,7 +482,10 @@ table.buses th { border-bottom: 1px solid #999; }
 svg { width: 100%; height: auto; font-size: 12px; display: block; }
 svg text { fill: #222; } svg .axis-title { font-size: 13px; fill: #444; } svg .code { font-family: monospace; }
 svg .grid { stroke: #e3e3e3; stroke-width: 1; } svg .frame { fill: none; stroke: #888; stroke-width: 1; }
-svg path.series { fill: none; stroke-width: 2; } svg .break { stroke: #555; stroke-width: 1; stroke-dasharray: 3 3; }
+svg path.series { fill: none; stroke-width: 2; } svg path.least { stroke-width: 1; }
+svg path.band { stroke: none; fill-opacity: 0.1; } svg .tick-since { fill: #666; font-size: 11px; }
+table.breaks td, table.breaks th { font-size: 13px; }
+table.breaks th { border-bottom: 1px solid #999; } svg .break { stroke: #555; stroke-width: 1; stroke-dasharray: 3 3; }
 svg path.marker { stroke: none; }
 </style>
 )";
@@ -461,13 +516,17 @@ const char kScript[] = R"(<script>
       var bounds = svg.getBoundingClientRect();
       var x = (event.clientX - bounds.left) * width / bounds.width;
       var at = (x - data.left) / data.plotWidth * data.domainSeconds;
-      var bin = Math.floor(at / data.binSeconds);
-      if (at < 0 || at > data.domainSeconds || bin >= data.bins) { hover.setAttribute('visibility', 'hidden'); return; }
-      var lines = ['recorded time ' + shown(at / data.unitSeconds) + ' ' + data.unit,
-                   data.starts[bin] ? 'first time tag ' + data.starts[bin] : 'no records here'];
+      var step = -1;
+      data.starts.forEach(function (start, index) {
+        if (at >= start && at < start + data.widths[index]) { step = index; }
+      });
+      if (step < 0) { hover.setAttribute('visibility', 'hidden'); return; }
+      var lines = [data.tags[step] ? 'step from ' + data.tags[step] : 'step',
+                   '+' + shown(data.starts[step]) + ' s from the start, ' + shown(data.widths[step]) + ' s wide'];
       names.forEach(function (name) {
-        var value = name === 'errors' ? data.errors[bin] : data.rates[Number(name.slice(1)) - 1][bin];
-        lines.push(name + ': ' + shown(value) + ' words/s');
+        var series = name === 'errors' ? 4 : Number(name.slice(1)) - 1;
+        lines.push(name + ': ' + shown(data.mean[series][step]) + ' words/s, least ' +
+                   shown(data.least[series][step]));
       });
       while (label.firstChild) { label.removeChild(label.firstChild); }
       lines.forEach(function (text, index) {
@@ -492,44 +551,63 @@ const char kScript[] = R"(<script>
 
 std::string overviewHtml(const OverviewSummary& s, const std::string& fileName) {
   const TimeAxis axis = timeAxisFor(s);
-  const Rates rates = ratesOf(s, axis);
+  const RateSteps& steps = axis.steps;
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Overview of " +
       escaped(fileName) + "</title>\n" + kStyle + "</head>\n<body>\n<h1>Overview of " + escaped(fileName) + "</h1>\n";
   html += summaryTable(s, fileName);
+  char stepSeconds[32];
+  std::snprintf(stepSeconds, sizeof stepSeconds, "%.9g", steps.stepSeconds);
+  std::string lastStep;
+  if (!steps.steps.empty() && std::fabs(steps.steps.back().widthSeconds - steps.stepSeconds) > 1e-9) {
+    lastStep = "; the last covers " + durationText(static_cast<uint64_t>(steps.steps.back().widthSeconds * 2e6)) +
+               ", to the end of the recording, and is divided by that time";
+  }
+  const unsigned group = steps.binsPerGroup[0];
   html += "<h2>Bus words per second</h2>\n<p class=\"note\">Over the recorded time: the time tags' steps forward "
-          "of at most an hour, added up. Each step of the lines is one bin of " +
-          durationText(s.binHalfMicros) + ".</p>\n";
-  html += ratePlot(s, axis, rates, false);
-  html += "<h2>Error words per second</h2>\n<p class=\"note\">Words with any of the flags Sh, Lg, Mn or Py.</p>\n";
-  html += ratePlot(s, axis, rates, true);
+          "of at most an hour, added up. Each step of the lines is <span id=\"step-width\" data-seconds=\"" +
+          std::string(stepSeconds) + "\">" + durationText(static_cast<uint64_t>(steps.stepSeconds * 2e6)) +
+          "</span> wide (" + groupedCount(steps.binsPerStep) + " bins of " +
+          durationText(s.binHalfMicros) + ")" + lastStep +
+          ". The thick line is the mean over the step; the thin line below it, with the band, is the least over "
+          "the step's parts of " +
+          durationText(s.binHalfMicros * group) +
+          " (for J1; longer for a bus with fewer words, so that a part holds several words on average): a bus that "
+          "stops for a moment drops to 0 there.</p>\n";
+  html += ratePlot(s, axis, false);
+  html += "<h2>Error words per second</h2>\n<p class=\"note\">Words with any of the flags Sh, Lg, Mn or Py; mean "
+          "and least as above.</p>\n";
+  html += ratePlot(s, axis, true);
   html += "<h2>Time breaks</h2>\n<p class=\"note\">Where a time tag is earlier than the one before it (a new IRIG-B "
           "lock, the turn of the year) or more than an hour later; " +
           groupedCount(s.backwardSteps + s.forwardJumps) + " in all" +
           (s.backwardSteps + s.forwardJumps > s.breaks.size()
-               ? ", the first " + std::to_string(s.breaks.size()) + " marked"
+               ? ", the first " + std::to_string(s.breaks.size()) + " marked and listed"
                : "") +
           ".</p>\n";
   html += breaksPlot(s, axis);
+  html += breaksTable(s);
   html += "<h2>Gaps from word to word</h2>\n<p class=\"note\">From each record's time tag to the next one's, in file "
           "order; " +
           counted(s.zeroGaps, "gap", "gaps") + " of zero and " + counted(s.backwardSteps, "step", "steps") +
           " backwards are not shown.</p>\n";
   html += gapPlot(s);
-  html += "<h2>MDM command codes</h2>\n<p class=\"note\">Command words by their command code, bits 17 to 14, with "
-          "the names the MDM report gives them.</p>\n";
+  html += "<h2>Command words read as MDM commands</h2>\n<p class=\"note\">Every command word is read as an MDM "
+          "command, whatever the bus carries: counted by its bits 17 to 14, with the names the MDM report gives "
+          "them.</p>\n";
   html += commandPlot(s);
-  html += "<script type=\"application/json\" id=\"overview-data\">" + hoverData(s, axis, rates) + "</script>\n";
+  html += "<script type=\"application/json\" id=\"overview-data\">" + hoverData(s, axis) + "</script>\n";
   html += kScript;
   return html + "</body>\n</html>\n";
 }
 
-StatusCode writeOverview(const std::string& path, const std::string& fileName, ByteSink sink,
+StatusCode writeOverview(const std::string& path, const std::string& fileName, ByteSink sink, uint64_t& records,
                          const ScanProgress* progress) {
   // The summary holds its bins inline: keep it off the stack.
   std::vector<OverviewSummary> summary(1);
   const StatusCode status = scanOverview(path, summary[0], progress);
-  if (!ok(status)) return status;
+  records = summary[0].records;
+  if (!ok(status) || records == 0) return status;
   const std::string html = overviewHtml(summary[0], fileName);
   OutputBlock out;
   startOutput(out, std::move(sink));

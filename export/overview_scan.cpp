@@ -47,7 +47,11 @@ struct ScanState {
 };
 
 void noteBreak(OverviewSummary& s, uint64_t line, uint64_t recorded, uint64_t from, uint64_t to) {
-  if (s.breaks.size() < kMaxListedBreaks) s.breaks.push_back(TimeBreak{line, recorded, from, to});
+  if (s.breaks.size() < kMaxListedBreaks) {
+    s.breaks.push_back(TimeBreak{line, recorded, from, to});
+  } else if (s.unlistedFromHalfMicros == UINT64_MAX) {
+    s.unlistedFromHalfMicros = recorded;
+  }
 }
 
 // The records of one block; line is that of the block's first record. What runs from record to
@@ -116,6 +120,15 @@ void scanBlock(OverviewSummary& s, ScanState& st, uint64_t line, const unsigned 
 }
 
 }  // namespace
+
+std::vector<double> binCoveredSeconds(const OverviewSummary& s) {
+  std::vector<double> covered(s.binsUsed, static_cast<double>(s.binHalfMicros) / kHalfMicrosPerSecond);
+  if (!covered.empty()) {
+    const uint64_t lastStart = s.binHalfMicros * (s.binsUsed - 1);
+    covered.back() = static_cast<double>(s.recordedHalfMicros - lastStart) / kHalfMicrosPerSecond;
+  }
+  return covered;
+}
 
 StatusCode scanOverview(const std::string& path, OverviewSummary& summary, const ScanProgress* progress) {
   summary = OverviewSummary{};

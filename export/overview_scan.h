@@ -5,7 +5,8 @@
 // next that go forward by at most an hour. A step backwards (a new IRIG-B lock, the turn of the
 // year) or more than an hour ahead is a time break: it is noted and adds nothing to the recorded
 // time. The bins cover the recorded time from 0 in equal widths; when the time outgrows them,
-// neighbouring bins are merged and the width doubles.
+// neighbouring bins are merged and the width doubles. There are enough of them (8192, about 1 s
+// each over two hours) that a few seconds' silence of one bus leaves whole bins empty.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@
 #include "common/status_code.h"
 #include "files/scan_progress.h"
 
-constexpr unsigned kOverviewBins = 512;
+constexpr unsigned kOverviewBins = 8192;
 constexpr uint64_t kOverviewFirstBinHalfMicros = 2048;  // about 1 ms; a power of two
 constexpr unsigned kGapOctaves = 48;                    // gap histogram: [2^k, 2^(k+1)) half microseconds
 constexpr size_t kMaxListedBreaks = 200;
@@ -51,8 +52,12 @@ struct OverviewSummary {
   uint64_t backwardSteps = 0;
   uint64_t forwardJumps = 0;       // more than an hour ahead
   std::vector<TimeBreak> breaks;   // the first kMaxListedBreaks of them
+  uint64_t unlistedFromHalfMicros = UINT64_MAX;  // the recorded time of the first break not listed
   uint64_t mdmCommandCodes[16] = {};  // command words by bits 17-14
 };
+
+// The time each bin covers: its width, the last used one up to the end of the recorded time.
+std::vector<double> binCoveredSeconds(const OverviewSummary& summary);
 
 // One pass over the file. FileOpenError when it cannot be opened.
 StatusCode scanOverview(const std::string& path, OverviewSummary& summary, const ScanProgress* progress = nullptr);

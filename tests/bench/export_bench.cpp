@@ -79,7 +79,9 @@ int main(int argc, char** argv) {
   const std::string page = path + ".overview.html";
   FILE* pageFile = std::fopen(page.c_str(), "wb");
   start = std::chrono::steady_clock::now();
-  status = pageFile != nullptr ? writeOverview(path, "bench.qel", fileByteSink(pageFile)) : StatusCode::FileOpenError;
+  uint64_t pageRecords = 0;
+  status = pageFile != nullptr ? writeOverview(path, "bench.qel", fileByteSink(pageFile), pageRecords)
+                               : StatusCode::FileOpenError;
   took = secondsSince(start);
   if (pageFile != nullptr) std::fclose(pageFile);
   std::error_code noSize;

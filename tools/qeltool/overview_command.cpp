@@ -1,4 +1,6 @@
 // qeltool overview: a recording at a glance, as one self-contained HTML page.
+#include <cstdio>
+
 #include "export/overview_html.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
@@ -23,14 +25,20 @@ int runOverview(const OverviewOptions& options) {
   const ScanProgress progress = percentProgress(progressLine, kCommand);
   const size_t slash = options.file.find_last_of("/\\");
   const std::string name = slash == std::string::npos ? options.file : options.file.substr(slash + 1);
-  status = writeOverview(options.file, name, fileByteSink(output.file), &progress);
+  uint64_t records = 0;
+  status = writeOverview(options.file, name, fileByteSink(output.file), records, &progress);
   finishProgress(progressLine, false);
-  if (ok(status)) {
+  if (ok(status) && records != 0) {
     status = commitSafeOutput(output);
   } else {
     abandonSafeOutput(output);
   }
   if (status == StatusCode::FileWriteError) return failWithStatus(kCommand, status, options.output);
   if (!ok(status)) return failWithStatus(kCommand, status, options.file);
+  if (records == 0) {
+    std::fprintf(stderr, "qeltool %s: None Found: %s holds no record; nothing written\n", kCommand,
+                 options.file.c_str());
+    return ExitNothingFound;
+  }
   return ExitSuccess;
 }

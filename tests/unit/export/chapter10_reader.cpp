@@ -15,6 +15,7 @@ struct State {
   bool timeSeen = false;
   uint64_t timeCounter = 0;
   int64_t timeValue = 0;  // 100 ns units
+  bool leapYear = false;
 };
 
 // "CODE:value;" attributes; the channel of each R-x\TK1-n, the type of each R-x\CDT-n.
@@ -59,6 +60,8 @@ const char* readTimePacket(const unsigned char* data, uint32_t length, uint64_t 
   const int64_t seconds = number(w0 >> 8, 2), hundredths = number(w0, 2), hours = number(w1 >> 8, 2);
   const int64_t minutes = number(w1, 2), day = number(w2, 3);
   if (!digitsValid || seconds > 59 || minutes > 59 || hours > 23) return "time packet: BCD digits";
+  st.leapYear = (le32(data) & 0x100u) != 0;
+  if (day == 366 && !st.leapYear) return "time packet: day 366 of a year that is not a leap year";
   st.timeSeen = true;
   st.timeCounter = counter;
   st.timeValue = ((((day * 24 + hours) * 60 + minutes) * 60 + seconds) * 100 + hundredths) * 100000;
@@ -83,6 +86,7 @@ const char* readMessagePacket(const unsigned char* data, uint32_t length, uint16
     w.message = le32(entry + 12);
     w.sinceTimePacket = static_cast<int64_t>(le48(entry) - st.timeCounter);
     w.time = st.timeValue + w.sinceTimePacket;
+    w.leapYear = st.leapYear;
     st.out.words.push_back(w);
   }
   return at == length && seen == (le32(data) & 0xFFFF) ? nullptr : "message packet: count or lengths";
@@ -147,7 +151,7 @@ const char* readPacket(const std::vector<unsigned char>& file, size_t offset, St
 
 Ch10Reading readChapter10(const std::vector<unsigned char>& file) {
   Ch10Reading reading;
-  State st{reading, {}, false, 0, 0};
+  State st{reading, {}, false, 0, 0, false};
   size_t offset = 0;
   while (offset < file.size()) {
     uint32_t length = 0;

@@ -19,6 +19,7 @@ struct Ch10Word {
   uint32_t message = 0;         // the 4 message bytes, little-endian
   int64_t time = 0;             // 100 ns units since the start of day 0, from the time packet
   int64_t sinceTimePacket = 0;  // counter ticks after the time packet that dates it
+  bool leapYear = false;        // that time packet's leap-year indication
 };
 
 struct Ch10Reading {

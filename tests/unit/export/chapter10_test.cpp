@@ -117,3 +117,33 @@ TEST(Chapter10Export, SaysWhenADayDoesNotFitTheTimePacket) {
   EXPECT_EQ(e.counts.daysOutOfRange, 1u);
   EXPECT_EQ(readChapter10(e.file).fault, "");
 }
+
+// The leap-year indication of the time packet that dates each word: set from day 366 on (the reader
+// refuses a day 366 without it) until the turn of the year; days before 366 could not know it.
+TEST(Chapter10Export, DayThreeSixtySixIsMarkedALeapYear) {
+  struct Case {
+    const char* name;
+    std::vector<TestRecord> records;
+    std::vector<bool> leap;  // of each word, in file order (one bus)
+  };
+  const uint64_t d366 = 366 * kDay, d365 = 365 * kDay;
+  const Case cases[] = {
+      {"starts on day 366, turns the year",
+       {{d366 + 2 * kSecond}, {d366 + 3 * kSecond}, {kDay + 4 * kSecond}, {kDay + 5 * kSecond}},
+       {true, true, false, false}},
+      {"reaches day 366, steps back on it",
+       {{d365 + 86399 * kSecond}, {d366}, {d366 + 3 * kSecond}, {d366 + kSecond}},
+       {false, true, true, true}},
+      {"no day 366", {{d365}, {kDay}}, {false, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    writeDataFile(folder.file("d.qel"), testRecords(c.records));
+    const Export e = exportFile(folder.file("d.qel"));
+    const Ch10Reading reading = readChapter10(e.file);
+    ASSERT_EQ(reading.fault, "");
+    ASSERT_EQ(reading.words.size(), c.leap.size());
+    for (size_t i = 0; i < c.leap.size(); ++i) EXPECT_EQ(reading.words[i].leapYear, c.leap[i]) << "word " << i;
+  }
+}
