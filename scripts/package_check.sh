@@ -62,7 +62,7 @@ done <"$scratch/table.tsv"
 completes() {  # the words of a command line, the last one being completed; prints the completions
   XDG_DATA_DIRS=$root/usr/share bash -c '
     source /usr/share/bash-completion/bash_completion
-    __load_completion qeltool || exit 1
+    { __load_completion qeltool || _comp_load qeltool; } 2>/dev/null || exit 1
     COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
     $(complete -p qeltool | sed -n "s/.*-F \([^ ]*\) .*/\1/p") qeltool "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
     echo "${COMPREPLY[*]}"' completes "$@"
