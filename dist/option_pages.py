@@ -99,7 +99,8 @@ def man_sections(commands):
         if name == "":
             tool_options = command["options"]
             continue
-        usage = " ".join(("*%s*" if required else "\\[*%s*\\]") % md(p) for p, required, _ in command["positionals"])
+        usage = " ".join(("*%s*" if required else "\\[*%s*\\]") % md(p)
+                         for p, required, _ in command["positionals"])
         out.append("## %s\n" % md(name))
         out.append("**qeltool %s** \\[*options*\\] %s\n" % (md(name), usage))
         out.append(md(sentence(command["description"])) + "\n")
@@ -129,7 +130,7 @@ def bash_words(commands):
     (an option's values: its choices, @file for a file name, @value for anything else)."""
     cases = []
     names = [name for name, _ in commands if name]
-    top = [n for o in commands[0][1]["options"] for n in o.names] if commands and commands[0][0] == "" else []
+    top = [n for name, c in commands if not name for o in c["options"] for n in o.names]
     cases.append(("", " ".join(names + top)))
     for name, command in commands:
         if not name:
