@@ -9,7 +9,8 @@ set -euo pipefail
 packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           nsis xvfb xauth x11-utils imagemagick
-          clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium)
+          clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium
+          pandoc weasyprint fonts-dejavu-core dpkg-dev file lintian man-db bash-completion poppler-utils)
 # 32-bit Wine only where the kernel runs 32-bit programs; elsewhere it could not start anyway.
 if "$(dirname "$0")/host_runs_32bit.sh"; then packages+=(wine32:i386); fi
 

@@ -14,6 +14,7 @@
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/format_names.h"
 #include "tools/qeltool/number_option.h"
+#include "tools/qeltool/option_table.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/stretch_options.h"
 #include "tools/qeltool/tool_exit.h"
@@ -195,6 +196,9 @@ int main(int argc, char** argv) {
   addExport(app, exportOptions);
   addCut(app, cut);
   addOverview(app, overview);
+
+  // Hidden: the table the manual page and the shell completion are made from.
+  if (argc == 2 && std::string(argv[1]) == "--option-table") return printOptionTable(app);
 
   try {
     app.parse(argc, argv);
