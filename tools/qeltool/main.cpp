@@ -1,7 +1,9 @@
 // qeltool: the data-file tasks of the recorder dialog on the command line, on the same code.
 //
 // Results go to standard output, errors and progress to standard error. Exit codes: 0 success,
-// 1 a search or time search found nothing, 2 a usage error, 3 any other failure. Every write to
+// 1 a search or time search found nothing, 2 a usage error, 3 any other failure. A command given
+// several files goes through them all: 3 (or 2) when any failed, else 0 when any found something,
+// else 1. Every write to
 // standard output is checked (standard_output.h), and no file is written but through
 // safe_output.h.
 //
@@ -206,7 +208,8 @@ std::string commandBeingParsed(const CLI::App& app) {
 int main(int argc, char** argv) {
   CLI::App app{
       "qeltool: the recorder's data-file tasks on the command line.\n"
-      "Exit codes: 0 success, 1 nothing found, 2 usage error, 3 other failure.",
+      "Exit codes: 0 success, 1 nothing found, 2 usage error, 3 other failure. With several files: 3 when "
+      "any failed, else 0 when anything was found in any.",
       "qeltool"};
   // Set before the commands are added: each takes its parent's formatter.
   app.formatter(std::make_shared<WrappingFormatter>(static_cast<size_t>(standardOutputColumns())));
