@@ -193,7 +193,7 @@ int refuseUnknownCommand(CLI::App& app, int argc, char** argv) {
 // Whether the chosen command prints its results to standard output as it finds them.
 bool printsResultsAsTheyCome(const std::string& chosen, const ReportOptions& report, const SearchOptions& search,
                              const ExportOptions& exportOptions) {
-  return (chosen == "report" && report.output.empty()) || (chosen == "search" && search.lines) ||
+  return (chosen == "report" && report.output.empty()) || (chosen == "search" && search.lines && !search.json) ||
          (chosen == "export" && exportOptions.csv && exportOptions.output.empty());
 }
 

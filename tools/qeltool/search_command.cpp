@@ -1,7 +1,6 @@
 // qeltool search: the pattern search of "Get Line", "Get Number Of Ocurrences", or every match.
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "search/pattern_search.h"
 #include "search/search_settings.h"
@@ -41,7 +40,9 @@ ScanOptions scanOptions(bool noIndex, const ScanProgress& progress) {
 
 // Every matching line of one file: printed as it is found, or with --json gathered into one object.
 int listMatchingLines(const SearchOptions& options, const std::string& file, const SearchSettings& settings) {
-  std::vector<uint64_t> lines;  // with --json
+  // With --json the lines gather in the result (16 bytes a match) and are printed with it.
+  JsonValue result = {{"file", file}, {"lines", JsonValue::array()}, {"count", 0}};
+  JsonValue& lines = result["lines"];
   uint64_t matches = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
@@ -61,7 +62,7 @@ int listMatchingLines(const SearchOptions& options, const std::string& file, con
     return failWithStatus("search", status, file);
   }
   if (options.json) {
-    const JsonValue result = {{"file", file}, {"lines", lines}, {"count", matches}};
+    result["count"] = matches;
     printFileResult(result, true, false, "");
   } else if (matches == 0) {
     std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
