@@ -3,9 +3,8 @@
 // Results go to standard output, errors and progress to standard error. Exit codes: 0 success,
 // 1 a search or time search found nothing, 2 a usage error, 3 any other failure. A command given
 // several files goes through them all: 3 (or 2) when any failed, else 0 when any found something,
-// else 1. Every write to
-// standard output is checked (standard_output.h), and no file is written but through
-// safe_output.h.
+// else 1. Every write to standard output is checked (standard_output.h), and no file is written
+// but through safe_output.h.
 //
 // CLI11 reports parse errors by throwing; they are caught here, at the parse, and nowhere else
 // does the tool use exceptions.
@@ -17,7 +16,6 @@
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/format_names.h"
 #include "tools/qeltool/help_format.h"
-#include "frontend/time_text.h"
 #include "tools/qeltool/number_option.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/standard_output.h"
