@@ -90,7 +90,9 @@ StatusCode firstRecordMicros(const std::string& path, double& micros) {
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) return StatusCode::FileReadError;
-  if (got == sizeof bytes) micros = static_cast<double>(timeTagHalfMicrosExact(timeTagOf(busRecordFromBytes(bytes)))) / 2.0;
+  if (got == sizeof bytes) {
+    micros = static_cast<double>(timeTagHalfMicrosExact(timeTagOf(busRecordFromBytes(bytes)))) / 2.0;
+  }
   return StatusCode::Success;
 }
 

@@ -59,7 +59,9 @@ TEST(FindTimeTool, FieldsAndJson) {
        1},
       // After the first record (at 1000 us); several files, a line each, found in any: exit 0.
       {"--json many.qel +00:00:00.0115",
-       json + "\"+00:00:00.0115\",\"target_us\":12500.0,\"found\":true,\"line\":13,\"records\":100,\"view_from\":3}\n", 0},
+       json + "\"+00:00:00.0115\",\"target_us\":12500.0,\"found\":true,\"line\":13,\"records\":100,"
+              "\"view_from\":3}\n",
+       0},
       {"many.qel many.qel +0:0:0.099", "many.qel: 100\nmany.qel: 100\n", 0},
       {"many.qel many.qel +0:0:0.0990001", "many.qel: 101\nmany.qel: 101\n", 1},
   };
