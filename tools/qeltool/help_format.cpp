@@ -11,8 +11,9 @@ size_t continuationColumn(const std::string& line, size_t width) {
   if (first == std::string::npos) return 0;
   const size_t gap = line.find("  ", first);
   const size_t description = gap == std::string::npos ? std::string::npos : line.find_first_not_of(' ', gap);
-  // A description that starts near the right edge is left to wrap under the line's start.
-  if (description != std::string::npos && description < width / 2) return description;
+  // A description that leaves less room than this is left to wrap under the line's start.
+  constexpr size_t kLeastRoom = 20;
+  if (description != std::string::npos && description + kLeastRoom <= width) return description;
   return first;
 }
 
