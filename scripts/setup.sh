@@ -6,7 +6,7 @@
 # As root directly, otherwise through sudo; without either it says what to install.
 set -euo pipefail
 
-packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           nsis xvfb xauth x11-utils imagemagick
           clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium

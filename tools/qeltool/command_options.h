@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // --lines left out: every record from From to the end, then "END OF DATA".
 constexpr uint64_t kAllLines = UINT64_MAX;
@@ -28,7 +29,7 @@ struct CriteriaOptions {
 };
 
 struct SearchOptions {
-  std::string file;
+  std::vector<std::string> files;  // several only with count
   CriteriaOptions criteria;
   uint64_t nth = 1;                // the occurrence to find
   bool count = false;              // count every match
@@ -38,14 +39,14 @@ struct SearchOptions {
 };
 
 struct FindTimeOptions {
-  std::string file;
-  std::string time;  // DDD:HH:MM:SS[.fraction]
+  std::vector<std::string> files;
+  std::string time;  // DDD:HH:MM:SS[.fraction] or +HH:MM:SS[.fraction]
   bool json = false;
   bool noIndex = false;
 };
 
 struct CountOptions {
-  std::string file;
+  std::vector<std::string> files;
   bool json = false;
 };
 
@@ -55,7 +56,7 @@ struct ConvertOptions {
 };
 
 struct StatsOptions {
-  std::string file;
+  std::vector<std::string> files;
   bool json = false;
   bool noIndex = false;
 };
@@ -89,7 +90,7 @@ struct RecordOptions {
 struct StretchOptions {
   uint64_t from = 1;
   uint64_t lines = kAllLines;
-  std::string fromTime;  // DDD:HH:MM:SS[.fraction]; empty: not given
+  std::string fromTime;  // DDD:HH:MM:SS[.fraction] or +HH:MM:SS[.fraction]; empty: not given
   std::string toTime;
 };
 

@@ -1,26 +1,32 @@
-// qeltool count: "Get File Size", the number of whole records of a data file.
-#include <cstdio>
-
+// qeltool count: "Get File Size", the number of whole records of each data file.
 #include "files/record_count.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/file_results.h"
 #include "tools/qeltool/input_file.h"
-#include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
 
-int runCount(const CountOptions& options) {
-  const int refused = refuseStandardOutputOverInputs("count", {options.file});
-  if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file))
-    return failWithStatus("count", StatusCode::FileOpenError, options.file + " (a directory)");
+namespace {
+
+// {"file", "records"} of one file, printed; the file's exit code.
+int countFile(const std::string& file, bool json, bool several) {
+  if (isDirectory(file)) return failWithStatus("count", StatusCode::FileOpenError, file + " (a directory)");
   uint64_t records = 0;
-  const StatusCode status = countRecords(options.file, records);
-  if (!ok(status)) return failWithStatus("count", status, options.file);
-  if (options.json) {
-    std::printf("{\"file\": %s, \"records\": %llu}\n", jsonQuoted(options.file).c_str(),
-                static_cast<unsigned long long>(records));
-  } else {
-    std::printf("%llu\n", static_cast<unsigned long long>(records));
-  }
+  const StatusCode status = countRecords(file, records);
+  if (!ok(status)) return failWithStatus("count", status, file);
+  const JsonValue result = {{"file", file}, {"records", records}};
+  printFileResult(result, json, several, std::to_string(result["records"].get<uint64_t>()));
   return ExitSuccess;
+}
+
+}  // namespace
+
+int runCount(const CountOptions& options) {
+  const int refused = refuseStandardOutputOverInputs("count", options.files);
+  if (refused != ExitSuccess) return refused;
+  int exitCode = ExitNothingFound;
+  for (const std::string& file : options.files) {
+    exitCode = combinedExit(exitCode, countFile(file, options.json, options.files.size() > 1));
+  }
+  return exitCode;
 }

@@ -16,7 +16,7 @@ constexpr const char* kCommand = "cut";
 int runCut(const CutOptions& options) {
   RecordSelection selection;
   std::string why;
-  StatusCode status = stretchFromOptions(options.stretch, selection, why);
+  StatusCode status = stretchFromOptions(options.stretch, options.file, selection, why);
   if (!ok(status)) return failWithStatus(kCommand, status, why);
   const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
   if (refused != ExitSuccess) return refused;

@@ -42,7 +42,7 @@ int runExport(const ExportOptions& options) {
   if (!stackFormatNamed(options.format, format)) return usageError(kCommand, "unknown --format " + options.format);
   RecordSelection selection;
   std::string why;
-  StatusCode status = stretchFromOptions(options.stretch, selection, why);
+  StatusCode status = stretchFromOptions(options.stretch, options.file, selection, why);
   if (ok(status)) status = criteriaFromOptions(options.criteria, selection.criteria, why);
   if (!ok(status)) return failWithStatus(kCommand, status, why);
   selection.criteriaGiven = !criteriaTakeEverything(selection.criteria);

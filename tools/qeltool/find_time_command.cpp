@@ -1,34 +1,30 @@
-// qeltool find-time: "Find Nearest TTag", the first record at or after a typed time tag.
+// qeltool find-time: "Find Nearest TTag", the first record at or after a typed time tag, in each
+// data file.
 #include <cstdio>
 #include <string>
 
 #include "files/record_count.h"
+#include "frontend/time_text.h"
 #include "search/time_search.h"
-#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/file_results.h"
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
-#include "frontend/json_text.h"
+#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
-#include "frontend/time_text.h"
 #include "tools/qeltool/tool_exit.h"
 
 namespace {
+
 // The View fields the dialog fills after a find: the found record becomes the eleventh of twenty.
 constexpr uint64_t kFoundLineContext = 10;
-}  // namespace
 
-int runFindTime(const FindTimeOptions& options) {
-  double target = 0.0;
-  StatusCode status = parseTimeText(options.time, target);
-  if (!ok(status)) {
-    return failWithStatus("find-time", status, options.time + " (DDD:HH:MM:SS[.fraction], day 0 to 366)");
-  }
-  const int refused = refuseStandardOutputOverInputs("find-time", {options.file});
-  if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file)) {
-    return failWithStatus("find-time", StatusCode::FileOpenError, options.file + " (a directory)");
-  }
+// The time found in one file, printed; the file's exit code.
+int findTimeInFile(const FindTimeOptions& options, const TypedTime& time, const std::string& file, bool several) {
+  if (isDirectory(file)) return failWithStatus("find-time", StatusCode::FileOpenError, file + " (a directory)");
+  double first = 0.0;
+  StatusCode status = time.base == TimeBase::FirstRecord ? firstRecordMicros(file, first) : StatusCode::Success;
+  if (!ok(status)) return failWithStatus("find-time", status, file);
   uint64_t line = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "find-time");
@@ -36,29 +32,43 @@ int runFindTime(const FindTimeOptions& options) {
   scan.progress = &progress;
   scan.useIndex = !options.noIndex;  // --no-index: the whole read, no index left
   scan.indexWriter = &safeIndexWriter();
-  status = findTimeTag(options.file, target, line, scan);
+  status = findTimeTag(file, resolveTypedTime(time, first), line, scan);
   finishProgress(progressLine, false);
-  if (!ok(status)) return failWithStatus("find-time", status, options.file);
+  if (!ok(status)) return failWithStatus("find-time", status, file);
   uint64_t records = 0;
-  status = countRecords(options.file, records);
-  if (!ok(status)) return failWithStatus("find-time", status, options.file);
+  status = countRecords(file, records);
+  if (!ok(status)) return failWithStatus("find-time", status, file);
 
   // Past the last record the line is the number of records plus one, as the dialog shows it.
   const bool found = line <= records;
-  const uint64_t viewFrom = line > kFoundLineContext ? line - kFoundLineContext : 1;
-  if (options.json) {
-    std::printf(
-        "{\"file\": %s, \"time\": %s, \"target_us\": %s, \"found\": %s, \"line\": %llu, "
-        "\"records\": %llu, \"view_from\": %llu}\n",
-        jsonQuoted(options.file).c_str(), jsonQuoted(options.time).c_str(), exactMicrosText(options.time).c_str(),
-        found ? "true" : "false",
-        static_cast<unsigned long long>(line), static_cast<unsigned long long>(records),
-        static_cast<unsigned long long>(viewFrom));
-  } else {
-    std::printf("%llu\n", static_cast<unsigned long long>(line));
-    if (!found) {
-      std::fprintf(stderr, "qeltool find-time: None Found: every record is before %s\n", options.time.c_str());
-    }
+  const JsonValue result = {{"file", file},
+                            {"time", options.time},
+                            {"target_us", resolveTypedTime(time, first, true)},
+                            {"found", found},
+                            {"line", line},
+                            {"records", records},
+                            {"view_from", line > kFoundLineContext ? line - kFoundLineContext : 1}};
+  printFileResult(result, options.json, several, std::to_string(result["line"].get<uint64_t>()));
+  if (!found && !options.json) {
+    const std::string records = several ? "every record of " + file : "every record";
+    std::fprintf(stderr, "qeltool find-time: None Found: %s is before %s\n", records.c_str(), options.time.c_str());
   }
   return found ? ExitSuccess : ExitNothingFound;
+}
+
+}  // namespace
+
+int runFindTime(const FindTimeOptions& options) {
+  TypedTime time;
+  if (!ok(parseTypedTime(options.time, time))) {
+    return failWithStatus("find-time", StatusCode::SyntaxError,
+                          options.time + " (" + kTimeForms + ", day 0 to 366)");
+  }
+  const int refused = refuseStandardOutputOverInputs("find-time", options.files);
+  if (refused != ExitSuccess) return refused;
+  int exitCode = ExitNothingFound;
+  for (const std::string& file : options.files) {
+    exitCode = combinedExit(exitCode, findTimeInFile(options, time, file, options.files.size() > 1));
+  }
+  return exitCode;
 }

@@ -15,8 +15,6 @@
 
 namespace {
 
-unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
-
 const char* doneText(const IndexRefresh& refresh) {
   switch (refresh.kind) {
     case IndexRefreshKind::UpToDate:
@@ -26,6 +24,34 @@ const char* doneText(const IndexRefresh& refresh) {
     default:
       return refresh.replaced ? "remade" : "made";
   }
+}
+
+unsigned long long ull(const JsonValue& value) { return value.get<unsigned long long>(); }
+
+// What was done, from the result: "RUN7.QIX: extended by 2 blocks (the file has grown), 4 blocks".
+std::string indexDoneText(const JsonValue& r) {
+  const std::string done = r["done"].get<std::string>();
+  char text[160];
+  if (done == "up to date") {
+    std::snprintf(text, sizeof text, ": up to date, %llu blocks", ull(r["blocks"]));
+  } else if (done == "extended") {
+    std::snprintf(text, sizeof text, ": extended by %llu blocks (the file has grown), %llu blocks",
+                  ull(r["blocks_read"]), ull(r["blocks"]));
+  } else {
+    std::snprintf(text, sizeof text, ": %s from the whole file, %llu blocks%s", done.c_str(), ull(r["blocks"]),
+                  done == "remade" ? " (the index there did not belong to the file as it is)" : "");
+  }
+  return r["index"].get<std::string>() + text;
+}
+
+// The index's size beside the data file's: "520 bytes, 0.066% of the data file's 786432".
+std::string indexSizeText(const JsonValue& r) {
+  const double data = r["data_bytes"].get<double>();
+  const double share = data > 0 ? 100.0 * r["index_bytes"].get<double>() / data : 0.0;
+  char text[96];
+  std::snprintf(text, sizeof text, "%llu bytes, %.3f%% of the data file's %llu", ull(r["index_bytes"]), share,
+                ull(r["data_bytes"]));
+  return text;
 }
 
 }  // namespace
@@ -48,29 +74,14 @@ int runIndex(const IndexOptions& options) {
     return failWithStatus("index", StatusCode::FileWriteError, indexPath);
   }
   const FileFacts written = examineFile(indexPath);
-  const double share = refresh.fileBytes > 0 ? 100.0 * static_cast<double>(written.size) / refresh.fileBytes : 0.0;
+  const JsonValue result = {{"file", options.file},          {"index", indexPath},
+                            {"done", doneText(refresh)},     {"blocks", refresh.entries.size()},
+                            {"blocks_read", refresh.blocksRead}, {"index_bytes", written.size},
+                            {"data_bytes", refresh.fileBytes}};
   if (options.json) {
-    std::printf(
-        "{\"file\": %s, \"index\": %s, \"done\": \"%s\", \"blocks\": %llu, \"blocks_read\": %llu, "
-        "\"index_bytes\": %llu, \"data_bytes\": %llu}\n",
-        jsonQuoted(options.file).c_str(), jsonQuoted(indexPath).c_str(), doneText(refresh), ull(refresh.entries.size()),
-        ull(refresh.blocksRead), ull(written.size), ull(refresh.fileBytes));
-    return ExitSuccess;
+    std::printf("%s\n", jsonText(result).c_str());
+  } else {
+    std::printf("%s\n%s\n", indexDoneText(result).c_str(), indexSizeText(result).c_str());
   }
-  switch (refresh.kind) {
-    case IndexRefreshKind::UpToDate:
-      std::printf("%s: up to date, %llu blocks\n", indexPath.c_str(), ull(refresh.entries.size()));
-      break;
-    case IndexRefreshKind::Extended:
-      std::printf("%s: extended by %llu blocks (the file has grown), %llu blocks\n", indexPath.c_str(),
-                  ull(refresh.blocksRead), ull(refresh.entries.size()));
-      break;
-    default:
-      std::printf("%s: %s from the whole file, %llu blocks%s\n", indexPath.c_str(), doneText(refresh),
-                  ull(refresh.entries.size()),
-                  refresh.replaced ? " (the index there did not belong to the file as it is)" : "");
-      break;
-  }
-  std::printf("%llu bytes, %.3f%% of the data file's %llu\n", ull(written.size), share, ull(refresh.fileBytes));
   return ExitSuccess;
 }

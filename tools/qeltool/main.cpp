@@ -1,22 +1,27 @@
 // qeltool: the data-file tasks of the recorder dialog on the command line, on the same code.
 //
 // Results go to standard output, errors and progress to standard error. Exit codes: 0 success,
-// 1 a search or time search found nothing, 2 a usage error, 3 any other failure. Every write to
-// standard output is checked (standard_output.h), and no file is written but through
-// safe_output.h.
+// 1 a search or time search found nothing, 2 a usage error, 3 any other failure. A command given
+// several files goes through them all: 3 (or 2) when any failed, else 0 when any found something,
+// else 1. Every write to standard output is checked (standard_output.h), and no file is written
+// but through safe_output.h.
 //
 // CLI11 reports parse errors by throwing; they are caught here, at the parse, and nowhere else
 // does the tool use exceptions.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <memory>
 
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/format_names.h"
+#include "tools/qeltool/help_format.h"
 #include "tools/qeltool/number_option.h"
 #include "tools/qeltool/option_table.h"
+#include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/stretch_options.h"
+#include "tools/qeltool/terminal.h"
 #include "tools/qeltool/tool_exit.h"
 
 #ifndef VARNOTEK_VERSION
@@ -41,11 +46,12 @@ void addReport(CLI::App& app, ReportOptions& o) {
 void addSearch(CLI::App& app, SearchOptions& o) {
   CLI::App* c =
       app.add_subcommand("search", "The pattern search: the N-th match, the number of matches, or every match");
-  c->add_option("FILE", o.file, "Data file")->required();
+  c->add_option("FILE", o.files, "Data file; several only with --count, one line (or JSON object) each")
+      ->required();
   addCriteriaOptions(c, o.criteria);
   CLI::Option* nth =
       addWholeNumberOption(c, "--nth", o.nth, 1, UINT64_MAX, "Print the line of the N-th match")->default_str("1");
-  CLI::Option* count = c->add_flag("--count", o.count, "Print the number of matches");
+  CLI::Option* count = c->add_flag("--count", o.count, "Print the number of matches (of each file)");
   CLI::Option* lines = c->add_flag("--lines", o.lines, "Print the line of every match, one per line");
   nth->excludes(count)->excludes(lines);
   count->excludes(lines);
@@ -55,15 +61,24 @@ void addSearch(CLI::App& app, SearchOptions& o) {
 
 void addFindTime(CLI::App& app, FindTimeOptions& o) {
   CLI::App* c = app.add_subcommand("find-time", "Find Nearest TTag: the line of the first record at or after TIME");
-  c->add_option("FILE", o.file, "Data file")->required();
-  c->add_option("TIME", o.time, "DDD:HH:MM:SS[.fraction], day of the year 0 to 366")->required();
+  // CLI11 gives every word to a list before a single value: the time is taken off the end here.
+  c->add_option("FILE... TIME", o.files,
+                "Data files (several: one line or JSON object each), then the time: DDD:HH:MM:SS[.fraction], day "
+                "of the year 0 to 366, or +HH:MM:SS[.fraction] after the first record")
+      ->required()
+      ->expected(2, CLI::detail::expected_max_vector_size)
+      ->type_name("");
+  c->callback([&o] {
+    o.time = o.files.back();
+    o.files.pop_back();
+  });
   c->add_flag("--json", o.json, "Print the result as JSON");
   c->add_flag("--no-index", o.noIndex, "Read the whole file: neither use nor leave the saved index beside it");
 }
 
 void addCount(CLI::App& app, CountOptions& o) {
   CLI::App* c = app.add_subcommand("count", "Get File Size: the number of whole records");
-  c->add_option("FILE", o.file, "Data file")->required();
+  c->add_option("FILE", o.files, "Data file; several: one line (or JSON object) each")->required();
   c->add_flag("--json", o.json, "Print the result as JSON");
 }
 
@@ -79,7 +94,7 @@ void addStats(CLI::App& app, StatsOptions& o) {
   CLI::App* c = app.add_subcommand("stats",
                                    "Words per channel, sync and error flag, first and last time tag, largest gap, "
                                    "time going backwards (from the saved index, made or brought up to date first)");
-  c->add_option("FILE", o.file, "Data file")->required();
+  c->add_option("FILE", o.files, "Data file; several: one block (or JSON object) each")->required();
   c->add_flag("--json", o.json, "Print the result as JSON");
   c->add_flag("--no-index", o.noIndex, "Read the whole file: neither use nor leave the saved index beside it");
 }
@@ -155,6 +170,32 @@ void addOverview(CLI::App& app, OverviewOptions& o) {
   c->add_option("-o,--output", o.output, "The page to write (FILE.html); never FILE")->required();
 }
 
+// The command named on the command line when it is none of qeltool's: "unknown command 'serach';
+// did you mean 'search'?" and ExitUsage. ExitSuccess when it is one, or none is named (CLI11 then
+// says what is missing). Every option before the command is a flag, so the first word that is no
+// option names it.
+int refuseUnknownCommand(CLI::App& app, int argc, char** argv) {
+  int at = 1;
+  while (at < argc && argv[at][0] == '-') ++at;
+  if (at == argc) return ExitSuccess;
+  const std::string typed = argv[at];
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    if (command->get_name() == typed) return ExitSuccess;
+    names.push_back(command->get_name());
+  }
+  const std::string closest = closestName(typed, names);
+  return usageError("", "unknown command '" + typed + "'" +
+                            (closest.empty() ? " (qeltool --help lists them)" : "; did you mean '" + closest + "'?"));
+}
+
+// Whether the chosen command prints its results to standard output as it finds them.
+bool printsResultsAsTheyCome(const std::string& chosen, const ReportOptions& report, const SearchOptions& search,
+                             const ExportOptions& exportOptions) {
+  return (chosen == "report" && report.output.empty()) || (chosen == "search" && search.lines && !search.json) ||
+         (chosen == "export" && exportOptions.csv && exportOptions.output.empty());
+}
+
 // The subcommand being parsed when the parse failed, for the "qeltool SUB:" prefix; "" when none.
 std::string commandBeingParsed(const CLI::App& app) {
   const std::vector<CLI::App*> chosen = app.get_subcommands();
@@ -166,8 +207,11 @@ std::string commandBeingParsed(const CLI::App& app) {
 int main(int argc, char** argv) {
   CLI::App app{
       "qeltool: the recorder's data-file tasks on the command line.\n"
-      "Exit codes: 0 success, 1 nothing found, 2 usage error, 3 other failure.",
+      "Exit codes: 0 success, 1 nothing found, 2 usage error, 3 other failure. With several files: 3 when "
+      "any failed, else 0 when anything was found in any.",
       "qeltool"};
+  // Set before the commands are added: each takes its parent's formatter.
+  app.formatter(std::make_shared<WrappingFormatter>(static_cast<size_t>(standardOutputColumns())));
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Print help for every subcommand");
   app.set_version_flag("--version", std::string("qeltool ") + VARNOTEK_VERSION, "Print the version");
@@ -196,6 +240,15 @@ int main(int argc, char** argv) {
   addExport(app, exportOptions);
   addCut(app, cut);
   addOverview(app, overview);
+  bool quiet = false;
+  const char* const quietHelp = "Show no progress line (and no status lines of the recording)";
+  app.add_flag("-q,--quiet", quiet, quietHelp);
+  for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    command->add_flag("-q,--quiet", quiet, quietHelp);
+  }
+
+  const int unknown = refuseUnknownCommand(app, argc, argv);
+  if (unknown != ExitSuccess) return unknown;
 
   // Hidden: the table the manual page and the shell completion are made from.
   if (argc == 2 && std::string(argv[1]) == "--option-table") return printOptionTable(app);
@@ -214,6 +267,7 @@ int main(int argc, char** argv) {
   }
 
   const std::string chosen = app.get_subcommands().front()->get_name();
+  setProgressPolicy(quiet, printsResultsAsTheyCome(chosen, report, search, exportOptions));
   const int exitCode = [&] {
     if (chosen == "report") return runReport(report);
     if (chosen == "search") return runSearch(search);

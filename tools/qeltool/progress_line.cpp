@@ -3,15 +3,15 @@
 #include <chrono>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "tools/qeltool/terminal.h"
 
 namespace {
 
 constexpr int64_t kTerminalRefreshMs = 200;
+constexpr int64_t kLogRefreshMs = 10000;
+
+bool quietRun = false;
+bool resultsRunIntoProgress = false;  // results printed as they come onto the progress line's terminal
 
 int64_t steadyMilliseconds() {
   using namespace std::chrono;
@@ -20,46 +20,43 @@ int64_t steadyMilliseconds() {
 
 }  // namespace
 
-bool standardErrorIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(fileno(stderr)) != 0;
-#endif
+void setProgressPolicy(bool quiet, bool resultsAsTheyCome) {
+  quietRun = quiet;
+  resultsRunIntoProgress = resultsAsTheyCome && outputsShareTerminal();
 }
 
 ProgressLine progressOnTerminal() {
   ProgressLine progress;
   progress.terminal = standardErrorIsTerminal();
-  progress.enabled = progress.terminal;
+  progress.enabled = progress.terminal && !quietRun && !resultsRunIntoProgress;
   return progress;
 }
 
 ProgressLine progressAlways() {
   ProgressLine progress;
   progress.terminal = standardErrorIsTerminal();
-  progress.enabled = true;
+  progress.enabled = !quietRun && !(progress.terminal && resultsRunIntoProgress);
   return progress;
 }
 
-void showProgress(ProgressLine& progress, const std::string& text, bool force) {
+void showProgress(ProgressLine& progress, const std::string& text, bool urgent) {
   if (!progress.enabled) return;
+  if (!progress.terminal && text == progress.lastText) return;
+  const int64_t now = steadyMilliseconds();
+  const int64_t refresh = progress.terminal ? kTerminalRefreshMs : kLogRefreshMs;
+  if (!urgent && progress.lastShownMs >= 0 && now - progress.lastShownMs < refresh) return;
+  progress.lastShownMs = now;
+  progress.lastText = text;
   if (!progress.terminal) {
-    if (text == progress.lastText) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    progress.lastText = text;
     return;
   }
-  const int64_t now = steadyMilliseconds();
-  if (!force && progress.lastShownMs >= 0 && now - progress.lastShownMs < kTerminalRefreshMs) return;
-  progress.lastShownMs = now;
   // Blanks wipe what is left of a longer earlier text.
   const size_t wipe = progress.shownLength > text.size() ? progress.shownLength - text.size() : 0;
   std::fprintf(stderr, "\r%s%*s", text.c_str(), static_cast<int>(wipe), "");
   std::fflush(stderr);
   progress.shownLength = text.size();
-  progress.lastText = text;
 }
 
 void finishProgress(ProgressLine& progress, bool keep) {

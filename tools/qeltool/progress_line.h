@@ -1,8 +1,11 @@
 // The progress line of long tasks on standard error.
 //
-// On a terminal the line is rewritten in place a few times a second. Elsewhere (a pipe, a log
-// file) a long task shows nothing, so that scripts get no clutter, while the recording, whose
-// progress is part of its output, writes one line each time the text changes.
+// On a terminal the line is rewritten in place a few times a second and wiped before the result is
+// printed. It is not drawn at all when standard output is that same terminal and the command
+// prints its results there as it goes (a report, CSV, a list of lines), nor with --quiet.
+// Elsewhere (a pipe, a log file) a long task shows nothing, so that scripts get no clutter, while
+// the recording, whose progress is part of its output, writes a status line at most every 10
+// seconds and its last one.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -18,16 +21,18 @@ struct ProgressLine {
   std::string lastText;
 };
 
-bool standardErrorIsTerminal();
+// Set once by main for the whole run, before any progress is made: --quiet, and whether the
+// command prints its results to standard output as it goes.
+void setProgressPolicy(bool quiet, bool resultsAsTheyCome);
 
 // For long file tasks: shown only on a terminal.
 ProgressLine progressOnTerminal();
-// For the recording: always shown.
+// For the recording: shown on a terminal and, less often, elsewhere.
 ProgressLine progressAlways();
 
-// Shows text. On a terminal at most five times a second unless forced; elsewhere whenever the
-// text changes.
-void showProgress(ProgressLine& progress, const std::string& text, bool force = false);
+// Shows text: on a terminal at most five times a second, elsewhere at most every 10 seconds and
+// only when the text has changed; urgent text is shown at once.
+void showProgress(ProgressLine& progress, const std::string& text, bool urgent = false);
 
 // A pass's progress shown as "<task>: NN%" on line (which must outlive the pass).
 ScanProgress percentProgress(ProgressLine& line, const std::string& task);

@@ -87,14 +87,14 @@ int runRecord(const RecordOptions& options) {
     sleepOneTick();
     TickReport report;
     status = recordingTickStep(session, recording, appender, report);
-    if (report.lineWords >= 0.0) showProgress(line, formatProgressLine(report.lineWords), true);
+    if (report.lineWords >= 0.0) showProgress(line, formatProgressLine(report.lineWords));
     if (report.firstOverrun) showProgress(line, kBusWordsLostText, true);
   }
   const bool stoppedByUser = ok(status);
   if (stoppedByUser) {
     // Stop Recording: stop capture and store what the card captured since the last tick.
     finishProgress(line, true);
-    std::fprintf(stderr, "%s\n", kRecordingStopped);
+    if (line.enabled) std::fprintf(stderr, "%s\n", kRecordingStopped);
     status = stopAndDrain(session, recording, appender);
   }
   std::signal(SIGINT, SIG_DFL);

@@ -8,8 +8,8 @@
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/criteria_options.h"
+#include "tools/qeltool/file_results.h"
 #include "tools/qeltool/input_file.h"
-#include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
@@ -38,29 +38,62 @@ ScanOptions scanOptions(bool noIndex, const ScanProgress& progress) {
   return scan;
 }
 
-int listMatchingLines(const SearchOptions& options, const SearchSettings& settings) {
+// Every matching line of one file: printed as it is found, or with --json gathered into one object.
+int listMatchingLines(const SearchOptions& options, const std::string& file, const SearchSettings& settings) {
+  // With --json the lines gather in the result (16 bytes a match) and are printed with it.
+  JsonValue result = {{"file", file}, {"lines", JsonValue::array()}, {"count", 0}};
+  JsonValue& lines = result["lines"];
   uint64_t matches = 0;
-  if (options.json) std::printf("{\"file\": %s, \"lines\": [", jsonQuoted(options.file).c_str());
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
   const ScanOptions scan = scanOptions(options.noIndex, progress);
-  const StatusCode status = forEachMatch(options.file, settings, [&](uint64_t line) {
-    if (options.json) {
-      std::printf(matches == 0 ? "%llu" : ", %llu", ull(line));
-    } else {
-      std::printf("%llu\n", ull(line));
-    }
+  const StatusCode status = forEachMatch(file, settings, [&](uint64_t line) {
     ++matches;
+    if (options.json) {
+      lines.push_back(line);
+      return true;
+    }
+    std::printf("%llu\n", ull(line));
     return !standardOutputFailed();  // the rest could not be printed either
   }, scan);
   finishProgress(progressLine, false);
   if (!ok(status)) {
     std::fflush(stdout);
-    return failWithStatus("search", status, options.file);
+    return failWithStatus("search", status, file);
   }
-  if (options.json) std::printf("], \"count\": %llu}\n", ull(matches));
-  if (matches == 0 && !options.json) std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
+  if (options.json) {
+    result["count"] = matches;
+    printFileResult(result, true, false, "");
+  } else if (matches == 0) {
+    std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
+  }
   return matches == 0 ? ExitNothingFound : ExitSuccess;
+}
+
+// The N-th match or the number of matches in one file, printed.
+int searchFile(const SearchOptions& options, const std::string& file, SearchSettings settings, bool several) {
+  if (isDirectory(file)) return failWithStatus("search", StatusCode::FileOpenError, file + " (a directory)");
+  ProgressLine progressLine = progressOnTerminal();
+  const ScanProgress progress = percentProgress(progressLine, "search");
+  const StatusCode status = searchPattern(file, settings, scanOptions(options.noIndex, progress));
+  finishProgress(progressLine, false);
+  if (!ok(status)) return failWithStatus("search", status, file);
+  // A line or a count, a whole number that the search's double holds exactly.
+  const uint64_t result = static_cast<uint64_t>(settings.searchResult);
+  const bool found = result != 0;
+  if (options.count) {
+    const JsonValue counted = {{"file", file}, {"count", result}};
+    printFileResult(counted, options.json, several, std::to_string(counted["count"].get<uint64_t>()));
+    return found ? ExitSuccess : ExitNothingFound;
+  }
+  const JsonValue nth = {{"file", file}, {"occurrence", options.nth}, {"found", found},
+                         {"line", found ? JsonValue(result) : JsonValue(nullptr)}};
+  if (options.json || found) {
+    printFileResult(nth, options.json, false, nth["line"].dump());
+  } else {
+    std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
+  }
+  return found ? ExitSuccess : ExitNothingFound;
 }
 
 }  // namespace
@@ -68,42 +101,21 @@ int listMatchingLines(const SearchOptions& options, const SearchSettings& settin
 int runSearch(const SearchOptions& options) {
   SearchSettings settings;
   std::string why;
-  StatusCode status = settingsFromOptions(options, settings, why);
+  const StatusCode status = settingsFromOptions(options, settings, why);
   if (!ok(status)) return failWithStatus("search", status, why);
-  const int refused = refuseStandardOutputOverInputs("search", {options.file});
+  if (options.files.size() > 1 && !options.count) {
+    return usageError("search", "several files are searched with --count only");
+  }
+  const int refused = refuseStandardOutputOverInputs("search", options.files);
   if (refused != ExitSuccess) return refused;
-
-  if (isDirectory(options.file)) {
-    return failWithStatus("search", StatusCode::FileOpenError, options.file + " (a directory)");
+  if (options.lines) {
+    const std::string& file = options.files.front();
+    if (isDirectory(file)) return failWithStatus("search", StatusCode::FileOpenError, file + " (a directory)");
+    return listMatchingLines(options, file, settings);
   }
-  if (options.lines) return listMatchingLines(options, settings);
-
-  ProgressLine progressLine = progressOnTerminal();
-  const ScanProgress progress = percentProgress(progressLine, "search");
-  status = searchPattern(options.file, settings, scanOptions(options.noIndex, progress));
-  finishProgress(progressLine, false);
-  if (!ok(status)) return failWithStatus("search", status, options.file);
-  // A line or a count, a whole number that the search's double holds exactly.
-  const uint64_t result = static_cast<uint64_t>(settings.searchResult);
-  const bool found = result != 0;
-  if (options.count) {
-    if (options.json) {
-      std::printf("{\"file\": %s, \"count\": %llu}\n", jsonQuoted(options.file).c_str(), ull(result));
-    } else {
-      std::printf("%llu\n", ull(result));
-    }
-  } else if (options.json) {
-    std::printf("{\"file\": %s, \"occurrence\": %llu, \"found\": %s, \"line\": ", jsonQuoted(options.file).c_str(),
-                ull(options.nth), found ? "true" : "false");
-    if (found) {
-      std::printf("%llu}\n", ull(result));
-    } else {
-      std::printf("null}\n");
-    }
-  } else if (found) {
-    std::printf("%llu\n", ull(result));
-  } else {
-    std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
+  int exitCode = ExitNothingFound;
+  for (const std::string& file : options.files) {
+    exitCode = combinedExit(exitCode, searchFile(options, file, settings, options.files.size() > 1));
   }
-  return found ? ExitSuccess : ExitNothingFound;
+  return exitCode;
 }

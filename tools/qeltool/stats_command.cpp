@@ -7,7 +7,7 @@
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/input_file.h"
-#include "frontend/json_text.h"
+#include "tools/qeltool/file_results.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/record_statistics.h"
 #include "tools/qeltool/safe_output.h"
@@ -15,89 +15,69 @@
 
 namespace {
 
-// Sh, Lg, Mn, Py by errorFlags bit; shown in the report's order Py, Mn, Lg, Sh.
-const char* const kFlagNames[4] = {"Sh", "Lg", "Mn", "Py"};
-const int kFlagOrder[4] = {3, 2, 1, 0};
-
-// The gap as the report's GAP(uS) column and the search measure it, the step less 28 us, written
-// from whole half microseconds: "972.0", "-27.5".
-std::string gapText(uint64_t stepHalfMicros) {
-  const auto offset = static_cast<uint64_t>(2 * GapOffsetMicros);
-  const bool below = stepHalfMicros < offset;
-  const uint64_t halves = below ? offset - stepHalfMicros : stepHalfMicros - offset;
-  return (below ? "-" : "") + std::to_string(halves / 2) + (halves % 2 != 0 ? ".5" : ".0");
+// The gap as the report's GAP(uS) column and the search measure it, the step less 28 us, exact
+// from whole half microseconds; shown as "972.0", "-27.5".
+double gapMicros(uint64_t stepHalfMicros) {
+  return (static_cast<double>(stepHalfMicros) - 2 * GapOffsetMicros) / 2.0;
 }
 
-unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
-
-void printText(const std::string& file, const RecordStatistics& s) {
-  std::printf("file                %s\n", file.c_str());
-  std::printf("bytes               %llu\n", ull(s.bytes));
-  std::printf("records             %llu\n", ull(s.records));
-  std::printf("trailing bytes      %llu\n", ull(s.bytes - s.records * kBusRecordBytes));
-  for (int j = 0; j < 4; ++j) std::printf("J%d words            %llu\n", j + 1, ull(s.channelWords[j]));
-  std::printf("CMND words          %llu\n", ull(s.commandWords));
-  std::printf("DATA words          %llu\n", ull(s.dataWords));
-  std::printf("NO ERRORS words     %llu\n", ull(s.errorFreeWords));
-  for (const int bit : kFlagOrder) std::printf("%s words            %llu\n", kFlagNames[bit], ull(s.flagWords[bit]));
-  if (s.records == 0) {
-    std::printf("first time tag      none\n");
-    std::printf("last time tag       none\n");
-  } else {
-    std::printf("first time tag      %s\n", formatTimeTag(s.firstTag).c_str());
-    std::printf("last time tag       %s\n", formatTimeTag(s.lastTag).c_str());
-  }
-  if (s.largestStepLine == 0) {
-    std::printf("largest gap (us)    none\n");
-  } else {
-    std::printf("largest gap (us)    %s before line %llu\n", gapText(s.largestStepHalfMicros).c_str(),
-                ull(s.largestStepLine));
-  }
-  if (s.backwardSteps == 0) {
-    std::printf("time going back     0\n");
-  } else {
-    std::printf("time going back     %llu (first before line %llu)\n", ull(s.backwardSteps), ull(s.firstBackwardLine));
-  }
+// The figures of one file, as the JSON object and the text both show them.
+JsonValue statisticsResult(const std::string& file, const RecordStatistics& s) {
+  const auto tag = [&s](const TimeTag& t) { return s.records == 0 ? JsonValue(nullptr) : JsonValue(formatTimeTag(t)); };
+  const auto orNull = [](bool given, const JsonValue& value) { return given ? value : JsonValue(nullptr); };
+  const bool gap = s.largestStepLine != 0, back = s.backwardSteps != 0;
+  return {{"file", file},
+          {"bytes", s.bytes},
+          {"records", s.records},
+          {"trailing_bytes", s.bytes - s.records * kBusRecordBytes},
+          {"channels", {{"J1", s.channelWords[0]}, {"J2", s.channelWords[1]}, {"J3", s.channelWords[2]},
+                        {"J4", s.channelWords[3]}}},
+          {"sync", {{"CMND", s.commandWords}, {"DATA", s.dataWords}}},
+          // flagWords by errorFlags bit (Sh, Lg, Mn, Py), in the report's order Py, Mn, Lg, Sh.
+          {"errors", {{"none", s.errorFreeWords}, {"Py", s.flagWords[3]}, {"Mn", s.flagWords[2]},
+                      {"Lg", s.flagWords[1]}, {"Sh", s.flagWords[0]}}},
+          {"first_time_tag", tag(s.firstTag)},
+          {"last_time_tag", tag(s.lastTag)},
+          {"largest_gap_us", orNull(gap, gapMicros(s.largestStepHalfMicros))},
+          {"largest_gap_line", orNull(gap, s.largestStepLine)},
+          {"backward_steps", s.backwardSteps},
+          {"first_backward_line", orNull(back, s.firstBackwardLine)}};
 }
 
-std::string jsonTag(const RecordStatistics& s, const TimeTag& tag) {
-  return s.records == 0 ? "null" : jsonQuoted(formatTimeTag(tag));
+// The text lines of the figures: a label in 20 columns, then its value.
+std::string statisticsText(const JsonValue& r) {
+  std::string text;
+  const auto line = [&text](const std::string& label, const std::string& value) {
+    text += label + std::string(label.size() < 20 ? 20 - label.size() : 1, ' ') + value + "\n";
+  };
+  const auto number = [](const JsonValue& value) { return value.dump(); };
+  const auto tag = [](const JsonValue& value) { return value.is_null() ? "none" : value.get<std::string>(); };
+  line("file", r["file"].get<std::string>());
+  line("bytes", number(r["bytes"]));
+  line("records", number(r["records"]));
+  line("trailing bytes", number(r["trailing_bytes"]));
+  for (const auto& channel : r["channels"].items()) line(channel.key() + " words", number(channel.value()));
+  for (const auto& sync : r["sync"].items()) line(sync.key() + " words", number(sync.value()));
+  for (const auto& flag : r["errors"].items()) {
+    line((flag.key() == "none" ? std::string("NO ERRORS") : flag.key()) + " words", number(flag.value()));
+  }
+  line("first time tag", tag(r["first_time_tag"]));
+  line("last time tag", tag(r["last_time_tag"]));
+  line("largest gap (us)", r["largest_gap_line"].is_null() ? "none"
+                                                           : number(r["largest_gap_us"]) + " before line " +
+                                                                 number(r["largest_gap_line"]));
+  line("time going back", number(r["backward_steps"]) + (r["first_backward_line"].is_null()
+                                                              ? ""
+                                                              : " (first before line " +
+                                                                    number(r["first_backward_line"]) + ")"));
+  return text;
 }
 
-void printJson(const std::string& file, const RecordStatistics& s) {
-  std::printf("{\"file\": %s, \"bytes\": %llu, \"records\": %llu, \"trailing_bytes\": %llu,\n",
-              jsonQuoted(file).c_str(), ull(s.bytes), ull(s.records), ull(s.bytes - s.records * kBusRecordBytes));
-  std::printf(" \"channels\": {\"J1\": %llu, \"J2\": %llu, \"J3\": %llu, \"J4\": %llu},\n", ull(s.channelWords[0]),
-              ull(s.channelWords[1]), ull(s.channelWords[2]), ull(s.channelWords[3]));
-  std::printf(" \"sync\": {\"CMND\": %llu, \"DATA\": %llu},\n", ull(s.commandWords), ull(s.dataWords));
-  std::printf(" \"errors\": {\"none\": %llu, \"Py\": %llu, \"Mn\": %llu, \"Lg\": %llu, \"Sh\": %llu},\n",
-              ull(s.errorFreeWords), ull(s.flagWords[3]), ull(s.flagWords[2]), ull(s.flagWords[1]),
-              ull(s.flagWords[0]));
-  std::printf(" \"first_time_tag\": %s, \"last_time_tag\": %s,\n", jsonTag(s, s.firstTag).c_str(),
-              jsonTag(s, s.lastTag).c_str());
-  if (s.largestStepLine == 0) {
-    std::printf(" \"largest_gap_us\": null, \"largest_gap_line\": null,\n");
-  } else {
-    std::printf(" \"largest_gap_us\": %s, \"largest_gap_line\": %llu,\n", gapText(s.largestStepHalfMicros).c_str(),
-                ull(s.largestStepLine));
-  }
-  std::printf(" \"backward_steps\": %llu, \"first_backward_line\": ", ull(s.backwardSteps));
-  if (s.backwardSteps == 0) {
-    std::printf("null}\n");
-  } else {
-    std::printf("%llu}\n", ull(s.firstBackwardLine));
-  }
-}
-
-}  // namespace
-
-int runStats(const StatsOptions& options) {
-  const int refused = refuseStandardOutputOverInputs("stats", {options.file});
-  if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file))
-    return failWithStatus("stats", StatusCode::FileOpenError, options.file + " (a directory)");
+// The figures of one file, printed; the file's exit code.
+int statisticsOfFile(const StatsOptions& options, const std::string& file, bool afterAnother) {
+  if (isDirectory(file)) return failWithStatus("stats", StatusCode::FileOpenError, file + " (a directory)");
   uint64_t size = 0;
-  if (FILE* probe = openDataFile(options.file.c_str(), "rb")) {
+  if (FILE* probe = openDataFile(file.c_str(), "rb")) {
     const int64_t bytes = dataFileSize(probe);
     size = bytes > 0 ? static_cast<uint64_t>(bytes) : 0;
     std::fclose(probe);
@@ -106,7 +86,7 @@ int runStats(const StatsOptions& options) {
   RecordStatistics statistics;
   StatusCode status = StatusCode::Success;
   if (options.noIndex) {
-    status = gatherRecordStatistics(options.file, statistics, [&](uint64_t bytesRead) {
+    status = gatherRecordStatistics(file, statistics, [&](uint64_t bytesRead) {
       char text[96];
       std::snprintf(text, sizeof text, "stats: %.0f%% of %.1f GiB", size ? 100.0 * bytesRead / size : 0.0,
                     size / 1073741824.0);
@@ -116,15 +96,32 @@ int runStats(const StatsOptions& options) {
     // From the saved index, made or brought up to date first: only the blocks it lacks are read.
     const ScanProgress indexProgress = percentProgress(progress, "stats");
     IndexRefresh refresh;
-    status = refreshDataFileIndex(options.file, refresh, PassOptions{}, &indexProgress, &safeIndexWriter());
+    status = refreshDataFileIndex(file, refresh, PassOptions{}, &indexProgress, &safeIndexWriter());
     if (ok(status)) statistics = statisticsFromEntries(refresh.entries, refresh.fileBytes);
   }
   finishProgress(progress, false);
-  if (!ok(status)) return failWithStatus("stats", status, options.file);
+  if (!ok(status)) return failWithStatus("stats", status, file);
+  const JsonValue result = statisticsResult(file, statistics);
   if (options.json) {
-    printJson(options.file, statistics);
+    std::printf("%s\n", jsonText(result).c_str());
   } else {
-    printText(options.file, statistics);
+    // Several files: their blocks apart by an empty line.
+    std::printf("%s%s", afterAnother ? "\n" : "", statisticsText(result).c_str());
   }
   return ExitSuccess;
+}
+
+}  // namespace
+
+int runStats(const StatsOptions& options) {
+  const int refused = refuseStandardOutputOverInputs("stats", options.files);
+  if (refused != ExitSuccess) return refused;
+  int exitCode = ExitNothingFound;
+  bool printed = false;
+  for (const std::string& file : options.files) {
+    const int fileExit = statisticsOfFile(options, file, printed);
+    printed = printed || fileExit == ExitSuccess;
+    exitCode = combinedExit(exitCode, fileExit);
+  }
+  return exitCode;
 }

@@ -12,8 +12,8 @@ void addStretchOptions(CLI::App* c, StretchOptions& o) {
       addWholeNumberOption(c, "--lines", o.lines, 1, UINT64_MAX, "Number of records (default: all to the end)");
   CLI::Option* fromTime =
       c->add_option("--from-time", o.fromTime,
-                    "From the first record at or after this time (the record find-time finds), "
-                    "DDD:HH:MM:SS[.fraction]")
+                    std::string("From the first record at or after this time (the record find-time finds), ") +
+                        kTimeForms + " (after the first record)")
           ->type_name("TIME");
   CLI::Option* toTime = c->add_option("--to-time", o.toTime,
                                       "Up to the first record after that one which is later than this time "
@@ -23,21 +23,42 @@ void addStretchOptions(CLI::App* c, StretchOptions& o) {
   lines->excludes(fromTime)->excludes(toTime);
 }
 
-StatusCode stretchFromOptions(const StretchOptions& options, RecordSelection& selection, std::string& why) {
+namespace {
+
+// The option's time, parsed; why names the option and the forms when it is none.
+StatusCode parseStretchTime(const char* option, const std::string& text, TypedTime& time, std::string& why) {
+  const StatusCode status = parseTypedTime(text, time);
+  if (!ok(status)) why = std::string(option) + " " + text + " (" + kTimeForms + ")";
+  return status;
+}
+
+}  // namespace
+
+StatusCode stretchFromOptions(const StretchOptions& options, const std::string& file, RecordSelection& selection,
+                              std::string& why) {
   selection.from = options.from;
   selection.lines = options.lines;
   selection.timeWindow = !options.fromTime.empty() || !options.toTime.empty();
   if (!selection.timeWindow) return StatusCode::Success;
-  selection.fromTime = 0.0;
-  if (!options.fromTime.empty() && !ok(parseTimeText(options.fromTime, selection.fromTime))) {
-    why = "--from-time " + options.fromTime + " (DDD:HH:MM:SS[.fraction], day 0 to 366)";
-    return StatusCode::SyntaxError;
-  }
   selection.toTimeGiven = !options.toTime.empty();
-  if (selection.toTimeGiven && !ok(parseTimeText(options.toTime, selection.toTime))) {
-    why = "--to-time " + options.toTime + " (DDD:HH:MM:SS[.fraction], day 0 to 366)";
+  TypedTime from, to;
+  if (!options.fromTime.empty() && !ok(parseStretchTime("--from-time", options.fromTime, from, why))) {
     return StatusCode::SyntaxError;
   }
+  if (selection.toTimeGiven && !ok(parseStretchTime("--to-time", options.toTime, to, why))) {
+    return StatusCode::SyntaxError;
+  }
+  // A time after the first record needs that record's time tag.
+  double first = 0.0;
+  if (from.base == TimeBase::FirstRecord || to.base == TimeBase::FirstRecord) {
+    const StatusCode status = firstRecordMicros(file, first);
+    if (!ok(status)) {
+      why = file;
+      return status;
+    }
+  }
+  selection.fromTime = resolveTypedTime(from, first);
+  selection.toTime = resolveTypedTime(to, first);
   if (selection.toTimeGiven && selection.toTime < selection.fromTime) {
     why = "--to-time " + options.toTime + " is before --from-time " + options.fromTime;
     return StatusCode::SyntaxError;

@@ -4,12 +4,19 @@
 #include "tool_fixtures.h"
 
 // Whole records whatever trails; JSON stays valid whatever the name: a byte that is not UTF-8 is
-// replaced, a quote and a backslash escaped.
+// replaced, a quote and a backslash escaped. Several files: a line (or JSON object) each, named;
+// one that cannot be read is reported and the rest still counted.
 TEST(CountTool, WholeRecordsAndJsonOfAnyName) {
   TempFolder folder;
   writeDataFile(folder.file("r\xE9s\"\\\xC3\xA9.qel"), std::vector<BusRecord>(3, recordAtMicros(5)), 15);
-  EXPECT_EQ(runQeltool("count --json r*.qel", folder.path).out,
-            "{\"file\": \"r\\ufffds\\\"\\\\\xC3\xA9.qel\", \"records\": 3}\n");
+  writeDataFile(folder.file("two.qel"), std::vector<BusRecord>(2, recordAtMicros(5)));
+  const std::string name = "{\"file\":\"r\xEF\xBF\xBDs\\\"\\\\\xC3\xA9.qel\",\"records\":3}\n";
+  const ToolAnswer cases[] = {
+      {"--json r*.qel", name, 0},
+      {"--json r*.qel two.qel", name + "{\"file\":\"two.qel\",\"records\":2}\n", 0},
+      {"two.qel none.qel two.qel", "two.qel: 2\ntwo.qel: 2\n", 3},
+  };
+  expectToolAnswers("count ", cases, folder.path);
 }
 
 // The output is named from the dump's file name alone and lies in the dump's folder; units 65532

@@ -54,12 +54,13 @@ TEST(IndexTool, MadeUpToDateExtendedAndRemade) {
   }
   EXPECT_EQ(
       runQeltool("index --json run.qel", folder.path).out,
-      "{\"file\": \"run.qel\", \"index\": \"run.qix\", \"done\": \"up to date\", \"blocks\": 4, \"blocks_read\": 0, "
-      "\"index_bytes\": 520, \"data_bytes\": " +
+      "{\"file\":\"run.qel\",\"index\":\"run.qix\",\"done\":\"up to date\",\"blocks\":4,\"blocks_read\":0,"
+      "\"index_bytes\":520,\"data_bytes\":" +
           std::to_string(records.size() * kBusRecordBytes) + "}\n");
   // stats from the index's summaries as from reading every record, steps across block edges included.
   const std::string stats = runQeltool("stats run.qel", folder.path).out;
   EXPECT_EQ(stats, runQeltool("stats --no-index run.qel", folder.path).out);
+  EXPECT_EQ(stats + "\n" + stats, runQeltool("stats run.qel run.qel", folder.path).out);
   EXPECT_NE(stats.find("largest gap (us)    4972.0 before line 16385\n"), std::string::npos) << stats;
   EXPECT_NE(stats.find("time going back     2 (first before line 301)\n"), std::string::npos) << stats;
 

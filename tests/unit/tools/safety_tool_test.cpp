@@ -46,7 +46,7 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
     std::string prefix;
     std::string arguments;
     int exitCode;
-    std::string message;  // how standard error begins after "qeltool ", empty for nothing
+    std::string message;  // how standard error begins after "qeltool" (and a blank), empty for nothing
     std::string standardOutput = "";
   } cases[] = {
       {"", "report RUN7.QEL -o RUN7.QEL", 2, "report: RUN7.QEL" + same + "RUN7.QEL" + refused},
@@ -89,6 +89,12 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
       {"", "record n.qel --seconds 1 --max-size 0", 2, "record: --max-size: \"0\" is not a number from 0.0001 to 50"},
       // Only the tool splits the fields; their values are checked by the time search.
       {"", "find-time data.qel 000:00:00", 2, "find-time: ERROR: Syntax error: "},
+      {"", "find-time data.qel +24:60:00", 2, "find-time: ERROR: Syntax error: +24:60:00 ("},
+      {"", "cut data.qel --from-time +00:00:01 -o old.txt", 1, "cut: None Found"},
+      {"", "search data.qel RUN7.QEL", 2, "search: several files are searched with --count only\n"},
+      // A mistyped command: the nearest by edit distance, or none when nothing is near.
+      {"", "serach data.qel", 2, ": unknown command 'serach'; did you mean 'search'?\n"},
+      {"", "sarch2x data.qel", 2, ": unknown command 'sarch2x' (qeltool --help lists them)\n"},
       {"", "report missing.qel -o old.txt", 3, "report: " + open + "missing.qel"},
       {"", "convert missing.SUP", 3, "convert: " + open + "missing.SUP"},
       {"", "count folder.qel", 3, "count: " + open + "folder.qel"},
@@ -104,7 +110,7 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
     if (c.message.empty()) {
       EXPECT_EQ(run.err, "");  // ended by the signal
     } else {
-      EXPECT_EQ(run.err.rfind("qeltool " + c.message, 0), 0u) << run.err;
+      EXPECT_EQ(run.err.rfind("qeltool" + std::string(c.message[0] == ':' ? "" : " ") + c.message, 0), 0u) << run.err;
     }
     EXPECT_EQ(readText(folder.file("old.txt")), "keep\n");
     EXPECT_TRUE(readBytes(folder.file("data.qel")) == data);
