@@ -1,4 +1,6 @@
-// qeltool index: the saved index beside a data file made, or brought up to date, and what was done.
+// qeltool index: the saved index beside a data file made, or found up to date, and what was done;
+// --rebuild makes it from the whole file whatever is there, --verify reads the whole file and
+// compares every entry.
 #include <cstdio>
 #include <string>
 
@@ -18,21 +20,32 @@ namespace {
 unsigned long long ull(uint64_t value) { return static_cast<unsigned long long>(value); }
 
 const char* doneText(const IndexRefresh& refresh) {
-  switch (refresh.kind) {
-    case IndexRefreshKind::UpToDate:
-      return "up to date";
-    case IndexRefreshKind::Extended:
-      return "extended";
-    default:
-      return refresh.replaced ? "remade" : "made";
+  if (refresh.kind == IndexRefreshKind::UpToDate) return "up to date";
+  return refresh.replaced ? "remade" : "made";
+}
+
+// Exit 0 when every entry agrees with the data file, 1 when one differs or there is no index.
+int printVerification(const std::string& indexPath, const IndexVerification& v) {
+  if (!v.indexRead) {
+    std::printf("%s: no index of %llu blocks or fewer to compare (missing, damaged or not an index)\n",
+                indexPath.c_str(), ull(v.blocks + 1));
+  } else if (v.firstDifferent == UINT64_MAX) {
+    std::printf("%s: all %llu blocks agree with the data file%s\n", indexPath.c_str(), ull(v.blocks),
+                v.stampMatches ? "" : " (its stamp is not the file's: the next search makes it again)");
+  } else {
+    std::printf("%s: block %llu (records %llu onwards) differs from the data file; %llu blocks in the file, %llu in "
+                "the index; qeltool index --rebuild makes it again\n",
+                indexPath.c_str(), ull(v.firstDifferent), ull(v.firstDifferent * kIndexBlockRecords + 1),
+                ull(v.blocks), ull(v.indexBlocks));
   }
+  return v.indexRead && v.firstDifferent == UINT64_MAX ? ExitSuccess : ExitNothingFound;
 }
 
 }  // namespace
 
 int runIndex(const IndexOptions& options) {
   const std::string indexPath = indexPathFor(options.file);
-  int refused = refuseOutputOverInputs("index", indexPath, {options.file});
+  int refused = options.verify ? ExitSuccess : refuseOutputOverInputs("index", indexPath, {options.file});
   if (refused == ExitSuccess) refused = refuseStandardOutputOverInputs("index", {options.file});
   if (refused != ExitSuccess) return refused;
   if (isDirectory(options.file)) {
@@ -40,8 +53,17 @@ int runIndex(const IndexOptions& options) {
   }
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "index");
+  if (options.verify) {
+    IndexVerification verification;
+    const StatusCode status = verifyDataFileIndex(options.file, verification, PassOptions{}, &progress);
+    finishProgress(progressLine, false);
+    if (!ok(status)) return failWithStatus("index", status, options.file);
+    return printVerification(indexPath, verification);
+  }
   IndexRefresh refresh;
-  const StatusCode status = refreshDataFileIndex(options.file, refresh, PassOptions{}, &progress, &safeIndexWriter());
+  const StatusCode status =
+      options.rebuild ? rebuildDataFileIndex(options.file, refresh, PassOptions{}, &progress, &safeIndexWriter())
+                      : refreshDataFileIndex(options.file, refresh, PassOptions{}, &progress, &safeIndexWriter());
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("index", status, options.file);
   if (refresh.kind != IndexRefreshKind::UpToDate && !refresh.saved) {
@@ -57,19 +79,12 @@ int runIndex(const IndexOptions& options) {
         ull(refresh.blocksRead), ull(written.size), ull(refresh.fileBytes));
     return ExitSuccess;
   }
-  switch (refresh.kind) {
-    case IndexRefreshKind::UpToDate:
-      std::printf("%s: up to date, %llu blocks\n", indexPath.c_str(), ull(refresh.entries.size()));
-      break;
-    case IndexRefreshKind::Extended:
-      std::printf("%s: extended by %llu blocks (the file has grown), %llu blocks\n", indexPath.c_str(),
-                  ull(refresh.blocksRead), ull(refresh.entries.size()));
-      break;
-    default:
-      std::printf("%s: %s from the whole file, %llu blocks%s\n", indexPath.c_str(), doneText(refresh),
-                  ull(refresh.entries.size()),
-                  refresh.replaced ? " (the index there did not belong to the file as it is)" : "");
-      break;
+  if (refresh.kind == IndexRefreshKind::UpToDate) {
+    std::printf("%s: up to date, %llu blocks\n", indexPath.c_str(), ull(refresh.entries.size()));
+  } else {
+    std::printf("%s: %s from the whole file, %llu blocks%s\n", indexPath.c_str(), doneText(refresh),
+                ull(refresh.entries.size()),
+                refresh.replaced && !options.rebuild ? " (the index there did not belong to the file as it is)" : "");
   }
   std::printf("%llu bytes, %.3f%% of the data file's %llu\n", ull(written.size), share, ull(refresh.fileBytes));
   return ExitSuccess;

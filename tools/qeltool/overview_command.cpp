@@ -1,6 +1,7 @@
 // qeltool overview: a recording at a glance, as one self-contained HTML page.
 #include "export/overview_html.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
@@ -13,6 +14,7 @@ constexpr const char* kCommand = "overview";
 int runOverview(const OverviewOptions& options) {
   const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
   if (refused != ExitSuccess) return refused;
+  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
   if (isDirectory(options.file)) {
     return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
   }

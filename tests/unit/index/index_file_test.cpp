@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,7 +83,7 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   };
   // Changes one bit of the data file, keeping its size and time of modification.
   auto changeInPlace = [&](size_t at) {
-    Bytes changed = data;
+    Bytes changed = readBytes(path);
     changed[at] ^= 1;
     const std::string copy = path + ".copy";
     writeBytes(copy, changed);
@@ -126,26 +127,68 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
     EXPECT_TRUE(load(path).coversFile) << c.what;
   }
 
-  // A data file that grows keeps the entries of its whole blocks and adds the rest.
+  // A grown file: the old entries are no evidence; --verify names the first block that differs
+  // (the short last one) and the index is made again from every block.
   writeBytes(path, data);
   IndexRefresh before;
   ASSERT_EQ(refreshDataFileIndex(path, before), StatusCode::Success);
-  const std::vector<BusRecord> more = variedRecords(9, kIndexBlockRecords + 100);
   Bytes grown(data.begin(), data.end() - 3);  // the fragment becomes part of a record again
-  const Bytes added = dataFileBytes(more);
+  const Bytes added = dataFileBytes(variedRecords(9, kIndexBlockRecords + 100));
   grown.insert(grown.end(), added.begin(), added.end());
   writeBytes(path, grown);
-  const UsableIndex partial = load(path);
-  EXPECT_FALSE(partial.coversFile);
-  EXPECT_EQ(partial.entries.size(), 2u) << "the short last block is read again";
-  IndexRefresh extended;
-  ASSERT_EQ(refreshDataFileIndex(path, extended), StatusCode::Success);
-  EXPECT_EQ(extended.kind, IndexRefreshKind::Extended);
-  EXPECT_EQ(extended.blocksRead, 2u);
-  const Bytes extendedBytes = readBytes(index);
-  std::remove(index.c_str());
-  IndexRefresh whole;
-  ASSERT_EQ(refreshDataFileIndex(path, whole), StatusCode::Success);
-  EXPECT_EQ(whole.kind, IndexRefreshKind::Made);
-  EXPECT_EQ(readBytes(index), extendedBytes);
+  EXPECT_TRUE(load(path).entries.empty());
+  IndexVerification check;
+  ASSERT_EQ(verifyDataFileIndex(path, check), StatusCode::Success);
+  EXPECT_EQ(check.firstDifferent, 2u);
+  EXPECT_FALSE(check.stampMatches);
+  IndexRefresh remade;
+  ASSERT_EQ(refreshDataFileIndex(path, remade), StatusCode::Success);
+  EXPECT_EQ(remade.kind, IndexRefreshKind::Made);
+  EXPECT_EQ(remade.blocksRead, 4u);
+  // The one change no stamp shows (same size, time put back, away from the sampled records) is
+  // believed; --verify finds it and --rebuild mends it.
+  changeInPlace((kIndexBlockRecords + 77) * 16 + 11);
+  EXPECT_TRUE(load(path).coversFile);
+  ASSERT_EQ(verifyDataFileIndex(path, check), StatusCode::Success);
+  EXPECT_EQ(check.firstDifferent, 1u);
+  EXPECT_TRUE(check.stampMatches);
+  ASSERT_EQ(rebuildDataFileIndex(path, remade), StatusCode::Success);
+  ASSERT_EQ(verifyDataFileIndex(path, check), StatusCode::Success);
+  EXPECT_EQ(check.firstDifferent, UINT64_MAX);
+}
+
+// An index is written only where no file is or over an index; the others are left as they are and
+// never opened in a way that waits (a pipe of the index's name would block a plain open).
+TEST(IndexFile, NeverReplacesWhatIsNoIndex) {
+  TempFolder folder;
+  const std::string path = folder.file("run.qel"), index = indexPathFor(path);
+  writeDataFile(path, variedRecords(3, 1000));
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    bool replaced;
+  } cases[] = {
+      {"nothing there", [] {}, true},
+      {"an index of another file", [&] { writeBytes(index, encodeBlockIndex(BlockIndex{})); }, true},
+      {"a dump of the index's name", [&] { writeBytes(index, Bytes(640, 0x42)); }, false},
+      {"an empty file", [&] { writeBytes(index, Bytes()); }, false},
+      {"a pipe", [&] { ASSERT_EQ(mkfifo(index.c_str(), 0600), 0); }, false},
+      {"a folder", [&] { std::filesystem::create_directory(index); }, false},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(index);
+    c.make();
+    const Bytes before = std::filesystem::is_regular_file(index) ? readBytes(index) : Bytes();
+    EXPECT_FALSE(load(path).coversFile) << c.what;
+    IndexRefresh refresh;
+    ASSERT_EQ(refreshDataFileIndex(path, refresh), StatusCode::Success) << c.what;
+    EXPECT_EQ(refresh.saved, c.replaced) << c.what;
+    EXPECT_EQ(load(path).coversFile, c.replaced) << c.what;
+    if (!c.replaced && std::filesystem::is_regular_file(index)) {
+      EXPECT_EQ(readBytes(index), before) << c.what;
+    }
+  }
+  // No index beside a stream or a device.
+  IndexRefresh refresh;
+  EXPECT_EQ(refreshDataFileIndex("/dev/null", refresh), StatusCode::IncorrectFileType);
 }

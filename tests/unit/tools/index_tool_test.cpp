@@ -2,6 +2,7 @@
 // data file, and the same results with the index as without it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -30,7 +31,7 @@ std::vector<BusRecord> blockEdgeRecords(size_t count) {
 
 }  // namespace
 
-TEST(IndexTool, MadeUpToDateExtendedAndRemade) {
+TEST(IndexTool, MadeUpToDateRemadeAndVerified) {
   TempFolder folder;
   const std::string file = folder.file("run.qel"), index = folder.file("run.qix");
   const std::vector<BusRecord> records = blockEdgeRecords(3 * kBlock + 4000);
@@ -42,8 +43,13 @@ TEST(IndexTool, MadeUpToDateExtendedAndRemade) {
   const Step steps[] = {
       {[] {}, "run.qix: made from the whole file, 3 blocks\n"},
       {[] {}, "run.qix: up to date, 3 blocks\n"},
-      {[&] { writeDataFile(file, records); }, "run.qix: extended by 2 blocks (the file has grown), 4 blocks\n"},
-      {[&] { writeBytes(index, Bytes(64 + 4 * 114, 0x51)); },
+      {[&] { writeDataFile(file, records); },
+       "run.qix: remade from the whole file, 4 blocks (the index there did not belong to the file as it is)\n"},
+      {[&] {
+         Bytes spoilt = readBytes(index);
+         spoilt[64 + 114 + 40] ^= 1;
+         writeBytes(index, spoilt);
+       },
        "run.qix: remade from the whole file, 4 blocks (the index there did not belong to the file as it is)\n"},
   };
   for (const Step& step : steps) {
@@ -77,4 +83,26 @@ TEST(IndexTool, MadeUpToDateExtendedAndRemade) {
   EXPECT_EQ(runQeltool("index run.qel", folder.path).exitCode, 2);
   EXPECT_EQ(runQeltool("search --count run.qel", folder.path).out, std::to_string(records.size()) + "\n");
   EXPECT_TRUE(readBytes(file) == data);
+
+  // --verify compares every entry: exit 0 when all agree, 1 naming the first block that differs.
+  std::remove(index.c_str());
+  EXPECT_EQ(runQeltool("index --verify run.qel", folder.path).exitCode, 1);
+  EXPECT_EQ(runQeltool("index --rebuild run.qel", folder.path).exitCode, 0);
+  EXPECT_EQ(runQeltool("index --verify run.qel", folder.path).out, "run.qix: all 4 blocks agree with the data file\n");
+  Bytes spoilt = readBytes(index);
+  spoilt[64 + 2 * 114 + 74] ^= 1;  // a count of block 2, under its checksum
+  writeBytes(index, spoilt);
+  const ToolRun verified = runQeltool("index --verify run.qel", folder.path);
+  EXPECT_EQ(verified.exitCode, 1);
+  EXPECT_EQ(verified.out.rfind("run.qix: no index", 0), 0u) << verified.out;
+
+  // Nothing but an index is replaced by one, and a pipe of the index's name is never waited on.
+  const Bytes dump(2 + 2 * 393216, 0x11);
+  writeBytes(folder.file("R7.QIX"), dump);
+  EXPECT_EQ(runQeltool("convert R7.QIX", folder.path).exitCode, 0);
+  EXPECT_EQ(runQeltool("search --count R7.QEL", folder.path).exitCode, 0);
+  EXPECT_TRUE(readBytes(folder.file("R7.QIX")) == dump);
+  std::remove(index.c_str());
+  ASSERT_EQ(mkfifo(index.c_str(), 0600), 0);
+  EXPECT_EQ(runQeltool("search --count run.qel", folder.path, "timeout 20 ").out, std::to_string(records.size()) + "\n");
 }
