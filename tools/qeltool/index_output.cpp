@@ -57,7 +57,11 @@ int refuseOutputAtIndex(const char* command, const std::string& output, const st
   if (output.empty()) return ExitSuccess;
   for (const std::string& data : dataFiles) {
     if (samePlace(output, indexPathFor(data))) {
-      return usageError(command, output + " is where the index of " + data + " is kept; nothing written");
+      std::string message = output;
+      message += " is where the index of ";
+      message += data;
+      message += " is kept; nothing written";
+      return usageError(command, message);
     }
   }
   return ExitSuccess;
