@@ -42,7 +42,7 @@ bool openDataFileSource(const std::string& path, DataFileSource& source) {
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   source.handle = handle;
-  source.regular = GetFileType(handle) == FILE_TYPE_DISK;
+  source.indexable = GetFileType(handle) == FILE_TYPE_DISK;
   if (!fileStampOfHandle(handle, source.stamp)) {
     closeDataFileSource(source);
     return false;
@@ -50,8 +50,12 @@ bool openDataFileSource(const std::string& path, DataFileSource& source) {
 #else
   source.descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (source.descriptor < 0) return false;
-  struct stat info;
-  source.regular = fstat(source.descriptor, &info) == 0 && S_ISREG(info.st_mode);
+  // The folder the name gives must hold the file: /dev/stdin names a file elsewhere.
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  struct stat info, folderInfo;
+  source.indexable = fstat(source.descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
+                     stat(folder.c_str(), &folderInfo) == 0 && folderInfo.st_dev == info.st_dev;
   if (!fileStampOfDescriptor(source.descriptor, source.stamp)) {
     closeDataFileSource(source);
     return false;

@@ -16,8 +16,10 @@ struct DataFileSource {
 #else
   int descriptor = -1;
 #endif
-  FileStamp stamp;       // size and modification time when opened
-  bool regular = false;  // a plain file on disk (not a device or a pipe): only such a file has an index
+  FileStamp stamp;  // size and modification time when opened
+  // A plain file on disk (no device or pipe) in the folder its name gives (not reached through
+  // /dev/stdin or /proc/self/fd): only such a file has an index beside it.
+  bool indexable = false;
 };
 
 // One thread's buffer: what the last call of viewSourceBytes returned lives here.

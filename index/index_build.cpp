@@ -44,7 +44,7 @@ StatusCode makeIndex(const std::string& dataPath, IndexRefresh& refresh, const P
   refresh = IndexRefresh{};
   DataFileSource source;
   if (!openDataFileSource(dataPath, source)) return StatusCode::FileOpenError;
-  if (!source.regular) {
+  if (!source.indexable) {
     closeDataFileSource(source);
     return StatusCode::IncorrectFileType;
   }
@@ -84,7 +84,7 @@ StatusCode verifyDataFileIndex(const std::string& dataPath, IndexVerification& v
   verification = IndexVerification{};
   DataFileSource source;
   if (!openDataFileSource(dataPath, source)) return StatusCode::FileOpenError;
-  if (!source.regular) {
+  if (!source.indexable) {
     closeDataFileSource(source);
     return StatusCode::IncorrectFileType;
   }

@@ -268,7 +268,7 @@ bool readBlockIndexFile(const std::string& indexPath, uint64_t maxEntries, Block
 
 UsableIndex loadUsableIndex(const std::string& dataPath, DataFileSource& source) {
   UsableIndex usable;
-  if (!source.regular) return usable;
+  if (!source.indexable) return usable;
   const uint64_t records = source.stamp.size / kBusRecordBytes;
   const uint64_t blocks = (records + kIndexBlockRecords - 1) / kIndexBlockRecords;
   const std::string path = indexPathFor(dataPath);
@@ -337,7 +337,7 @@ bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const s
                     const IndexWriter* writer) {
   const std::string path = indexPathFor(dataPath);
   BlockIndex index;
-  if (!source.regular || !indexFileMayBeReplaced(path) || !blockIndexOf(source, entries, index)) return false;
+  if (!source.indexable || !indexFileMayBeReplaced(path) || !blockIndexOf(source, entries, index)) return false;
   const std::vector<unsigned char> bytes = encodeBlockIndex(index);
   return writer != nullptr && *writer ? (*writer)(dataPath, path, bytes) : writeIndexFile(dataPath, path, bytes);
 }

@@ -67,7 +67,8 @@ int runIndex(const IndexOptions& options) {
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("index", status, options.file);
   if (refresh.kind != IndexRefreshKind::UpToDate && !refresh.saved) {
-    return failWithStatus("index", StatusCode::FileWriteError, indexPath);
+    const bool other = !indexFileMayBeReplaced(indexPath);
+    return failWithStatus("index", StatusCode::FileWriteError, indexPath + (other ? " (no index: left as it is)" : ""));
   }
   const FileFacts written = examineFile(indexPath);
   const double share = refresh.fileBytes > 0 ? 100.0 * static_cast<double>(written.size) / refresh.fileBytes : 0.0;
