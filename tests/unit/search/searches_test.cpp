@@ -65,10 +65,42 @@ std::vector<BusRecord> edgeRecords() {
   return records;
 }
 
+// What a record-by-record check gives for records: every match of each criterion, and the line of
+// each time target.
+struct Expected {
+  std::vector<SearchSettings> criteria;
+  std::vector<std::vector<uint64_t>> reference;
+  std::vector<double> targets = {0, -1, 1e18, 366 * 86400e6};
+  std::vector<uint64_t> targetLines;
+};
+Expected expectedOf(const std::vector<BusRecord>& records) {
+  Expected e;
+  std::vector<double> t;
+  for (const BusRecord& r : records) t.push_back(timeTagMicros(timeTagOf(r)));
+  e.criteria = criteriaSet(records);
+  e.reference.resize(e.criteria.size());
+  for (size_t k = 0; k < e.criteria.size(); ++k) {
+    for (size_t i = 0; i < records.size(); ++i) {
+      const bool hasNext = i + 1 < records.size();
+      if (recordMatches(e.criteria[k], records[i], t[i], i > 0, i > 0 ? t[i - 1] : 0.0, hasNext,
+                        hasNext ? t[i + 1] : 0.0)) {
+        e.reference[k].push_back(i + 1);
+      }
+    }
+  }
+  for (size_t i = 0; i < records.size(); i += 1 + records.size() / 40) {
+    e.targets.insert(e.targets.end(), {t[i], t[i] + 0.5, t[i] - 0.5, t[i] + 1000});
+    if (i > 0 && t[i] < t[i - 1]) e.targets.push_back(t[i] + 0.25);  // time going back
+  }
+  for (const double target : e.targets) {
+    e.targetLines.push_back(std::find_if(t.begin(), t.end(), [&](double x) { return x >= target; }) - t.begin() + 1);
+  }
+  return e;
+}
+
 // The kernels over the records in memory, in pieces of an odd size, in both forms.
-void expectKernelsAgree(const std::vector<BusRecord>& records, const std::vector<SearchSettings>& criteria,
-                        const std::vector<std::vector<uint64_t>>& reference, const std::vector<double>& targets,
-                        const std::vector<uint64_t>& targetLines, const std::string& what) {
+void expectKernelsAgree(const std::vector<BusRecord>& records, const Expected& e, const std::string& what) {
+  const auto& [criteria, reference, targets, targetLines] = e;
   const Bytes bytes = dataFileBytes(records);
   const size_t piece = 4099;
   for (const bool portable : {true, false}) {
@@ -105,9 +137,8 @@ void expectKernelsAgree(const std::vector<BusRecord>& records, const std::vector
   }
 }
 
-void expectSameResults(const std::string& path, const std::vector<SearchSettings>& criteria,
-                       const std::vector<std::vector<uint64_t>>& reference, const std::vector<double>& targets,
-                       const std::vector<uint64_t>& targetLines, const ScanOptions& options, const std::string& what) {
+void expectSameResults(const std::string& path, const Expected& e, const ScanOptions& options, const std::string& what) {
+  const auto& [criteria, reference, targets, targetLines] = e;
   for (size_t k = 0; k < criteria.size(); ++k) {
     SearchSettings s = criteria[k];
     const std::vector<uint64_t>& expected = reference[k];
@@ -138,39 +169,6 @@ void expectSameResults(const std::string& path, const std::vector<SearchSettings
   }
 }
 
-// What a record-by-record check gives for records: every match of each criterion, and the line of
-// each time target.
-struct Expected {
-  std::vector<SearchSettings> criteria;
-  std::vector<std::vector<uint64_t>> reference;
-  std::vector<double> targets = {0, -1, 1e18, 366 * 86400e6};
-  std::vector<uint64_t> targetLines;
-};
-Expected expectedOf(const std::vector<BusRecord>& records) {
-  Expected e;
-  std::vector<double> t;
-  for (const BusRecord& r : records) t.push_back(timeTagMicros(timeTagOf(r)));
-  e.criteria = criteriaSet(records);
-  e.reference.resize(e.criteria.size());
-  for (size_t k = 0; k < e.criteria.size(); ++k) {
-    for (size_t i = 0; i < records.size(); ++i) {
-      const bool hasNext = i + 1 < records.size();
-      if (recordMatches(e.criteria[k], records[i], t[i], i > 0, i > 0 ? t[i - 1] : 0.0, hasNext,
-                        hasNext ? t[i + 1] : 0.0)) {
-        e.reference[k].push_back(i + 1);
-      }
-    }
-  }
-  for (size_t i = 0; i < records.size(); i += 1 + records.size() / 40) {
-    e.targets.insert(e.targets.end(), {t[i], t[i] + 0.5, t[i] - 0.5, t[i] + 1000});
-    if (i > 0 && t[i] < t[i - 1]) e.targets.push_back(t[i] + 0.25);  // time going back
-  }
-  for (const double target : e.targets) {
-    e.targetLines.push_back(std::find_if(t.begin(), t.end(), [&](double x) { return x >= target; }) - t.begin() + 1);
-  }
-  return e;
-}
-
 }  // namespace
 
 TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
@@ -192,13 +190,12 @@ TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
     std::filesystem::remove(index);
     writeDataFile(path, records, f.fragment);
     const Expected e = expectedOf(records);
-    const auto& [criteria, reference, targets, targetLines] = e;
-    expectKernelsAgree(records, criteria, reference, targets, targetLines, what);
+    expectKernelsAgree(records, e, what);
 
     // A full read on request, which leaves no index.
     ScanOptions options;
     options.useIndex = false;
-    expectSameResults(path, criteria, reference, targets, targetLines, options, what + ", full read");
+    expectSameResults(path, e, options, what + ", full read");
     ASSERT_FALSE(std::filesystem::exists(index)) << "a full read on request leaves no index";
 
     // The first search without an index leaves one, which the searches below believe: its summaries
@@ -213,7 +210,7 @@ TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
       closeDataFileSource(source);
       return u;
     }();
-    for (const SearchSettings& s : criteria) {
+    for (const SearchSettings& s : e.criteria) {
       const MatchPlan plan = makeMatchPlan(s);
       for (size_t b = 0; b < usable.entries.size(); ++b) {
         (matchesFromSummary(plan, b > 0 ? &usable.entries[b - 1] : nullptr, usable.entries[b]) >= 0 ? decided
@@ -224,8 +221,7 @@ TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
     // With the index, on one and two threads.
     for (const unsigned threads : {1u, 2u}) {
       options.pass.threads = threads;
-      expectSameResults(path, criteria, reference, targets, targetLines, options,
-                        what + ", whole index, threads " + std::to_string(threads));
+      expectSameResults(path, e, options, what + ", whole index, threads " + std::to_string(threads));
     }
     if (f.rewritten == 0) continue;
     // One record rewritten in place (an error flag, day 366), then records appended: every search
@@ -234,16 +230,12 @@ TEST(Searches, KernelsFullReadsAndTheIndexAgreeWithRecordByRecordChecks) {
     const std::vector<BusRecord> more = variedRecords(f.seed + 1, 100);
     records.insert(records.end(), more.begin(), more.end());
     const Bytes now = dataFileBytes(records);
-    {
-      std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-      const size_t at = (f.rewritten - 1) * kBusRecordBytes, end = now.size() - more.size() * kBusRecordBytes;
-      file.seekp(static_cast<std::streamoff>(at)).write(reinterpret_cast<const char*>(&now[at]), kBusRecordBytes);
-      file.seekp(static_cast<std::streamoff>(end)).write(reinterpret_cast<const char*>(&now[end]), 100 * 16);
-      ASSERT_TRUE(file.good());
-    }
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    const size_t at = (f.rewritten - 1) * kBusRecordBytes, end = now.size() - more.size() * kBusRecordBytes;
+    file.seekp(static_cast<std::streamoff>(at)).write(reinterpret_cast<const char*>(&now[at]), kBusRecordBytes);
+    ASSERT_TRUE(file.seekp(static_cast<std::streamoff>(end)).write(reinterpret_cast<const char*>(&now[end]), 1600).flush());
     options.leaveIndex = false;
-    const Expected c = expectedOf(records);
-    expectSameResults(path, c.criteria, c.reference, c.targets, c.targetLines, options, what + ", changed and grown");
+    expectSameResults(path, expectedOf(records), options, what + ", changed and grown");
   }
   EXPECT_GT(decided, 50u) << "blocks decided by their summaries";
   EXPECT_GT(undecided, 50u) << "blocks left to be read";
