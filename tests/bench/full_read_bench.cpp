@@ -1,8 +1,9 @@
 // Whole-file reads beside `cat` and `dd bs=16M` of the same file in the same run: the floor of any
 // pass (summing every 64-bit word), a gap count no block can skip and find-time past the last
 // record (both with --no-index's full read), and the index made from the whole file; each cached
-// (best of three) and cold (the file's pages dropped with posix_fadvise POSIX_FADV_DONTNEED before
-// each run, best of two). Then the work done on each block, on blocks already in memory.
+// (best of five) and cold (the file's pages dropped with posix_fadvise POSIX_FADV_DONTNEED before
+// each run, best of three), the tasks taking turns. Then the work done on each block, on blocks
+// already in memory.
 //
 // Usage: full_read_bench [data-file [GiB]]   (or VARNOTEK_BENCH_FILE; default
 // /tmp/varnotek-bench/bench.qel, 1 GiB; the file is made when it is missing or of another size)
@@ -130,10 +131,10 @@ int main(int argc, char** argv) {
   const size_t n = sizeof tasks / sizeof tasks[0];
   std::vector<double> cached(n, 1e30), cold(n, 1e30);
   for (const auto& task : tasks) task.run();
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 5; ++round) {
     for (size_t t = 0; t < n; ++t) cached[t] = std::min(cached[t], secondsOf(tasks[t].run, 1));
   }
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < 3; ++round) {
     for (size_t t = 0; t < n; ++t) cold[t] = std::min(cold[t], secondsOf(tasks[t].run, 1, [&] { dropPages(path); }));
   }
   const double catCached = cached[0];
