@@ -83,7 +83,7 @@ TEST(IndexTool, MadeUpToDateRemadeAndVerified) {
   EXPECT_EQ(runQeltool("search --count run.qel", folder.path).out, std::to_string(records.size()) + "\n");
   EXPECT_TRUE(readBytes(file) == data);
 
-  // --verify: exit 1 with no index to compare, 0 when every entry agrees; --rebuild makes it anew.
+  // --verify: exit 1 with no index to compare, 0 once --rebuild has made it anew.
   std::remove(index.c_str());
   EXPECT_EQ(runQeltool("index --verify run.qel", folder.path).exitCode, 1);
   EXPECT_EQ(runQeltool("index --rebuild run.qel", folder.path).exitCode, 0);
