@@ -34,7 +34,8 @@ size_t nextRecordBlock(RecordBlockReader& reader, const unsigned char*& records)
   while (!reader.atEnd && reader.held < reader.buffer.size()) {
     size_t wanted = reader.buffer.size() - reader.held;
     const bool sized = reader.sizeAtOpen >= 0;
-    const uint64_t left = sized && reader.bytesRead < uint64_t(reader.sizeAtOpen) ? reader.sizeAtOpen - reader.bytesRead : 0;
+    const uint64_t size = sized ? static_cast<uint64_t>(reader.sizeAtOpen) : 0;
+    const uint64_t left = reader.bytesRead < size ? size - reader.bytesRead : 0;
     if (sized && left < wanted) wanted = static_cast<size_t>(left);
     const size_t got = wanted > 0 ? std::fread(reader.buffer.data() + reader.held, 1, wanted, reader.file) : 0;
     reader.held += got;

@@ -148,7 +148,9 @@ StatusCode runPatternSearch(const std::string& path, const MatchPlan& plan, Patt
       });
   const bool complete = ok(status) && target == UINT64_MAX && !ended && passKnown(file.blocks);
   if (complete) reportPassed(file, file.blocks);
-  if (ok(status) && target != UINT64_MAX) status = locateInBlock(plan, file, target, stopAt - matches, outcome.foundLine);
+  if (ok(status) && target != UINT64_MAX) {
+    status = locateInBlock(plan, file, target, stopAt - matches, outcome.foundLine);
+  }
   outcome.matches = ok(status) ? matches : 0;
   finishIndexedFile(file, complete);
   return status;

@@ -44,12 +44,6 @@ TEST(IndexTool, MadeUpToDateRemadeAndVerified) {
       {[] {}, "run.qix: up to date, 3 blocks\n"},
       {[&] { writeDataFile(file, records); },
        "run.qix: remade from the whole file, 4 blocks (the index there did not belong to the file as it is)\n"},
-      {[&] {
-         Bytes spoilt = readBytes(index);
-         spoilt[64 + 114 + 40] ^= 1;
-         writeBytes(index, spoilt);
-       },
-       "run.qix: remade from the whole file, 4 blocks (the index there did not belong to the file as it is)\n"},
   };
   for (const Step& step : steps) {
     step.before();
