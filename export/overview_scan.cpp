@@ -156,6 +156,5 @@ StatusCode scanOverview(const std::string& path, OverviewSummary& summary, const
     if (summary.bins[i].used) summary.binsUsed = i + 1;
     for (int bus = 0; bus < 4; ++bus) summary.words[bus] += summary.bins[i].words[bus];
   }
-  closeRecordBlocks(reader);
-  return StatusCode::Success;
+  return closeRecordBlocks(reader);
 }

@@ -118,6 +118,5 @@ StatusCode forEachSelectedRun(const std::string& path, const RecordSelection& se
     // Every line before endLine decided: no later block can add to the selection.
     if (blockLine - undecidedAtBlockEnd >= endLine) break;
   }
-  closeRecordBlocks(reader);
-  return StatusCode::Success;
+  return closeRecordBlocks(reader);
 }

@@ -10,13 +10,11 @@
 
 namespace {
 
-constexpr uint64_t kPositionedRunBytes = 1u << 20;  // a buffer of this size for each thread
-constexpr uint64_t kMappedRunBytes = 16u << 20;     // one mapping of this size at a time
+constexpr uint64_t kRunBytes = 1u << 20;  // a buffer of this size for each thread
 
 uint64_t runBlocksFor(const PassOptions& options) {
   if (options.runBlocks > 0) return options.runBlocks;
-  const uint64_t bytes = options.method == ReadMethod::Mapped ? kMappedRunBytes : kPositionedRunBytes;
-  return std::max<uint64_t>(1, bytes / (options.blockRecords * kBusRecordBytes));
+  return std::max<uint64_t>(1, kRunBytes / (options.blockRecords * kBusRecordBytes));
 }
 
 std::vector<BlockRun> runsOf(const std::vector<BlockRange>& ranges, uint64_t blocksInFile, uint64_t runBlocks) {
@@ -52,13 +50,13 @@ unsigned passThreads(const PassOptions& options) {
 
 unsigned passSlots(const PassOptions& options) { return 2 * passThreads(options); }
 
-void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges, const PassOptions& options,
+StatusCode runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges, const PassOptions& options,
                   const RunWork& work, const RunConsume& consume) {
   const uint64_t totalRecords = source.stamp.size / kBusRecordBytes;
   const uint64_t blockRecords = options.blockRecords;
   const uint64_t blocksInFile = (totalRecords + blockRecords - 1) / blockRecords;
   std::vector<BlockRun> runs = runsOf(ranges, blocksInFile, runBlocksFor(options));
-  if (runs.empty()) return;
+  if (runs.empty()) return StatusCode::Success;
   const unsigned slots = passSlots(options);
   unsigned threads = std::min<unsigned>(passThreads(options), static_cast<unsigned>(runs.size()));
 
@@ -83,7 +81,6 @@ void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges,
   PassShared shared;
   shared.finished.assign(slots, 0);
   std::vector<SourceWindow> windows(threads);
-  for (SourceWindow& window : windows) window.method = options.method;
 
   auto helper = [&](unsigned t) {
     for (size_t i = t; i < runs.size(); i += threads) {
@@ -99,7 +96,6 @@ void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges,
       }
       shared.changed.notify_all();
     }
-    releaseSourceWindow(windows[t]);
   };
   std::vector<std::thread> helpers;
   if (threads == 2) {
@@ -110,6 +106,7 @@ void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges,
     }
   }
 
+  bool shortRead = false;
   for (size_t i = 0; i < runs.size(); ++i) {
     if (i % threads == 0) {
       doRun(windows[0], i);
@@ -117,7 +114,8 @@ void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges,
       std::unique_lock<std::mutex> lock(shared.mutex);
       shared.changed.wait(lock, [&] { return shared.finished[i % slots] == i + 1; });
     }
-    const bool more = consume(static_cast<unsigned>(i % slots), runs[i]) && !runs[i].shortRead;
+    shortRead = runs[i].shortRead;
+    const bool more = consume(static_cast<unsigned>(i % slots), runs[i]) && !shortRead;
     {
       const std::lock_guard<std::mutex> lock(shared.mutex);
       shared.consumed = i + 1;
@@ -132,5 +130,5 @@ void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges,
   }
   shared.changed.notify_all();
   for (std::thread& thread : helpers) thread.join();
-  releaseSourceWindow(windows[0]);
+  return shortRead ? StatusCode::FileReadError : StatusCode::Success;
 }

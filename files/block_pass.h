@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "common/status_code.h"
 #include "files/data_file_source.h"
 
 // Blocks first to first + count - 1; block b holds records b x blockRecords onwards.
@@ -17,8 +18,7 @@ struct BlockRange {
 struct PassOptions {
   uint64_t blockRecords = 16384;
   unsigned threads = 0;     // 1 or 2; 0: one for each core, at most two
-  uint64_t runBlocks = 0;   // blocks in one unit of work; 0: what suits the read method
-  ReadMethod method = kDefaultReadMethod;
+  uint64_t runBlocks = 0;   // blocks in one unit of work; 0: a run of about 1 MiB
 };
 
 // A run of consecutive blocks. records and before are valid only inside the work call.
@@ -41,6 +41,8 @@ unsigned passSlots(const PassOptions& options);
 
 // Calls work for every run of the ranges (in order, blocks beyond the file left out), each on some
 // thread, and consume for each run in file order on the calling thread. The pass ends after the
-// last run, after a consume that returns false, or after a run with a short read.
-void runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges, const PassOptions& options,
+// last run, after a consume that returns false, or after a run with a short read (the file cut
+// short under the pass, or a read that failed), which it reports as FileReadError once that run has
+// been consumed; otherwise Success.
+StatusCode runBlockPass(DataFileSource& source, const std::vector<BlockRange>& ranges, const PassOptions& options,
                   const RunWork& work, const RunConsume& consume);

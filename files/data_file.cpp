@@ -2,11 +2,44 @@
 
 #include <sys/stat.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 FILE* openDataFile(const char* path, const char* mode) {
   // A folder is no data file: on Linux fopen would open it and its "size" is nonsense.
   struct stat info;
   if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
   return std::fopen(path, mode);
+}
+
+FILE* openRegularFile(const char* path) {
+#ifdef _WIN32
+  struct _stat64 info;
+  if (_stat64(path, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
+  return std::fopen(path, "rb");
+#else
+  // Looked at first, then opened without waiting and looked at again: the name may have changed hands.
+  struct stat info;
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  FILE* file = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) ? fdopen(descriptor, "rb") : nullptr;
+  if (file == nullptr) close(descriptor);
+  return file;
+#endif
+}
+
+bool pathExists(const char* path) {
+#ifdef _WIN32
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+#else
+  struct stat info;
+  return lstat(path, &info) == 0;
+#endif
 }
 
 bool seekDataFile(FILE* file, int64_t offset, int origin) {

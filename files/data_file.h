@@ -6,6 +6,13 @@
 #include <cstdio>
 
 FILE* openDataFile(const char* path, const char* mode);
+
+// A regular file opened for reading, or null: a pipe, device or folder of that name is turned away
+// without being opened in a way that could wait (for a writer, a device, a network share).
+FILE* openRegularFile(const char* path);
+
+// Something of that name is there (a link counts, whether it leads anywhere or not).
+bool pathExists(const char* path);
 bool seekDataFile(FILE* file, int64_t offset, int origin);
 int64_t tellDataFile(FILE* file);
 // Reads until count bytes have arrived or the file ends; returns the bytes read.

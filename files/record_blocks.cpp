@@ -14,10 +14,10 @@ bool openRecordBlocks(RecordBlockReader& reader, const std::string& path, size_t
   std::setvbuf(reader.file, nullptr, _IONBF, 0);
   if (blockBytes < kBusRecordBytes) blockBytes = kBusRecordBytes;
   reader.buffer.resize(blockBytes - blockBytes % kBusRecordBytes);
+  reader.sizeAtOpen = dataFileSize(reader.file);
   if (progress != nullptr && *progress) {
     reader.progress = progress;
-    const int64_t size = dataFileSize(reader.file);
-    reader.totalBytes = size > 0 ? static_cast<uint64_t>(size) : 0;
+    reader.totalBytes = reader.sizeAtOpen > 0 ? static_cast<uint64_t>(reader.sizeAtOpen) : 0;
   }
   return true;
 }
@@ -32,11 +32,18 @@ size_t nextRecordBlock(RecordBlockReader& reader, const unsigned char*& records)
   reader.held = leftover;
   reader.handedOut = 0;
   while (!reader.atEnd && reader.held < reader.buffer.size()) {
-    const size_t wanted = reader.buffer.size() - reader.held;
-    const size_t got = std::fread(reader.buffer.data() + reader.held, 1, wanted, reader.file);
+    size_t wanted = reader.buffer.size() - reader.held;
+    const bool sized = reader.sizeAtOpen >= 0;
+    const uint64_t size = sized ? static_cast<uint64_t>(reader.sizeAtOpen) : 0;
+    const uint64_t left = reader.bytesRead < size ? size - reader.bytesRead : 0;
+    if (sized && left < wanted) wanted = static_cast<size_t>(left);
+    const size_t got = wanted > 0 ? std::fread(reader.buffer.data() + reader.held, 1, wanted, reader.file) : 0;
     reader.held += got;
     reader.bytesRead += got;
-    if (got < wanted) reader.atEnd = true;
+    if (got < wanted || wanted == 0) {
+      reader.atEnd = true;
+      reader.cutShort = got < wanted && (sized || std::ferror(reader.file) != 0);
+    }
   }
   if (reader.progress != nullptr) (*reader.progress)(reader.bytesRead, reader.totalBytes);
   const size_t count = reader.held / kBusRecordBytes;
@@ -45,7 +52,8 @@ size_t nextRecordBlock(RecordBlockReader& reader, const unsigned char*& records)
   return count;
 }
 
-void closeRecordBlocks(RecordBlockReader& reader) {
+StatusCode closeRecordBlocks(RecordBlockReader& reader) {
   if (reader.file != nullptr) std::fclose(reader.file);
   reader.file = nullptr;
+  return reader.cutShort ? StatusCode::FileReadError : StatusCode::Success;
 }

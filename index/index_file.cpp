@@ -98,9 +98,9 @@ bool entryConsistent(const BlockEntry& e, bool whole) {
          e.classCounts[recordClassOfFlagByte(e.last[2] >> kFlagByteShift)] > 0;
 }
 
-// The whole index file, when it is no larger than `limit` bytes.
+// The whole index file, when it is a regular file no larger than `limit` bytes.
 bool readIndexFile(const std::string& path, uint64_t limit, std::vector<unsigned char>& bytes) {
-  FILE* file = openDataFile(path.c_str(), "rb");
+  FILE* file = openRegularFile(path.c_str());
   if (file == nullptr) return false;
   const int64_t size = dataFileSize(file);
   bool good = size >= 0 && static_cast<uint64_t>(size) <= limit;
@@ -115,7 +115,6 @@ bool readIndexFile(const std::string& path, uint64_t limit, std::vector<unsigned
 // Bytes of the data file; false unless all of them arrive.
 bool readExactly(DataFileSource& source, uint64_t offset, size_t size, std::vector<unsigned char>& into) {
   SourceWindow window;
-  window.method = ReadMethod::Positioned;
   size_t got = 0;
   const unsigned char* bytes = viewSourceBytes(source, window, offset, size, got);
   if (got != size) return false;
@@ -261,32 +260,39 @@ bool decodeBlockIndex(const unsigned char* bytes, size_t size, BlockIndex& index
   return true;
 }
 
+bool readBlockIndexFile(const std::string& indexPath, uint64_t maxEntries, BlockIndex& index) {
+  std::vector<unsigned char> bytes;
+  return readIndexFile(indexPath, kIndexHeaderBytes + maxEntries * kIndexEntryBytes, bytes) &&
+         decodeBlockIndex(bytes.data(), bytes.size(), index);
+}
+
 UsableIndex loadUsableIndex(const std::string& dataPath, DataFileSource& source) {
   UsableIndex usable;
+  if (!source.indexable) return usable;
   const uint64_t records = source.stamp.size / kBusRecordBytes;
   const uint64_t blocks = (records + kIndexBlockRecords - 1) / kIndexBlockRecords;
-  std::vector<unsigned char> bytes;
   const std::string path = indexPathFor(dataPath);
-  if (!readIndexFile(path, kIndexHeaderBytes + blocks * kIndexEntryBytes, bytes)) {
-    FileStamp ignored;
-    usable.found = fileStampOf(path, ignored);
-    return usable;
-  }
-  usable.found = true;
+  usable.found = pathExists(path.c_str());
   BlockIndex index;
-  if (!decodeBlockIndex(bytes.data(), bytes.size(), index)) return usable;
-  if (index.coveredRecords > records) return usable;
-  const bool wholeFile = index.coveredRecords == records;
-  if (wholeFile && index.dataModifiedNanos != source.stamp.modifiedNanos) return usable;
+  if (!usable.found || !readBlockIndexFile(path, blocks, index)) return usable;
+  if (index.coveredRecords != records || index.dataModifiedNanos != source.stamp.modifiedNanos) return usable;
   bool readable = false;
   if (fingerprintOf(source, index.coveredRecords, readable) != index.fingerprint || !readable) return usable;
   if (!sampledBlocksMatch(source, index.entries)) return usable;
-  if (!wholeFile && !index.entries.empty() && index.entries.back().records < kIndexBlockRecords) {
-    index.entries.pop_back();  // the file has grown into its last block: that block is read again
-  }
   usable.entries = std::move(index.entries);
-  usable.coversFile = wholeFile;
+  usable.coversFile = true;
   return usable;
+}
+
+bool indexFileMayBeReplaced(const std::string& indexPath) {
+  if (!pathExists(indexPath.c_str())) return true;
+  FILE* file = openRegularFile(indexPath.c_str());
+  if (file == nullptr) return false;
+  unsigned char head[sizeof kMagic];
+  const bool index = readDataFileFully(file, head, sizeof head) == sizeof head &&
+                     std::memcmp(head, kMagic, sizeof kMagic) == 0;
+  std::fclose(file);
+  return index;
 }
 
 bool replaceFile(const std::string& temporary, const std::string& target) {
@@ -329,10 +335,10 @@ bool writeIndexFile(const std::string&, const std::string& indexPath, const std:
 
 bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries,
                     const IndexWriter* writer) {
-  BlockIndex index;
-  if (!blockIndexOf(source, entries, index)) return false;
-  const std::vector<unsigned char> bytes = encodeBlockIndex(index);
   const std::string path = indexPathFor(dataPath);
+  BlockIndex index;
+  if (!source.indexable || !indexFileMayBeReplaced(path) || !blockIndexOf(source, entries, index)) return false;
+  const std::vector<unsigned char> bytes = encodeBlockIndex(index);
   return writer != nullptr && *writer ? (*writer)(dataPath, path, bytes) : writeIndexFile(dataPath, path, bytes);
 }
 

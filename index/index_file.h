@@ -17,8 +17,14 @@
 //     106 u16 x 4 records with Sh, Lg, Mn, Py
 //
 // A reader believes an index only when all of it checks out: magic, version, sizes, checksum, every
-// entry consistent in itself, and against the data file the size covered, the modification time,
-// the fingerprint and the first and last records of up to eight blocks spread over the file.
+// entry consistent in itself, and against the data file the records covered (all of the file's),
+// the modification time, the fingerprint and the first and last records of up to eight blocks
+// spread over the file. A data file whose size or modification time has moved since its index was
+// stamped gets a new index from all of its blocks: entries of the old state are no evidence about
+// the new one. (The recorder restamps its index after every half it stores.)
+//
+// An index is only ever written where no file is, or over a file that is an index by its header
+// (its magic), and only beside a regular data file.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -60,15 +66,23 @@ uint64_t indexFileChecksum(const unsigned char* bytes, size_t size);
 // The fingerprint of the first bytes of a data file (at most kFingerprintBytes of them).
 uint64_t dataFingerprint(const unsigned char* bytes, size_t size);
 
-// The entries of the index beside an open data file that can be believed for it: all of them when
-// it covers the file as it is (coversFile), those of its whole blocks when the file has grown since,
-// none when it is missing, damaged, or belongs to another file or another state of this one.
+// The index beside an open data file when it can be believed for the file as it is (coversFile);
+// no entries when it is missing, damaged, or belongs to another file or another state of this one,
+// or when the data file is no regular file.
 struct UsableIndex {
   std::vector<BlockEntry> entries;
   bool coversFile = false;
   bool found = false;  // an index file was there (believed or not)
 };
 UsableIndex loadUsableIndex(const std::string& dataPath, DataFileSource& source);
+
+// The index file decoded, when it is a regular file of at most maxEntries entries that decodes;
+// its ties to any data file are not checked. Never blocks on a pipe or device of that name.
+bool readBlockIndexFile(const std::string& indexPath, uint64_t maxEntries, BlockIndex& index);
+
+// Whether an index may be written at indexPath: nothing is there, or a regular file that begins
+// as an index does. A pipe, device, folder or any other file is never replaced.
+bool indexFileMayBeReplaced(const std::string& indexPath);
 
 // The index of an open data file with these entries (from its first block on), tied to the file
 // as it was opened. False when the entries cover more than the file or its start cannot be read.
@@ -85,7 +99,7 @@ using IndexWriter = std::function<bool(const std::string& dataPath, const std::s
 bool writeIndexFile(const std::string& dataPath, const std::string& indexPath, const std::vector<unsigned char>& bytes);
 
 // Writes that index beside the data file with the writer (writeIndexFile when null). False when
-// that fails.
+// that fails, when the data file is no regular file, or when indexFileMayBeReplaced says no.
 bool saveBlockIndex(const std::string& dataPath, DataFileSource& source, const std::vector<BlockEntry>& entries,
                     const IndexWriter* writer = nullptr);
 

@@ -54,6 +54,11 @@ bool startIndexStream(IndexStream& stream, const std::string& dataPath) {
   stream.dataPath = dataPath;
   stream.indexPath = indexPathFor(dataPath);
   stream.checksumState = kChecksumStart;
+  // Only beside a regular data file, and never over a file that is not an index.
+  FILE* data = openRegularFile(dataPath.c_str());
+  if (data == nullptr) return false;
+  std::fclose(data);
+  if (!indexFileMayBeReplaced(stream.indexPath)) return false;
   stream.active = true;
   writeIndex(stream, nullptr, "wb");
   return stream.active;

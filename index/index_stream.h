@@ -28,7 +28,8 @@ struct IndexStream {
 };
 
 // Starts the index of a data file that has just been created or emptied: writes the index of
-// the empty file. False (and the stream inactive) when it cannot be written.
+// the empty file. False (and the stream inactive) when it cannot be written, when the data file is
+// no regular file, or when a file that is not an index has the index's name (it is left alone).
 bool startIndexStream(IndexStream& stream, const std::string& dataPath);
 
 // Records (16 bytes each) that have just been written at the end of the data file.

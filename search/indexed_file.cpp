@@ -10,7 +10,7 @@ bool openIndexedFile(const std::string& path, const ScanOptions& options, Indexe
   if (!openDataFileSource(path, file.source)) return false;
   file.records = file.source.stamp.size / kBusRecordBytes;
   file.blocks = (file.records + kIndexBlockRecords - 1) / kIndexBlockRecords;
-  if (options.useIndex) {
+  if (options.useIndex && file.source.indexable) {
     UsableIndex usable = loadUsableIndex(path, file.source);
     file.entries = std::move(usable.entries);
     file.coversFile = usable.coversFile;

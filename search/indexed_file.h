@@ -1,5 +1,5 @@
-// A data file opened for a search pass, with the part of its saved index that can be believed,
-// the entries the pass makes for the blocks beyond it, and the index it leaves behind.
+// A data file opened for a search pass, with its saved index when that can be believed, the
+// entries the pass makes when it cannot, and the index it leaves behind (only beside a regular file).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -15,7 +15,7 @@ struct IndexedFile {
   const ScanOptions* options = nullptr;
   uint64_t records = 0;  // whole records
   uint64_t blocks = 0;   // blocks of the index grid, the last one possibly short
-  std::vector<BlockEntry> entries;  // believed: blocks 0 to entries.size() - 1
+  std::vector<BlockEntry> entries;  // believed: every block of the file, or none
   bool coversFile = false;
   bool building = false;          // the pass summarises blocks beyond the entries
   std::vector<BlockEntry> built;  // for blocks entries.size() onwards, in order

@@ -57,11 +57,11 @@ void scanRun(const MatchPlan& plan, const IndexedFile& file, PatternMode mode, c
 }
 
 // The line of the wanted-th match decided in one block, 0 when there are fewer.
-uint64_t locateInBlock(const MatchPlan& plan, IndexedFile& file, uint64_t block, uint64_t wanted) {
+StatusCode locateInBlock(const MatchPlan& plan, IndexedFile& file, uint64_t block, uint64_t wanted, uint64_t& found) {
   PassOptions single = file.options->pass;
   single.threads = 1;
-  uint64_t found = 0;
-  runBlockPass(
+  found = 0;
+  return runBlockPass(
       file.source, {BlockRange{block, 1}}, single,
       [&](unsigned, const BlockRun& run) {
         MatchScanState state = stateAfter(plan, run.firstBlock * kIndexBlockRecords, run.before);
@@ -73,7 +73,6 @@ uint64_t locateInBlock(const MatchPlan& plan, IndexedFile& file, uint64_t block,
         });
       },
       [](unsigned, const BlockRun&) { return false; });
-  return found;
 }
 
 struct PatternOutcome {
@@ -107,7 +106,7 @@ StatusCode runPatternSearch(const std::string& path, const MatchPlan& plan, Patt
   uint64_t matches = 0;
   uint64_t nextBlock = 0;  // blocks before it are accounted for
   uint64_t target = UINT64_MAX;  // Find: the block that holds the wanted match
-  bool ended = false;            // Visit stopped by onMatch, or a short read
+  bool ended = false;            // Visit stopped by onMatch
   // Accounts for the blocks decided by their summaries, up to `until`.
   auto passKnown = [&](uint64_t until) {
     for (; nextBlock < until; ++nextBlock) {
@@ -121,7 +120,7 @@ StatusCode runPatternSearch(const std::string& path, const MatchPlan& plan, Patt
     return true;
   };
   std::vector<RunResults> slots(passSlots(options.pass));
-  runBlockPass(
+  StatusCode status = runBlockPass(
       file.source, ranges, options.pass,
       [&](unsigned slot, const BlockRun& run) { scanRun(plan, file, mode, run, slots[slot]); },
       [&](unsigned slot, const BlockRun& run) {
@@ -144,16 +143,17 @@ StatusCode runPatternSearch(const std::string& path, const MatchPlan& plan, Patt
         }
         file.built.insert(file.built.end(), results.entries.begin(), results.entries.end());
         nextBlock = run.firstBlock + run.blocks;
-        ended = run.shortRead;
         reportPassed(file, nextBlock);
         return true;
       });
-  const bool complete = target == UINT64_MAX && !ended && passKnown(file.blocks);
+  const bool complete = ok(status) && target == UINT64_MAX && !ended && passKnown(file.blocks);
   if (complete) reportPassed(file, file.blocks);
-  if (target != UINT64_MAX) outcome.foundLine = locateInBlock(plan, file, target, stopAt - matches);
-  outcome.matches = matches;
+  if (ok(status) && target != UINT64_MAX) {
+    status = locateInBlock(plan, file, target, stopAt - matches, outcome.foundLine);
+  }
+  outcome.matches = ok(status) ? matches : 0;
   finishIndexedFile(file, complete);
-  return StatusCode::Success;
+  return status;
 }
 
 }  // namespace

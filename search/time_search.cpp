@@ -95,8 +95,8 @@ StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, c
     pass.threads = 1;  // the one block to read
     pass.runBlocks = 1;
   }
-  bool found = false, ended = false;
-  runBlockPass(
+  bool found = false;
+  const StatusCode status = runBlockPass(
       file.source, {BlockRange{block, file.blocks - block}}, pass,
       [&](unsigned slot, const BlockRun& run) {
         Found& out = slots[slot];
@@ -126,15 +126,14 @@ StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, c
           }
         }
         file.built.insert(file.built.end(), results.entries.begin(), results.entries.end());
-        ended = run.shortRead;
         reportPassed(file, run.firstBlock + run.blocks);
         return true;
       });
-  const bool complete = !found && !ended;
+  const bool complete = ok(status) && !found;
   if (complete) reportPassed(file, file.blocks);
   finishIndexedFile(file, complete);
-  line = counter;
-  return StatusCode::Success;
+  line = ok(status) ? counter : 0;
+  return status;
 }
 
 StatusCode findTimeTag(const std::string& path, double target, uint64_t& line, const ScanProgress* progress) {

@@ -16,16 +16,16 @@ constexpr uint64_t kBenchRecords = 67108864;  // 1 GiB
 
 // Traffic of the kind a recording holds: a command word and a few data words per message, about
 // 20 us apart, on the four channels, with an occasional error flag.
-inline bool makeBenchDataFile(const std::string& path) {
+inline bool makeBenchDataFile(const std::string& path, uint64_t records = kBenchRecords) {
   FILE* file = openDataFile(path.c_str(), "wb");
   if (!file) return false;
   std::vector<unsigned char> block(65536 * kBusRecordBytes);
   uint64_t time = halfMicrosAt(123, 0, 0, 0);
   uint32_t state = 1;
   bool written = true;
-  for (uint64_t n = 0; n < kBenchRecords && written;) {
+  for (uint64_t n = 0; n < records && written;) {
     size_t used = 0;
-    for (; used < block.size() && n < kBenchRecords; used += kBusRecordBytes, ++n) {
+    for (; used < block.size() && n < records; used += kBusRecordBytes, ++n) {
       state = state * 1664525u + 1013904223u;
       time += 40 + (state >> 28);
       const unsigned command = n % 5 == 0 ? 1u : 0u;
@@ -40,20 +40,20 @@ inline bool makeBenchDataFile(const std::string& path) {
 }
 
 // The file named by argv[1], VARNOTEK_BENCH_FILE or /tmp/varnotek-bench/bench.qel, made when it
-// is missing or has another size. Empty when it cannot be made.
-inline std::string benchDataFile(int argc, char** argv) {
+// is missing or has another size (of `records` records). Empty when it cannot be made.
+inline std::string benchDataFile(int argc, char** argv, uint64_t records = kBenchRecords) {
   std::string path = "/tmp/varnotek-bench/bench.qel";
   if (const char* env = std::getenv("VARNOTEK_BENCH_FILE")) path = env;
   if (argc > 1) path = argv[1];
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   std::error_code ignored;
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-  if (std::filesystem::file_size(path, ignored) == kBenchRecords * kBusRecordBytes) {
+  if (std::filesystem::file_size(path, ignored) == records * kBusRecordBytes) {
     std::printf("reusing %s\n", path.c_str());
     return path;
   }
-  std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(kBenchRecords));
-  if (makeBenchDataFile(path)) return path;
+  std::printf("making %s (%llu records)...\n", path.c_str(), static_cast<unsigned long long>(records));
+  if (makeBenchDataFile(path, records)) return path;
   std::printf("cannot write %s\n", path.c_str());
   return std::string();
 }

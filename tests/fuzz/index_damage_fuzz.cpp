@@ -66,9 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(openDataFileSource(path, source));
   const UsableIndex usable = loadUsableIndex(path, source);
   closeDataFileSource(source);
-  // No damaged index is believed. (A header changed under a new checksum is a forgery, not
-  // damage; of a grown file, only its time of modification may then pass, which the entries do
-  // not depend on. The results below are checked either way.)
+  // No damaged index is believed, nor the index of a file that has grown since. (A header changed
+  // under a new checksum is a forgery, not damage; the results below are checked either way.)
   if (index != good && !resealed) FUZZ_CHECK(usable.entries.empty());
   if (index == good) FUZZ_CHECK(usable.coversFile != grows);
 

@@ -64,6 +64,8 @@ struct StatsOptions {
 struct IndexOptions {
   std::string file;
   bool json = false;
+  bool verify = false;   // read the whole file and compare every entry
+  bool rebuild = false;  // make it from the whole file whatever is there
 };
 
 struct GenerateOptions {

@@ -53,7 +53,7 @@ int runConvert(const ConvertOptions& options) {
   // The index beside it; one that cannot be written leaves the data file as good as it is.
   std::vector<BlockEntry> entries;
   addRecordsToEntries(entries, records.data(), records.size() / kBusRecordBytes);
-  saveIndexFor(output, entries, &safeIndexWriter());
+  saveIndexSparingInputs(output, entries, {options.dump});
   std::printf("%s\n", output.c_str());
   return ExitSuccess;
 }

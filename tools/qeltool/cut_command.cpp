@@ -3,6 +3,7 @@
 
 #include "export/cut.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
@@ -20,6 +21,7 @@ int runCut(const CutOptions& options) {
   if (!ok(status)) return failWithStatus(kCommand, status, why);
   const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
   if (refused != ExitSuccess) return refused;
+  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
   if (isDirectory(options.file)) {
     return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
   }

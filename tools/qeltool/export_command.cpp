@@ -10,6 +10,7 @@
 #include "export/chapter10_writer.h"
 #include "export/csv_export.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/format_names.h"
 #include "tools/qeltool/input_file.h"
@@ -51,6 +52,7 @@ int runExport(const ExportOptions& options) {
   const int refused = toFile ? refuseOutputOverInputs(kCommand, options.output, {options.file})
                              : refuseStandardOutputOverInputs(kCommand, {options.file});
   if (refused != ExitSuccess) return refused;
+  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
   if (isDirectory(options.file)) {
     return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
   }

@@ -1,4 +1,6 @@
-// qeltool index: the saved index beside a data file made, or brought up to date, and what was done.
+// qeltool index: the saved index beside a data file made, or found up to date, and what was done;
+// --rebuild makes it from the whole file whatever is there, --verify reads the whole file and
+// compares every entry.
 #include <cstdio>
 #include <string>
 
@@ -15,28 +17,37 @@
 
 namespace {
 
-const char* doneText(const IndexRefresh& refresh) {
-  switch (refresh.kind) {
-    case IndexRefreshKind::UpToDate:
-      return "up to date";
-    case IndexRefreshKind::Extended:
-      return "extended";
-    default:
-      return refresh.replaced ? "remade" : "made";
+const char* doneText(const IndexRefresh& refresh, bool rebuild) {
+  if (refresh.kind == IndexRefreshKind::UpToDate) return "up to date";
+  if (rebuild) return "rebuilt";
+  return refresh.replaced ? "remade" : "made";
+}
+
+// Exit 0 when every entry agrees with the data file, 1 when one differs or there is no index.
+int printVerification(const std::string& indexPath, const IndexVerification& v) {
+  if (!v.indexRead) {
+    std::printf("%s: no index of %llu blocks or fewer to compare (missing, damaged or not an index)\n",
+                indexPath.c_str(), ull(v.blocks + 1));
+  } else if (v.firstDifferent == UINT64_MAX) {
+    std::printf("%s: all %llu blocks agree with the data file%s\n", indexPath.c_str(), ull(v.blocks),
+                v.stampMatches ? "" : " (its stamp is not the file's: the next search makes it again)");
+  } else {
+    std::printf("%s: block %llu (records %llu onwards) differs from the data file; %llu blocks in the file, %llu in "
+                "the index; qeltool index --rebuild makes it again\n",
+                indexPath.c_str(), ull(v.firstDifferent), ull(v.firstDifferent * kIndexBlockRecords + 1),
+                ull(v.blocks), ull(v.indexBlocks));
   }
+  return v.indexRead && v.firstDifferent == UINT64_MAX ? ExitSuccess : ExitNothingFound;
 }
 
 unsigned long long ull(const JsonValue& value) { return value.get<unsigned long long>(); }
 
-// What was done, from the result: "RUN7.QIX: extended by 2 blocks (the file has grown), 4 blocks".
+// What was done, from the result: "RUN7.QIX: made from the whole file, 4 blocks".
 std::string indexDoneText(const JsonValue& r) {
   const std::string done = r["done"].get<std::string>();
   char text[160];
   if (done == "up to date") {
     std::snprintf(text, sizeof text, ": up to date, %llu blocks", ull(r["blocks"]));
-  } else if (done == "extended") {
-    std::snprintf(text, sizeof text, ": extended by %llu blocks (the file has grown), %llu blocks",
-                  ull(r["blocks_read"]), ull(r["blocks"]));
   } else {
     std::snprintf(text, sizeof text, ": %s from the whole file, %llu blocks%s", done.c_str(), ull(r["blocks"]),
                   done == "remade" ? " (the index there did not belong to the file as it is)" : "");
@@ -58,7 +69,7 @@ std::string indexSizeText(const JsonValue& r) {
 
 int runIndex(const IndexOptions& options) {
   const std::string indexPath = indexPathFor(options.file);
-  int refused = refuseOutputOverInputs("index", indexPath, {options.file});
+  int refused = options.verify ? ExitSuccess : refuseOutputOverInputs("index", indexPath, {options.file});
   if (refused == ExitSuccess) refused = refuseStandardOutputOverInputs("index", {options.file});
   if (refused != ExitSuccess) return refused;
   if (isDirectory(options.file)) {
@@ -66,16 +77,26 @@ int runIndex(const IndexOptions& options) {
   }
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "index");
+  if (options.verify) {
+    IndexVerification verification;
+    const StatusCode status = verifyDataFileIndex(options.file, verification, PassOptions{}, &progress);
+    finishProgress(progressLine, false);
+    if (!ok(status)) return failWithStatus("index", status, options.file);
+    return printVerification(indexPath, verification);
+  }
   IndexRefresh refresh;
-  const StatusCode status = refreshDataFileIndex(options.file, refresh, PassOptions{}, &progress, &safeIndexWriter());
+  const StatusCode status =
+      options.rebuild ? rebuildDataFileIndex(options.file, refresh, PassOptions{}, &progress, &safeIndexWriter())
+                      : refreshDataFileIndex(options.file, refresh, PassOptions{}, &progress, &safeIndexWriter());
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("index", status, options.file);
   if (refresh.kind != IndexRefreshKind::UpToDate && !refresh.saved) {
-    return failWithStatus("index", StatusCode::FileWriteError, indexPath);
+    const bool other = !indexFileMayBeReplaced(indexPath);
+    return failWithStatus("index", StatusCode::FileWriteError, indexPath + (other ? " (no index: left as it is)" : ""));
   }
   const FileFacts written = examineFile(indexPath);
   const JsonValue result = {{"file", options.file},          {"index", indexPath},
-                            {"done", doneText(refresh)},     {"blocks", refresh.entries.size()},
+                            {"done", doneText(refresh, options.rebuild)},     {"blocks", refresh.entries.size()},
                             {"blocks_read", refresh.blocksRead}, {"index_bytes", written.size},
                             {"data_bytes", refresh.fileBytes}};
   if (options.json) {

@@ -131,6 +131,9 @@ void addIndex(CLI::App& app, IndexOptions& o) {
       "index", "Make the saved index beside a data file (\"RUN7.QIX\" beside \"RUN7.QEL\"), or bring it up to date");
   c->add_option("FILE", o.file, "Data file")->required();
   c->add_flag("--json", o.json, "Print what was done as JSON");
+  CLI::Option* verify = c->add_flag(
+      "--verify", o.verify, "Read the whole file and compare every entry; exit 1 naming the first block that differs");
+  c->add_flag("--rebuild", o.rebuild, "Make the index from the whole file whatever index is there")->excludes(verify);
 }
 
 void addExport(CLI::App& app, ExportOptions& o) {

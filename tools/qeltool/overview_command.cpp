@@ -3,6 +3,7 @@
 
 #include "export/overview_html.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
@@ -15,6 +16,7 @@ constexpr const char* kCommand = "overview";
 int runOverview(const OverviewOptions& options) {
   const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
   if (refused != ExitSuccess) return refused;
+  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
   if (isDirectory(options.file)) {
     return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
   }

@@ -4,6 +4,7 @@
 #include "files/data_file.h"
 #include "files/report.h"
 #include "tools/qeltool/commands.h"
+#include "tools/qeltool/index_output.h"
 #include "tools/qeltool/format_names.h"
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/progress_line.h"
@@ -25,6 +26,7 @@ int runReport(const ReportOptions& options) {
   const int refused = toFile ? refuseOutputOverInputs("report", options.output, {options.file})
                              : refuseStandardOutputOverInputs("report", {options.file});
   if (refused != ExitSuccess) return refused;
+  if (const int atIndex = refuseOutputAtIndex("report", options.output, {options.file})) return atIndex;
   if (isDirectory(options.file))
     return failWithStatus("report", StatusCode::FileOpenError, options.file + " (a directory)");
 

@@ -1,6 +1,6 @@
 // The saved index: its round trip, every check that keeps a reader from believing an index that
-// is not the data file's, and the growth of a data file that had an index. (The index written
-// along a recording is checked by the recording session test.)
+// is not the data file's (a grown file among them), --verify and --rebuild, and the files an index
+// never replaces. (The index written along a recording is checked by the recording session test.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,7 +83,7 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
   };
   // Changes one bit of the data file, keeping its size and time of modification.
   auto changeInPlace = [&](size_t at) {
-    Bytes changed = data;
+    Bytes changed = readBytes(path);
     changed[at] ^= 1;
     const std::string copy = path + ".copy";
     writeBytes(copy, changed);
@@ -104,6 +105,8 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
       {"an edge record changed, resealed",
        [&] { rewrite([](Bytes& b) { b[kIndexHeaderBytes + kIndexEntryBytes + 12] ^= 0x10, reseal(b); }); }},
       {"the data file cut short", [&] { writeBytes(path, Bytes(data.begin(), data.end() - 19)); }},
+      {"the data file grown",
+       [&] { Bytes g = data; g.insert(g.end(), data.begin(), data.end()), writeBytes(path, g); }},
       // The bus word of block 1's last record (one the index samples), then of record 6 (in the head
       // the index's fingerprint covers, and not sampled).
       {"a sampled record changed, size and time kept", [&] { changeInPlace((2 * kIndexBlockRecords - 1) * 16 + 9); }},
@@ -126,26 +129,28 @@ TEST(IndexFile, RoundTripAndEveryCheckAgainstTheDataFile) {
     EXPECT_TRUE(load(path).coversFile) << c.what;
   }
 
-  // A data file that grows keeps the entries of its whole blocks and adds the rest.
+  // The one change no stamp shows (same size, time put back, no sampled record) is believed; --verify names its block.
   writeBytes(path, data);
-  IndexRefresh before;
-  ASSERT_EQ(refreshDataFileIndex(path, before), StatusCode::Success);
-  const std::vector<BusRecord> more = variedRecords(9, kIndexBlockRecords + 100);
-  Bytes grown(data.begin(), data.end() - 3);  // the fragment becomes part of a record again
-  const Bytes added = dataFileBytes(more);
-  grown.insert(grown.end(), added.begin(), added.end());
-  writeBytes(path, grown);
-  const UsableIndex partial = load(path);
-  EXPECT_FALSE(partial.coversFile);
-  EXPECT_EQ(partial.entries.size(), 2u) << "the short last block is read again";
-  IndexRefresh extended;
-  ASSERT_EQ(refreshDataFileIndex(path, extended), StatusCode::Success);
-  EXPECT_EQ(extended.kind, IndexRefreshKind::Extended);
-  EXPECT_EQ(extended.blocksRead, 2u);
-  const Bytes extendedBytes = readBytes(index);
-  std::remove(index.c_str());
-  IndexRefresh whole;
-  ASSERT_EQ(refreshDataFileIndex(path, whole), StatusCode::Success);
-  EXPECT_EQ(whole.kind, IndexRefreshKind::Made);
-  EXPECT_EQ(readBytes(index), extendedBytes);
+  ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
+  changeInPlace((kIndexBlockRecords + 77) * 16 + 11);
+  EXPECT_TRUE(load(path).coversFile);
+  IndexVerification check;
+  ASSERT_EQ(verifyDataFileIndex(path, check), StatusCode::Success);
+  EXPECT_EQ(check.firstDifferent, 1u);
+  ASSERT_EQ(rebuildDataFileIndex(path, made), StatusCode::Success);  // then all agree: the index tool test
+
+  // An index is written only where no file is or over an index; any other file stays as it is, and
+  // none is opened in a way that waits (as a plain open of a pipe does).
+  const std::function<void()> others[] = {[&] { writeBytes(index, Bytes(640, 0x42)); },
+                                          [&] { ASSERT_EQ(mkfifo(index.c_str(), 0600), 0); },
+                                          [&] { std::filesystem::create_directory(index); }};
+  for (const auto& make : others) {
+    std::filesystem::remove(index);
+    make();
+    const Bytes before = std::filesystem::is_regular_file(index) ? readBytes(index) : Bytes();
+    ASSERT_EQ(refreshDataFileIndex(path, made), StatusCode::Success);
+    EXPECT_FALSE(made.saved || load(path).coversFile) << &make - others;
+    EXPECT_TRUE(!std::filesystem::is_regular_file(index) || readBytes(index) == before) << &make - others;
+  }
+  EXPECT_EQ(refreshDataFileIndex("/dev/null", made), StatusCode::IncorrectFileType);  // no index beside a device
 }

@@ -57,6 +57,8 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
       {"", "report RUN7.QEL", 2, "report: standard output" + same + "RUN7.QEL" + refused, ">>RUN7.QEL"},
       {"", "count link.qel", 2, "count: standard output" + same + "link.qel" + refused, ">>RUN7.QEL"},
       {"", "cut RUN7.QEL --from 2 -o link.qel", 2, "cut: link.qel" + same + "RUN7.QEL" + refused},
+      {"", "cut data.qel --lines 100 -o ./data.qix", 2,
+       "cut: ./data.qix is where the index of data.qel is kept" + refused},
       {"", "export RUN7.QEL --csv", 2, "export: standard output" + same + "RUN7.QEL" + refused, ">>RUN7.QEL"},
       // The largest number is taken, not refused.
       {"", "report data.qel --from 18446744073709551615 -o old.txt", 3,
