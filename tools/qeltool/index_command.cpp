@@ -1,6 +1,7 @@
 // qeltool index: the saved index beside a data file made, or found up to date, and what was done;
 // --rebuild makes it from the whole file whatever is there, --verify reads the whole file and
 // compares every entry.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,9 @@
 #include "tools/qeltool/tool_exit.h"
 
 namespace {
+
+unsigned long long ull(uint64_t value) { return value; }
+unsigned long long ull(const JsonValue& value) { return value.get<unsigned long long>(); }
 
 const char* doneText(const IndexRefresh& refresh, bool rebuild) {
   if (refresh.kind == IndexRefreshKind::UpToDate) return "up to date";
@@ -39,8 +43,6 @@ int printVerification(const std::string& indexPath, const IndexVerification& v) 
   }
   return v.indexRead && v.firstDifferent == UINT64_MAX ? ExitSuccess : ExitNothingFound;
 }
-
-unsigned long long ull(const JsonValue& value) { return value.get<unsigned long long>(); }
 
 // What was done, from the result: "RUN7.QIX: made from the whole file, 4 blocks".
 std::string indexDoneText(const JsonValue& r) {
