@@ -54,7 +54,7 @@ bool prepareDownload(ViewFolder& folder, const QueryParams& params, Download& do
   return true;
 }
 
-StatusCode writeDownload(const Download& download, ByteSink sink) {
+StatusCode writeDownload(const Download& download, const ByteSink& sink) {
   uint64_t written = 0;
   switch (download.kind) {
     case DownloadKind::Csv:

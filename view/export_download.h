@@ -24,4 +24,4 @@ struct Download {
 bool prepareDownload(ViewFolder& folder, const QueryParams& params, Download& download, ViewAnswer& refusal);
 
 // Writes the download into the sink. FileWriteError when the sink refused (the client left).
-StatusCode writeDownload(const Download& download, ByteSink sink);
+StatusCode writeDownload(const Download& download, const ByteSink& sink);

@@ -96,11 +96,11 @@ std::string timeTagText(uint64_t halfMicros) {
   const uint64_t minute = rest / (60 * kHalfMicrosPerSecond);
   rest %= 60 * kHalfMicrosPerSecond;
   const uint64_t second = rest / kHalfMicrosPerSecond;
-  rest %= kHalfMicrosPerSecond;  // half microseconds: seven digits of the second are rest x 5
+  const uint64_t tenthMicros = rest % kHalfMicrosPerSecond * 5;  // seven digits of the second
   char text[48];
   std::snprintf(text, sizeof text, "%03llu:%02llu:%02llu:%02llu.%07llu", static_cast<unsigned long long>(day),
                 static_cast<unsigned long long>(hour), static_cast<unsigned long long>(minute),
-                static_cast<unsigned long long>(second), static_cast<unsigned long long>(rest * 5));
+                static_cast<unsigned long long>(second), static_cast<unsigned long long>(tenthMicros));
   return text;
 }
 

@@ -182,7 +182,7 @@ ViewAnswer lineAtAnswer(ViewFolder& folder, const QueryParams& params) {
   auto r = requestedRecording(folder, params, answer);
   if (r == nullptr) return answer;
   std::shared_lock<std::shared_mutex> reading(r->lock);
-  uint64_t index = r->records;
+  uint64_t index = 0;
   std::string text;
   uint64_t at = 0;
   if (queryText(params, "at", text)) {

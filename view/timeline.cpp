@@ -33,10 +33,11 @@ void spread(FineBins& fine, std::vector<double>& into, double a, double b, doubl
   const double density = amount / (b - a);
   const double first = std::max(0.0, std::floor((a - fine.t0) / fine.width));
   const double last = std::min(n - 1, std::floor((b - fine.t0) / fine.width));
-  for (double s = first; s <= last; ++s) {
-    const double lo = std::max(a, fine.t0 + s * fine.width);
-    const double hi = std::min(b, fine.t0 + (s + 1) * fine.width);
-    if (hi > lo) into[static_cast<size_t>(s)] += density * (hi - lo);
+  if (last < first) return;
+  for (auto s = static_cast<size_t>(first); s <= static_cast<size_t>(last); ++s) {
+    const double lo = std::max(a, fine.t0 + static_cast<double>(s) * fine.width);
+    const double hi = std::min(b, fine.t0 + static_cast<double>(s + 1) * fine.width);
+    if (hi > lo) into[s] += density * (hi - lo);
   }
 }
 

@@ -17,7 +17,7 @@
 #else
 #include <spawn.h>
 #include <sys/wait.h>
-extern char** environ;
+#include <unistd.h>  // environ
 #endif
 
 namespace {
