@@ -1,4 +1,6 @@
-# Writes OUTPUT: the files of FILES (under WEB_DIR) as byte arrays and a table of their paths.
+# Writes OUTPUT: the files of FILES ('|' between them, all under WEB_DIR) as byte arrays and a table
+# of their paths.
+string(REPLACE "|" ";" FILES "${FILES}")
 set(table "")
 set(arrays "")
 set(n 0)

@@ -4,8 +4,8 @@
 // posix_fadvise) and cached; and the process's memory. The answers are timed as the server makes
 // them, without the HTTP around them.
 //
-//   view_bench [FILE]   FILE: a data file (default: the shared 1 GiB benchmark file); its index is
-//                       made first when missing.
+//   view_bench [FILE]   FILE: a data file, e.g. from qeltool generate (default: the shared 1 GiB
+//                       benchmark file); its index is made first when missing.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -64,7 +64,8 @@ struct Spread {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string path = benchDataFile(argc, argv);
+  // A file given is used as it is (qeltool generate makes one of any size); otherwise the shared one.
+  const std::string path = argc > 1 ? std::string(argv[1]) : benchDataFile(argc, argv);
   if (path.empty()) return 1;
   const std::filesystem::path file(path);
   const std::string folderPath = file.parent_path().string();
