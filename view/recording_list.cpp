@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr uint64_t kRequestCatchUpBlocks = 16;
+
 bool dataFileName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." || name.size() > 255) return false;
   for (const char c : name) {
@@ -166,7 +168,9 @@ std::shared_ptr<Recording> requestedRecording(ViewFolder& folder, const QueryPar
     refusal = errorAnswer(404, "no data file of that name in the folder");
     return nullptr;
   }
-  catchUpRecording(*r, 0);  // at least the file's size as it is now
+  // The file as it is now, and a small file (or the start of a new end) summarised at once; the
+  // background catch-up does the rest.
+  catchUpRecording(*r, kRequestCatchUpBlocks);
   std::shared_lock<std::shared_mutex> reading(r->lock);
   if (!r->opened) {
     refusal = errorAnswer(404, "the data file cannot be opened");

@@ -18,6 +18,7 @@
 #include "search/time_search.h"
 #include "tests/support/sim_support.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_records.h"
 #include "view/view_server.h"
 
 namespace {
@@ -185,6 +186,33 @@ TEST_F(ViewServerTest, AnswersAsTheSearchesAndFollowsTheGrowingFile) {
   EXPECT_EQ(grown["indexed"], true);
   EXPECT_EQ(grown["breaks"], 1);  // back to day 0
   EXPECT_EQ(bodyOf(get("/api/rows?name=a.qel&from=400999&count=5"))["rows"].size(), 2u);
+}
+
+// Recorded time leaves out a step back and a jump of more than an hour, inside a block and
+// between blocks alike; each is a break on the timeline, and lines and recorded times map both ways.
+TEST_F(ViewServerTest, RecordedTimeLeavesOutTheBreaks) {
+  std::vector<TestRecord> fields;
+  for (uint64_t i = 0; i < 40000; ++i) {
+    uint64_t t = halfMicrosAt(100, 10, 0, 0) + 100 * i;
+    if (i >= 20000) t -= 2000000;                                         // a second back
+    if (i >= 32768) t += halfMicrosAt(0, 2, 0, 0);                        // two hours on, between blocks
+    fields.push_back(TestRecord{t, static_cast<uint32_t>(i), static_cast<unsigned>(i % 4), 0, 0});
+  }
+  ASSERT_TRUE(writeDataFile(folder.file("b.qel"), testRecords(fields)));
+  const nlohmann::json r = bodyOf(get("/api/recording?name=b.qel"));
+  EXPECT_EQ(r["breaks"], 2);
+  EXPECT_EQ(r["recorded_hus"], 100 * (39999 - 2));
+  const nlohmann::json breaks = bodyOf(get("/api/timeline?name=b.qel&bins=4"))["breaks"];
+  ASSERT_EQ(breaks.size(), 2u);
+  EXPECT_EQ(breaks[0]["line"], 20001);
+  EXPECT_EQ(breaks[0]["at_hus"], 100 * 19999);
+  EXPECT_EQ(breaks[1]["line"], 32769);
+  EXPECT_EQ(breaks[1]["at_hus"], 100 * (32768 - 2));
+  EXPECT_EQ(bodyOf(get("/api/line-time?name=b.qel&line=32770"))["at_hus"], 100 * (32768 - 1));
+  EXPECT_EQ(bodyOf(get("/api/line-at?name=b.qel&at=" + std::to_string(100 * (32768 - 1))))["line"], 32770);
+  // Find Nearest TTag: the first record in file order at or after the time, the first's time plus the text.
+  EXPECT_EQ(bodyOf(get("/api/line-at?name=b.qel&time=%2B00:00:00.01"))["line"], 201);
+  EXPECT_EQ(bodyOf(get("/api/line-at?name=b.qel&time=%2B00:00:01"))["line"], 32769);
 }
 
 }  // namespace
