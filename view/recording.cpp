@@ -109,55 +109,68 @@ bool readRecords(const Recording& r, uint64_t first, uint64_t count, bool withBe
   return got == out.size();
 }
 
-bool catchUpRecording(Recording& r, uint64_t maxBlocks) {
-  FileStamp now;
-  const bool seen = fileStampOf(r.path, now);
-  {
-    std::shared_lock<std::shared_mutex> reading(r.lock);
-    if (seen && r.opened && now.size == r.stamp.size && now.modifiedNanos == r.stamp.modifiedNanos &&
-        r.summarised == r.records) {
-      return true;
-    }
-  }
-  std::unique_lock<std::shared_mutex> writing(r.lock);
-  if (!seen) {
-    resetRecording(r);
-    r.generation++;
+bool catchUpRecording(Recording& r, uint64_t maxBlocks, bool wait) {
+  std::unique_lock<std::mutex> alone(r.catchingUp, std::defer_lock);
+  if (wait) {
+    alone.lock();
+  } else if (!alone.try_lock()) {
     return false;
   }
-  if (!r.opened || now.size < r.stamp.size || (now.size == r.stamp.size && now.modifiedNanos != r.stamp.modifiedNanos)) {
-    // New, shrunk or rewritten: from the start.
-    const bool opened = openRecording(r);
-    r.generation++;
-    if (!opened) return false;
-  } else if (now.size != r.stamp.size || now.modifiedNanos != r.stamp.modifiedNanos) {
-    // Grown: reopened, so that reads reach the new end.
-    DataFileSource grown;
-    if (!openDataFileSource(r.path, grown)) return false;
-    closeDataFileSource(r.source);
-    r.source = grown;
-    r.stamp = grown.stamp;
-    r.records = r.stamp.size / kBusRecordBytes;
-    r.lastGrowthNanos = steadyNanos();
-    r.indexSaved = false;
-    r.generation++;
+  FileStamp now;
+  const bool seen = fileStampOf(r.path, now);
+  if (seen && r.opened && now.size == r.stamp.size && now.modifiedNanos == r.stamp.modifiedNanos &&
+      r.summarised == r.records) {
+    return true;
   }
-  if (r.summarised < r.records && maxBlocks > 0) {
-    const uint64_t fromBlock = r.summarised / kIndexBlockRecords;
-    const uint64_t limit = std::min(r.records, (fromBlock + maxBlocks) * kIndexBlockRecords);
-    std::vector<unsigned char> bytes;
-    while (r.summarised < limit) {
-      const uint64_t count = std::min(limit - r.summarised, kCatchUpChunkBlocks * kIndexBlockRecords);
-      if (!readRecords(r, r.summarised, count, false, bytes)) break;
-      addRecordsToEntries(r.entries, bytes.data(), static_cast<size_t>(count));
-      r.summarised += count;
+  {
+    std::unique_lock<std::shared_mutex> writing(r.lock);
+    if (!seen) {
+      resetRecording(r);
+      r.generation++;
+      return false;
     }
+    if (!r.opened || now.size < r.stamp.size ||
+        (now.size == r.stamp.size && now.modifiedNanos != r.stamp.modifiedNanos)) {
+      // New, shrunk or rewritten: from the start.
+      const bool opened = openRecording(r);
+      r.generation++;
+      if (!opened) return false;
+    } else if (now.size != r.stamp.size || now.modifiedNanos != r.stamp.modifiedNanos) {
+      // Grown: reopened, so that reads reach the new end.
+      DataFileSource grown;
+      if (!openDataFileSource(r.path, grown)) return false;
+      closeDataFileSource(r.source);
+      r.source = grown;
+      r.stamp = grown.stamp;
+      r.records = r.stamp.size / kBusRecordBytes;
+      r.lastGrowthNanos = steadyNanos();
+      r.indexSaved = false;
+      r.generation++;
+    }
+  }
+  // Only this catch-up changes the source, the entries and the counts, so it reads them unlocked.
+  const uint64_t limit = std::min(r.records, (r.summarised / kIndexBlockRecords + maxBlocks) * kIndexBlockRecords);
+  std::vector<unsigned char> bytes;
+  while (r.summarised < limit) {
+    const uint64_t fromBlock = r.summarised / kIndexBlockRecords;
+    const uint64_t count = std::min(limit - r.summarised, kCatchUpChunkBlocks * kIndexBlockRecords);
+    if (!readRecords(r, r.summarised, count, false, bytes)) break;
+    // The last entry when it is short, and the new ones, made aside.
+    std::vector<BlockEntry> tail;
+    const bool shortLast = r.summarised % kIndexBlockRecords != 0;
+    if (shortLast) tail.push_back(r.entries.back());
+    addRecordsToEntries(tail, bytes.data(), static_cast<size_t>(count));
+    std::unique_lock<std::shared_mutex> writing(r.lock);
+    if (shortLast) r.entries.pop_back();
+    r.entries.insert(r.entries.end(), tail.begin(), tail.end());
+    r.summarised += count;
     extendTimeMap(r, fromBlock);
     r.generation++;
   }
   const bool complete = r.summarised == r.records;
   if (complete && !r.indexSaved && !recordingGrowing(r) && !r.entries.empty()) {
     // An index that cannot be written changes nothing; it is not tried again until the file changes.
+    std::shared_lock<std::shared_mutex> reading(r.lock);
     saveBlockIndex(r.path, r.source, r.entries);
     r.indexSaved = true;
   }

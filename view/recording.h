@@ -28,8 +28,10 @@ struct RecordingBreak {
 struct Recording {
   std::string name;  // relative to the opened folder, '/' between parts
   std::string path;
-  // Held shared by every reader, alone by the catch-up that changes what follows.
+  // Held shared by every reader, alone by the catch-up while it changes what follows.
   mutable std::shared_mutex lock;
+  // One catch-up at a time; it reads the new records before it takes the lock above.
+  std::mutex catchingUp;
   DataFileSource source;
   FileStamp stamp;
   bool opened = false;
@@ -48,9 +50,11 @@ struct Recording {
 constexpr uint64_t kBreakHalfMicros = 3600ull * 2000000ull;  // a step ahead of more than an hour
 
 // Opens the file (when not yet) and brings the summaries up to date with what it holds now:
-// at most maxBlocks new blocks per call, so that a large file is caught up in steps. Returns
-// whether the entries now cover every record. False also when the file cannot be opened.
-bool catchUpRecording(Recording& recording, uint64_t maxBlocks);
+// at most maxBlocks new blocks per call, so that a large file is caught up in steps, readers
+// waiting only while each run of new entries is put in place. Returns whether the entries now
+// cover every record. False also when the file cannot be opened. Unless wait, nothing is done
+// while another catch-up of the recording is under way.
+bool catchUpRecording(Recording& recording, uint64_t maxBlocks, bool wait = true);
 
 // Figures a reader takes under the shared lock.
 uint64_t recordedEnd(const Recording& recording);  // recorded time of the last summarised record

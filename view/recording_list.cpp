@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint64_t kRequestCatchUpBlocks = 16;
+constexpr uint64_t kRequestCatchUpBlocks = 64;
 
 bool dataFileName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." || name.size() > 255) return false;
@@ -168,9 +168,16 @@ std::shared_ptr<Recording> requestedRecording(ViewFolder& folder, const QueryPar
     refusal = errorAnswer(404, "no data file of that name in the folder");
     return nullptr;
   }
-  // The file as it is now, and a small file (or the start of a new end) summarised at once; the
-  // background catch-up does the rest.
-  catchUpRecording(*r, kRequestCatchUpBlocks);
+  // The file as it is now, summarised at once when little of it is new (a small file, the new end
+  // of a growing one); otherwise the background catch-up does it, and the request does not wait.
+  FileStamp now;
+  uint64_t behind = 0;
+  if (fileStampOf(r->path, now)) {
+    std::shared_lock<std::shared_mutex> reading(r->lock);
+    const uint64_t records = now.size / kBusRecordBytes;
+    behind = r->opened && r->stamp.size <= now.size ? records - std::min(records, r->summarised) : records;
+  }
+  catchUpRecording(*r, kRequestCatchUpBlocks, behind <= kRequestCatchUpBlocks * kIndexBlockRecords);
   std::shared_lock<std::shared_mutex> reading(r->lock);
   if (!r->opened) {
     refusal = errorAnswer(404, "the data file cannot be opened");

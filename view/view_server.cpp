@@ -22,7 +22,7 @@ namespace {
 
 constexpr size_t kMaxHeaderBytes = 16384;
 constexpr size_t kMaxBodyBytes = 4096;
-constexpr uint64_t kCatchUpBlocksPerRound = 256;
+constexpr uint64_t kCatchUpBlocksPerRound = 16;
 
 std::string randomToken() {
   std::random_device device;
