@@ -241,6 +241,16 @@ std::unique_ptr<ViewServer, void (*)(ViewServer*)> startViewServer(const ViewSet
   http.set_write_timeout(5, 0);
   http.set_keep_alive_timeout(3);
   http.set_payload_max_length(kMaxBodyBytes);
+  // The port is this server's alone: no SO_REUSEPORT (the library's default), with which another
+  // process could listen on it too; on Windows SO_EXCLUSIVEADDRUSE for the same reason.
+  http.set_socket_options([](socket_t sock) {
+    int yes = 1;
+#ifdef _WIN32
+    setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes), sizeof yes);
+#else
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#endif
+  });
   http.set_default_headers({{"Cache-Control", "no-store"},
                             {"X-Content-Type-Options", "nosniff"},
                             {"X-Frame-Options", "DENY"},

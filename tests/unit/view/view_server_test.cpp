@@ -129,6 +129,8 @@ TEST_F(ViewServerTest, RefusesWhatItMustAndServesTheRest) {
   EXPECT_NE(get("/api/recordings?token=" + token).find("Set-Cookie: vk_token=" + token + "; Path=/; HttpOnly; SameSite=Strict"),
             std::string::npos);
   EXPECT_EQ(viewAddress(*server), "http://" + host + "/?token=" + token + "#file=a.qel");
+  std::string why;
+  EXPECT_EQ(startViewServer(ViewSetup{folder.path, "", viewPort(*server)}, why), nullptr);  // the port is taken
 }
 
 TEST_F(ViewServerTest, ASlowClientStallsNoOther) {
