@@ -12,6 +12,7 @@
 namespace {
 
 constexpr unsigned kSubSteps = 8;
+constexpr double kCountsPerGroup = 50;
 
 struct FineBins {
   double t0 = 0;
@@ -171,18 +172,31 @@ ViewAnswer timelineAnswer(ViewFolder& folder, const QueryParams& params) {
     covered[s] = std::max(0.0, std::min(lo + fine.width, static_cast<double>(end)) - lo) / kHalfMicrosPerSecond;
   }
   for (unsigned bus = 0; bus < 4; ++bus) {
+    // The least is taken over groups of sub-steps that hold kCountsPerGroup words on average (as
+    // the overview's rate steps do), so that a few words a sub-step do not read as silences.
+    double total = 0;
+    for (const double n : fine.words[bus]) total += n;
+    const double perSubStep = total / static_cast<double>(bins * kSubSteps);
+    unsigned group = 1;
+    while (group < kSubSteps && perSubStep * group < kCountsPerGroup) group *= 2;
     nlohmann::json mean = nlohmann::json::array();
     nlohmann::json least = nlohmann::json::array();
     for (uint64_t i = 0; i < bins; ++i) {
       double words = 0;
       double time = 0;
       double lowest = -1;
-      for (unsigned k = 0; k < kSubSteps; ++k) {
-        const size_t s = i * kSubSteps + k;
-        words += fine.words[bus][s];
-        time += covered[s];
-        if (covered[s] > 0) {
-          const double rate = fine.words[bus][s] / covered[s];
+      for (unsigned k = 0; k < kSubSteps; k += group) {
+        double groupWords = 0;
+        double groupTime = 0;
+        for (unsigned j = k; j < k + group; ++j) {
+          groupWords += fine.words[bus][i * kSubSteps + j];
+          groupTime += covered[i * kSubSteps + j];
+        }
+        words += groupWords;
+        time += groupTime;
+        // A last group covering less than half its width counts with the group before it.
+        if (groupTime > 0 && (groupTime * kHalfMicrosPerSecond >= fine.width * group / 2 || lowest < 0)) {
+          const double rate = groupWords / groupTime;
           if (lowest < 0 || rate < lowest) lowest = rate;
         }
       }
