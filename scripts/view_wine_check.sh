@@ -2,6 +2,8 @@
 # Checks that an edition's qeltool.exe (x86 or x64) serves the viewer under Wine: `qeltool.exe view
 # --no-browser` on a folder with a generated recording prints its address, and curl from Linux
 # gets the page, the recordings list and rows with the token, 403 without it; POST /api/quit ends it.
+# Then, without --no-browser, the address reaches the browser: Wine's ShellExecute hands it to
+# xdg-open, here a stand-in that notes what it was given.
 set -uo pipefail
 edition=${1:?usage: view_wine_check.sh x86|x64}
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,5 +47,22 @@ expect 404 "a path leading out" -H "X-Varnotek-Token: $token" "$base/api/rows?na
 expect 200 "quit" -d "" -H "X-Varnotek-Token: $token" "$base/api/quit"
 for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
 if kill -0 "$pid" 2>/dev/null; then echo "view wine check: FAILED: still running after quit" >&2; problems=$((problems + 1)); fi
+# The browser opened: a stand-in xdg-open first on the PATH notes the address.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+PATH="$work/bin:$PATH" "$WINE" "$exe" view "$windows_work" >"$work/out2.txt" 2>"$work/err2.txt" &
+pid=$!
+for _ in $(seq 1 120); do [ -s "$work/opened.txt" ] && break; sleep 0.5; done
+address=$(head -n 1 "$work/out2.txt" | tr -d '\r')
+if [ -z "$address" ] || [ "$(head -n 1 "$work/opened.txt" 2>/dev/null)" != "$address" ]; then
+  echo "view wine check: FAILED: the browser was not opened on '$address': $(cat "$work/opened.txt" 2>/dev/null)" >&2
+  problems=$((problems + 1))
+fi
+token=$(sed -n 's/.*token=\([0-9a-f]*\).*/\1/p' <<<"$address")
+curl -s -o /dev/null -d "" -H "X-Varnotek-Token: $token" "${address%%/\?*}/api/quit"
+wait "$pid" 2>/dev/null
+pid=
+
 if [ "$problems" -ne 0 ]; then echo "view wine check ($edition): $problems failed" >&2; exit 1; fi
 echo "view wine check ($edition): passed"
