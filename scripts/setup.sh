@@ -18,7 +18,7 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && exec "$(dirname "$0")/fetch_httplib.sh"
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
@@ -37,3 +37,4 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 fi
 "${as_root[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"$(dirname "$0")/fetch_httplib.sh"

@@ -23,6 +23,7 @@
 #include "tools/qeltool/stretch_options.h"
 #include "tools/qeltool/terminal.h"
 #include "tools/qeltool/tool_exit.h"
+#include "tools/qeltool/view_command.h"
 
 #ifndef VARNOTEK_VERSION
 #error "VARNOTEK_VERSION must give the version"
@@ -243,6 +244,7 @@ int main(int argc, char** argv) {
   addExport(app, exportOptions);
   addCut(app, cut);
   addOverview(app, overview);
+  addView(app);
   bool quiet = false;
   const char* const quietHelp = "Show no progress line (and no status lines of the recording)";
   app.add_flag("-q,--quiet", quiet, quietHelp);
@@ -283,6 +285,7 @@ int main(int argc, char** argv) {
     if (chosen == "export") return runExport(exportOptions);
     if (chosen == "cut") return runCut(cut);
     if (chosen == "overview") return runOverview(overview);
+    if (chosen == "view") return runView();
     return runRecord(record);
   }();
   return finishStandardOutput(chosen.c_str(), exitCode);

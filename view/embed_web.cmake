@@ -1,0 +1,18 @@
+# Writes OUTPUT: the files of FILES ('|' between them, all under WEB_DIR) as byte arrays and a table
+# of their paths.
+string(REPLACE "|" ";" FILES "${FILES}")
+set(table "")
+set(arrays "")
+set(n 0)
+foreach(f IN LISTS FILES)
+  file(RELATIVE_PATH name ${WEB_DIR} ${f})
+  file(READ ${f} hex HEX)
+  string(LENGTH "${hex}" hex_length)
+  math(EXPR bytes "${hex_length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+  string(APPEND arrays "const unsigned char kWeb${n}[] = {${hex}0};\n")
+  string(APPEND table "    {\"${name}\", kWeb${n}, ${bytes}},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+file(WRITE ${OUTPUT}.new "// Generated from view/web/ at build time.\n#include \"view/web_assets.h\"\n\nnamespace {\n${arrays}}  // namespace\n\nconst WebAsset kWebAssets[] = {\n${table}    {nullptr, nullptr, 0},\n};\n")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
