@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           nsis xvfb xauth x11-utils imagemagick
-          clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium)
+          clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium nlohmann-json3-dev dpkg-dev)
 # 32-bit Wine only where the kernel runs 32-bit programs; elsewhere it could not start anyway.
 if "$(dirname "$0")/host_runs_32bit.sh"; then packages+=(wine32:i386); fi
 
@@ -17,7 +17,7 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && exec "$(dirname "$0")/fetch_httplib.sh"
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
@@ -36,3 +36,4 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 fi
 "${as_root[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"$(dirname "$0")/fetch_httplib.sh"
