@@ -20,6 +20,7 @@ step() {
 step "native build" scripts/build.sh native
 step "unit tests" ctest --test-dir build/native --output-on-failure -j "$(nproc)"
 step "overview page in headless Chromium" tests/browser/check_overview.sh build/native
+step "viewer page in headless Chromium" tests/browser/check_viewer.sh build/native
 step "lossless recording (50 million words through the drain, compared word for word)" \
   build/native/tests/bench/lossless_recording_bench "$top/build"
 step "sanitizer build" scripts/build.sh sanitize
