@@ -10,7 +10,7 @@ import { husToText, numberText, parseLine } from './timetext.js';
 import { WordDetail } from './worddetail.js';
 import { WordList } from './wordlist.js';
 
-const POLL_MS = 700;
+const POLL_MS = 500;
 const $ = (id) => document.getElementById(id);
 
 export class RecordingPage {

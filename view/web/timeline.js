@@ -134,9 +134,20 @@ export class Timeline {
     return { lanes, axisTop: y, height: y + AXIS_PX };
   }
 
+  // Draws at the next frame, once however many changes came before it.
   draw() {
+    if (this.frame) return;
+    this.frame = requestAnimationFrame(() => {
+      this.frame = 0;
+      this.paint();
+    });
+  }
+
+  // The lanes, breaks and axis are drawn once per answer, view and size into a canvas aside; a
+  // frame copies that and draws the list's band and the stretch being swept over it.
+  paint() {
     const canvas = this.canvas;
-    const { lanes, axisTop, height } = this.layout();
+    const { axisTop, height } = this.layout();
     const ratio = window.devicePixelRatio || 1;
     const width = canvas.clientWidth;
     if (canvas.style.height !== `${height}px`) canvas.style.height = `${height}px`;
@@ -144,25 +155,41 @@ export class Timeline {
       canvas.width = Math.round(width * ratio);
       canvas.height = Math.round(height * ratio);
     }
+    if (canvas.width === 0 || canvas.height === 0) return; // the page is hidden
+    const key = `${canvas.width}x${canvas.height}:${this.view.join(',')}`;
+    if (this.baseKey !== key || this.baseData !== this.data) this.paintBase(key, ratio, width, height);
     const g = canvas.getContext('2d');
+    g.setTransform(1, 0, 0, 1, 0, 0);
+    g.clearRect(0, 0, canvas.width, canvas.height);
+    g.drawImage(this.base, 0, 0);
+    g.setTransform(ratio, 0, 0, ratio, 0, 0);
+    this.drawBand(g, axisTop);
+    if (this.drag && this.drag.zoom) {
+      const [a, b] = [this.drag.x0, this.drag.x].sort((p, q) => p - q);
+      g.fillStyle = 'rgba(40, 90, 200, 0.18)';
+      g.fillRect(a, 0, b - a, axisTop);
+    }
+  }
+
+  paintBase(key, ratio, width, height) {
+    this.baseKey = key;
+    this.baseData = this.data;
+    this.base = this.base || document.createElement('canvas');
+    this.base.width = this.canvas.width;
+    this.base.height = this.canvas.height;
+    const { lanes, axisTop } = this.layout();
+    const g = this.base.getContext('2d');
     g.setTransform(ratio, 0, 0, ratio, 0, 0);
     g.clearRect(0, 0, width, height);
     g.font = '11px system-ui, sans-serif';
     g.textBaseline = 'middle';
-
     for (const lane of lanes) {
       g.fillStyle = '#f6f7f9';
       g.fillRect(LEFT_PX, lane.top, this.plotWidth, lane.height);
       this.drawLane(g, lane);
     }
     this.drawBreaks(g, axisTop);
-    this.drawBand(g, axisTop);
     this.drawAxis(g, axisTop);
-    if (this.drag && this.drag.zoom) {
-      const [a, b] = [this.drag.x0, this.drag.x].sort((p, q) => p - q);
-      g.fillStyle = 'rgba(40, 90, 200, 0.18)';
-      g.fillRect(a, 0, b - a, axisTop);
-    }
   }
 
   // Step i of the answer spans [x(i), x(i+1)) of the answer's own window, drawn where that lies in

@@ -162,8 +162,17 @@ export class WordList {
     this.handlers.onUserScroll();
   }
 
-  // The rows in sight, from the cache; what is missing is asked for and drawn when it comes.
+  // Draws at the next frame, once however many moves came before it.
   render() {
+    if (this.frame) return;
+    this.frame = requestAnimationFrame(() => {
+      this.frame = 0;
+      this.draw();
+    });
+  }
+
+  // The rows in sight, from the cache; what is missing is asked for and drawn when it comes.
+  draw() {
     const first = this.first;
     const last = this.last;
     this.cache.want(first - 1, last + 1, this.records);
@@ -196,11 +205,14 @@ export class WordList {
   fitColumns() {
     const columns = this.cache.columns;
     if (!columns) return;
-    const row = this.cache.row(this.first);
     const key = `${this.cache.generation}:${columns.join('|')}`;
-    if (!row || this.columnsKey === key) return;
+    if (!this.cache.row(this.first) || this.columnsKey === key) return;
     this.columnsKey = key;
-    const widths = columns.map((name, i) => Math.max(name.length, (row.cells[i] || '').length, 3) + 2);
+    const widths = columns.map((name) => Math.max(name.length, 3) + 2);
+    for (let line = this.first; line <= this.last; line += 1) {
+      const row = this.cache.row(line);
+      if (row) row.cells.forEach((text, i) => { widths[i] = Math.max(widths[i] || 0, text.length + 2); });
+    }
     widths[widths.length - 1] = Math.max(widths[widths.length - 1], 28);
     this.el.list.style.setProperty('--columns', widths.map((width) => `${width}ch`).join(' '));
     this.el.head.replaceChildren(...columns.map((name) => cell(name)));
