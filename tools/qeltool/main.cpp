@@ -17,6 +17,7 @@
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/stretch_options.h"
 #include "tools/qeltool/tool_exit.h"
+#include "tools/qeltool/view_command.h"
 
 #ifndef VARNOTEK_VERSION
 #error "VARNOTEK_VERSION must give the version"
@@ -195,6 +196,7 @@ int main(int argc, char** argv) {
   addExport(app, exportOptions);
   addCut(app, cut);
   addOverview(app, overview);
+  addView(app);
 
   try {
     app.parse(argc, argv);
@@ -222,6 +224,7 @@ int main(int argc, char** argv) {
     if (chosen == "export") return runExport(exportOptions);
     if (chosen == "cut") return runCut(cut);
     if (chosen == "overview") return runOverview(overview);
+    if (chosen == "view") return runView();
     return runRecord(record);
   }();
   return finishStandardOutput(chosen.c_str(), exitCode);
