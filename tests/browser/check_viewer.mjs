@@ -26,6 +26,7 @@ await page.setViewport({ width: 1500, height: 900 });
 const messages = [];
 page.on('console', (message) => { if (['error', 'warning'].includes(message.type())) messages.push(message.text()); });
 page.on('pageerror', (error) => messages.push(String(error)));
+page.on('response', (response) => { if (response.status() >= 400) messages.push(`${response.status()} ${response.url()}`); });
 const attr = (selector, key) => page.$eval(selector, (element, k) => element.dataset[k], key);
 const until = (fn, ...args) => page.waitForFunction(fn, { timeout: 10000 }, ...args);
 const open = async (fragment) => {
@@ -51,7 +52,9 @@ try {
     return [0, 1, 2, 3].map((lane) => {
       const pixels = g.getImageData(100 * ratio, (4 + lane * 42 + 4) * ratio, canvas.width - 100 * ratio, 30 * ratio).data;
       let coloured = 0;
-      for (let i = 0; i < pixels.length; i += 4) if (pixels[i + 3] > 0 && pixels[i] !== pixels[i + 2]) coloured += 1;
+      for (let i = 0; i < pixels.length; i += 4) {
+        if (Math.max(pixels[i], pixels[i + 1], pixels[i + 2]) - Math.min(pixels[i], pixels[i + 1], pixels[i + 2]) > 40) coloured += 1;
+      }
       return coloured;
     });
   });

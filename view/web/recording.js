@@ -6,7 +6,7 @@ import { criteriaQuery, isActive } from './criteria.js';
 import { FindBar } from './findbar.js';
 import { writeFragment } from './fragment.js';
 import { Timeline } from './timeline.js';
-import { husToText, numberText, parseLine } from './timetext.js';
+import { numberText, parseLine } from './timetext.js';
 import { WordDetail } from './worddetail.js';
 import { WordList } from './wordlist.js';
 
@@ -33,7 +33,7 @@ export class RecordingPage {
         onError,
       });
     this.timeline = new Timeline($('timeline'), {
-      onPick: (hus) => this.goToTime(husToText(hus)),
+      onPick: (at) => this.goToRecorded(at, true),
       onWindow: () => this.timelineMoved(),
       onError,
     });
@@ -79,7 +79,7 @@ export class RecordingPage {
     $('format').value = this.format;
     this.info = await getJson('/api/recording', { name: this.name });
     this.showInfo();
-    this.timeline.open(this.name, this.info.first_hus, this.info.last_hus);
+    this.timeline.open(this.name, this.recordedHus());
     this.list.open(this.name, this.format, this.info.records);
     this.detail.hide();
     this.find.set(state.criteria);
@@ -124,12 +124,12 @@ export class RecordingPage {
     try {
       const info = await getJson('/api/recording', { name });
       if (name !== this.name) return;
-      const grew = info.records !== this.info.records || info.last_hus !== this.info.last_hus;
+      const grew = info.records !== this.info.records || info.recorded_hus !== this.info.recorded_hus;
       this.info = info;
       this.showInfo();
       if (grew) {
         this.list.setRecords(info.records);
-        this.timeline.grow(info.first_hus, info.last_hus);
+        this.timeline.grow(this.recordedHus());
         if ($('follow').checked) this.list.showEnd();
       }
     } catch (error) {
@@ -143,30 +143,65 @@ export class RecordingPage {
     if (on) this.list.showEnd();
   }
 
-  // The list moved: the timeline shows the rows in sight as a band, and moves to keep it in view.
-  listMoved(first, last, firstRow, lastRow) {
+  // The recorded time of the whole recording (time breaks taken out), as the timeline spans it.
+  recordedHus() {
+    const info = this.info;
+    return info.recorded_hus ?? Math.max(0, info.last_hus - info.first_hus);
+  }
+
+  // The list moved: the timeline shows the rows in sight as a band (their recorded times, asked
+  // for at most a few times a second), and moves to keep it in view.
+  listMoved(first, last) {
     $('list').dataset.first = String(first);
     $('list').dataset.last = String(last);
-    if (!firstRow || !lastRow) return;
-    const t0 = firstRow.time_hus;
-    const t1 = Math.max(lastRow.time_hus, t0);
-    this.timeline.setBand(t0, t1);
-    const [v0, v1] = this.timeline.view;
-    if (t1 < v0 || t0 > v1) {
-      const span = v1 - v0;
-      this.timeline.setView(t0 - span / 2, t0 + span / 2, true);
-    }
     this.saveFragment();
+    if (!this.name || first < 1 || last < first) return;
+    this.bandLines = [first, last];
+    if (this.bandBusy || this.bandPlaced === `${this.name}:${first}:${last}`) return;
+    this.bandBusy = true;
+    setTimeout(() => this.placeBand(), 100);
+  }
+
+  async placeBand() {
+    const [first, last] = this.bandLines;
+    const name = this.name;
+    try {
+      const [a, b] = await Promise.all([first, last].map((line) => getJson('/api/line-time', { name, line })));
+      if (name !== this.name || a.at_hus === undefined || b.at_hus === undefined) return;
+      this.bandPlaced = `${name}:${first}:${last}`;
+      const [t0, t1] = [a.at_hus, Math.max(a.at_hus, b.at_hus)];
+      this.timeline.setBand(t0, t1);
+      const [v0, v1] = this.timeline.view;
+      if (t1 < v0 || t0 > v1) {
+        const span = v1 - v0;
+        this.timeline.setView(t0 - span / 2, t0 + span / 2, true);
+      }
+    } catch (error) {
+      if (name === this.name) this.handlers.onError(error);
+    } finally {
+      this.bandBusy = false;
+      if (this.bandLines[0] !== first || this.bandLines[1] !== last) this.listMoved(...this.bandLines);
+    }
   }
 
   // The timeline moved: a list out of its window goes to the window's start.
-  async timelineMoved() {
+  timelineMoved() {
     this.saveFragment();
     const band = this.timeline.band;
     const [v0, v1] = this.timeline.view;
     if (band && band[1] >= v0 && band[0] <= v1) return;
     clearTimeout(this.followTimer);
-    this.followTimer = setTimeout(() => this.goToTime(husToText(this.timeline.view[0]), false), 150);
+    this.followTimer = setTimeout(() => this.goToRecorded(this.timeline.view[0], false), 150);
+  }
+
+  // The first record at or after a point of the timeline.
+  async goToRecorded(at, mark) {
+    try {
+      const answer = await getJson('/api/line-at', { name: this.name, at: Math.round(at) }, { allowMissing: true });
+      if (answer && answer.line) this.list.show(answer.line, mark);
+    } catch (error) {
+      this.handlers.onError(error);
+    }
   }
 
   marked(line) {
@@ -245,9 +280,9 @@ export class RecordingPage {
         }
         Object.assign(query, { from: 1, to: this.list.records }, criteriaQuery(this.criteria));
       } else {
-        const [t0, t1] = this.timeline.view;
-        const start = await getJson('/api/line-at', { name: this.name, time: husToText(t0) }, { allowMissing: true });
-        const end = await getJson('/api/line-at', { name: this.name, time: husToText(t1) }, { allowMissing: true });
+        const [t0, t1] = this.timeline.view.map(Math.round);
+        const start = await getJson('/api/line-at', { name: this.name, at: t0 }, { allowMissing: true });
+        const end = await getJson('/api/line-at', { name: this.name, at: t1 }, { allowMissing: true });
         const from = start && start.line ? start.line : 1;
         const to = end && end.line ? Math.max(from, end.line - 1) : this.list.records;
         Object.assign(query, { from, to });

@@ -1,10 +1,11 @@
-// The timeline: a lane per bus (words a second, the mean of each step filled and the least as a
+// The timeline, over recorded time (half microseconds from the first record, the time breaks
+// taken out, as the server measures it; its tick marks carry the time of day): a lane per bus (words a second, the mean of each step filled and the least as a
 // line), the error words and the matches of the find criteria as densities, the time breaks as
 // red marks, and the time of day on the axis. The wheel zooms about the pointer, a drag moves,
 // a drag with Shift zooms to the stretch swept, a click shows that time in the list.
 
 import { getJson } from './api.js';
-import { HUS_PER_SECOND, husToText, tickStep, digitsFor, numberText } from './timetext.js';
+import { HUS_PER_SECOND, numberText } from './timetext.js';
 
 const BUSES = ['J1', 'J2', 'J3', 'J4'];
 const LANE_PX = 38;
@@ -39,18 +40,19 @@ export class Timeline {
     }).observe(canvas);
   }
 
-  open(name, firstHus, lastHus) {
+  open(name, recordedHus) {
     this.name = name;
     this.data = null;
-    this.whole = [firstHus, Math.max(lastHus, firstHus + SHORTEST_HUS)];
+    this.band = null;
+    this.whole = [0, Math.max(recordedHus, SHORTEST_HUS)];
     this.view = [...this.whole];
   }
 
-  // The recording's extent grew: a view that reached the end keeps reaching it.
-  grow(firstHus, lastHus) {
+  // The recording grew: a view that reached the end keeps reaching it.
+  grow(recordedHus) {
     const atEnd = this.view[1] >= this.whole[1];
     const wasWhole = atEnd && this.view[0] <= this.whole[0];
-    this.whole = [firstHus, Math.max(lastHus, firstHus + SHORTEST_HUS)];
+    this.whole = [0, Math.max(recordedHus, SHORTEST_HUS)];
     if (wasWhole) this.view = [...this.whole];
     else if (atEnd) this.view = [this.view[0], this.whole[1]];
     else return;
@@ -277,19 +279,25 @@ export class Timeline {
     g.strokeRect(x0 + 0.5, 0.5, Math.max(2, x1 - x0), bottom - 1);
   }
 
+  // The server's tick marks (recorded time and time of day); labels that would overlap are left out.
   drawAxis(g, top) {
     const [t0, t1] = this.view;
-    const step = tickStep(t1 - t0, Math.floor(this.plotWidth / 150));
-    const digits = digitsFor(step);
+    const ticks = (this.data && this.data.ticks) || [];
     g.fillStyle = '#333';
     g.strokeStyle = '#999';
     g.textAlign = 'center';
     g.beginPath();
-    for (let t = Math.ceil(t0 / step) * step; t <= t1; t += step) {
-      const x = this.xOf(t);
+    let free = LEFT_PX;
+    for (const tick of ticks) {
+      const x = this.xOf(tick.at_hus);
+      if (x < LEFT_PX || x > LEFT_PX + this.plotWidth) continue;
       g.moveTo(x, top);
       g.lineTo(x, top + 4);
-      g.fillText(husToText(t, digits), x, top + 12);
+      const text = String(tick.text).replace(/\.?0+$/, '');
+      const width = g.measureText(text).width;
+      if (x - width / 2 < free) continue;
+      g.fillText(text, x, top + 12);
+      free = x + width / 2 + 12;
     }
     g.stroke();
     g.textAlign = 'left';

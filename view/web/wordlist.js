@@ -198,7 +198,7 @@ export class WordList {
       element.classList.toggle('match', Boolean(row && this.criteria &&
         rowMatches(this.criteria, row, this.cache.row(line - 1), this.cache.row(line + 1))));
     }
-    this.handlers.onView(first, last, this.cache.row(first), this.cache.row(last));
+    this.handlers.onView(first, last);
   }
 
   // The columns' widths from the header and the rows in sight, once per format.
