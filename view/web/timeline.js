@@ -12,7 +12,7 @@ const LANE_PX = 38;
 const SMALL_LANE_PX = 18;
 const AXIS_PX = 20;
 const LEFT_PX = 92;
-const SHORTEST_HUS = 20; // ten microseconds: a few words across the whole width
+const SHORTEST_HUS = 400; // 200 microseconds: a few single words across the whole width
 const COLOURS = { J1: '#2f6fb3', J2: '#2f9e5b', J3: '#b36b2f', J4: '#7a4fb3', errors: '#c62828', matches: '#d4a000' };
 
 export class Timeline {
@@ -233,7 +233,7 @@ export class Timeline {
       if (!mean[i]) continue;
       const x0 = this.stepX(i, count);
       const x1 = Math.max(x0 + 1, this.stepX(i + 1, count));
-      const y = lane.key === 'errors' || lane.key === 'matches' ? Math.min(yOf(mean[i]), lane.top + lane.height - 3) : yOf(mean[i]);
+      const y = Math.min(yOf(mean[i]), lane.top + lane.height - 3); // a single word stays in sight
       g.fillRect(x0, y, x1 - x0, lane.top + lane.height - y);
     }
     if (least) {
