@@ -97,6 +97,16 @@ try {
   check(Number(await attr('#list', 'marked')) === wanted, `go to ${time}: line ${await attr('#list', 'marked')}, find-time ${wanted}`);
   await until(() => !document.querySelector('#word').hidden && document.querySelectorAll('#word-fields tbody tr').length > 0);
 
+  // A click on the timeline brings the list to that point; a deep link by line marks that line.
+  const before = await attr('#list', 'first');
+  const box = await (await page.$('#timeline')).boundingBox();
+  await page.mouse.click(box.x + box.width * 0.9, box.y + 30);
+  await until((b) => document.querySelector('#list').dataset.first !== b, before).catch(() => {});
+  check(Number(await attr('#list', 'first')) > records * 0.8, `a click at 90% of the timeline shows line ${await attr('#list', 'first')}`);
+  await open(`file=${encodeURIComponent(name)}&line=${records - 1000}`);
+  check(Number(await attr('#list', 'marked')) === records - 1000 && await page.$('#list-rows .row.marked') !== null,
+    `#line=${records - 1000} opens with that line in sight and marked`);
+
   // A deep link by time marks the same record.
   await open(`file=${encodeURIComponent(name)}&time=${time}`);
   await until(() => document.querySelector('#list-rows .row.marked') !== null);

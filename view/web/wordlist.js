@@ -54,7 +54,8 @@ export class WordList {
 
   setRecords(records) {
     if (records === this.records) return;
-    this.cache.grown(records);
+    if (records < this.records) this.cache.reset(this.cache.name, this.cache.format); // rewritten
+    else this.cache.grown(records);
     this.records = records;
     this.layout();
   }
