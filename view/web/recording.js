@@ -27,7 +27,7 @@ export class RecordingPage {
     this.list = new WordList(
       { list: $('list'), head: $('list-head'), scroll: $('list-scroll'), spacer: $('list-spacer'), rows: $('list-rows') },
       {
-        onView: (first, last, firstRow, lastRow) => this.listMoved(first, last, firstRow, lastRow),
+        onView: (first, last) => this.listMoved(first, last),
         onMark: (line) => this.marked(line),
         onUserScroll: () => this.setFollow(this.list.atEnd() && $('follow').checked),
         onError,
