@@ -5,7 +5,7 @@
 import { getJson } from './api.js';
 
 export const BLOCK = 100;
-const MOST_BLOCKS = 300;
+const MOST_BLOCKS = 120;
 const BLOCKS_PER_REQUEST = 5; // 500 rows, the most one request may ask for
 
 export class RowCache {

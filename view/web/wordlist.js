@@ -9,6 +9,7 @@ import { rowMatches } from './criteria.js';
 
 const ROW_PX = 20;
 const MOST_SCROLL_PX = 4000000;
+const PREFETCH_ROWS = 60;
 
 export class WordList {
   constructor(elements, handlers) {
@@ -176,7 +177,7 @@ export class WordList {
   draw() {
     const first = this.first;
     const last = this.last;
-    this.cache.want(first - 1, last + 1, this.records);
+    this.cache.want(first - PREFETCH_ROWS, last + PREFETCH_ROWS, this.records); // a page or so either side
     this.fitColumns();
     for (let i = 0; i < this.pool.length; i += 1) {
       const element = this.pool[i];
