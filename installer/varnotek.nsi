@@ -113,6 +113,9 @@ Section "Varnotek"
     CreateShortCut "${MENU_FOLDER}\Varnotek recorder.lnk" "$INSTDIR\varnotek.exe"
   !endif
   CreateShortCut "${MENU_FOLDER}\Varnotek recorder (simulated card).lnk" "$INSTDIR\varnotek-sim.exe"
+  ; The viewer serves the data folder and opens it in the default browser; its console window
+  ; shows the address, and closing it stops the viewer.
+  CreateShortCut "${MENU_FOLDER}\Varnotek viewer.lnk" "$INSTDIR\qeltool.exe" 'view "${DATA_FOLDER}"'
   SetOutPath "$INSTDIR"
   CreateShortCut "${MENU_FOLDER}\Operator's guide.lnk" "$INSTDIR\QELHELP.PDF"
   CreateShortCut "${MENU_FOLDER}\Uninstall Varnotek.lnk" "$INSTDIR\Uninstall.exe"
@@ -145,6 +148,7 @@ Section "Uninstall"
     Delete "${MENU_FOLDER}\Varnotek recorder.lnk"
   !endif
   Delete "${MENU_FOLDER}\Varnotek recorder (simulated card).lnk"
+  Delete "${MENU_FOLDER}\Varnotek viewer.lnk"
   Delete "${MENU_FOLDER}\Operator's guide.lnk"
   Delete "${MENU_FOLDER}\Uninstall Varnotek.lnk"
   RMDir "${MENU_FOLDER}"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks an edition's installer (x86 or x64) under Wine: a silent install into a fresh prefix;
-# inside Windows the files, shortcuts, working folders, Add/Remove Programs entry, the simulated
+# inside Windows the files, shortcuts (the recorders, the viewer, the guide, the uninstaller), working folders, Add/Remove Programs entry, the simulated
 # recorder started as its shortcut starts it and Help (tests/e2e/installed_e2e_test.cpp); a second
 # silent install over the first (an upgrade); then a silent uninstall, which must remove what was
 # installed and keep the data folder with everything in it.

@@ -192,11 +192,15 @@ ViewAnswer timelineAnswer(ViewFolder& folder, const QueryParams& params) {
   }
   answer.body["lanes"] = lanes;
   auto perStep = [&](const std::vector<double>& values) {
+    // Whole counts from the running sum, so that the steps add up to the window's count.
     nlohmann::json out = nlohmann::json::array();
+    double sum = 0;
+    int64_t given = 0;
     for (uint64_t i = 0; i < bins; ++i) {
-      double n = 0;
-      for (unsigned k = 0; k < kSubSteps; ++k) n += values[i * kSubSteps + k];
-      out.push_back(static_cast<uint64_t>(std::llround(n)));
+      for (unsigned k = 0; k < kSubSteps; ++k) sum += values[i * kSubSteps + k];
+      const int64_t upTo = std::llround(sum);
+      out.push_back(std::max<int64_t>(0, upTo - given));
+      given = std::max(given, upTo);
     }
     return out;
   };

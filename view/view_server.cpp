@@ -237,9 +237,9 @@ std::unique_ptr<ViewServer, void (*)(ViewServer*)> startViewServer(const ViewSet
   server->fileName = setup.fileName;
   httplib::Server& http = server->http;
   http.new_task_queue = [] { return new httplib::ThreadPool(CPPHTTPLIB_THREAD_POOL_COUNT); };
-  http.set_read_timeout(5, 0);
+  http.set_read_timeout(3, 0);
   http.set_write_timeout(5, 0);
-  http.set_keep_alive_timeout(5);
+  http.set_keep_alive_timeout(3);
   http.set_payload_max_length(kMaxBodyBytes);
   http.set_default_headers({{"Cache-Control", "no-store"},
                             {"X-Content-Type-Options", "nosniff"},

@@ -86,6 +86,7 @@ TEST(InstalledE2E, DISABLED_ShortcutsStartTheRecorderInTheDataFolderAndHelpFinds
       {"Varnotek recorder.lnk", "varnotek.exe", true},
 #endif
       {"Varnotek recorder (simulated card).lnk", "varnotek-sim.exe", true},
+      {"Varnotek viewer.lnk", "qeltool.exe", true},
       {"Operator's guide.lnk", "QELHELP.PDF", false},
       {"Uninstall Varnotek.lnk", "Uninstall.exe", false},
   };

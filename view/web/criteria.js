@@ -3,6 +3,8 @@
 // goes into requests and into the address's fragment.
 
 export const BITS = 24;
+// The dialog measures a gap as the difference of the time tags less the time a word takes.
+const GAP_OFFSET_US = 28;
 
 export function emptyCriteria() {
   return { pattern: 'x'.repeat(BITS), sync: 'any', errors: 'any', bus: 'any', gap: 'none', gap_min: '', gap_max: '' };
@@ -58,7 +60,7 @@ export function rowMatches(criteria, row, before, after) {
   if (criteria.gap !== 'none' && (criteria.gap_min !== '' || criteria.gap_max !== '')) {
     const other = criteria.gap === 'before' ? before : after;
     if (!other) return false;
-    const gapUs = Math.abs(row.time_hus - other.time_hus) / 2;
+    const gapUs = Math.abs(row.time_hus - other.time_hus) / 2 - GAP_OFFSET_US;
     if (criteria.gap_min !== '' && gapUs < Number(criteria.gap_min)) return false;
     if (criteria.gap_max !== '' && gapUs > Number(criteria.gap_max)) return false;
   }
