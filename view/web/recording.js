@@ -261,7 +261,8 @@ export class RecordingPage {
     this.find.result('counting…');
     try {
       const answer = await getJson('/api/count', { name: this.name, ...criteriaQuery(this.criteria) });
-      this.find.result(`${numberText(answer.count)} matches`);
+      const partial = answer.counted !== undefined && answer.counted < answer.records;
+      this.find.result(`${numberText(answer.count)} matches${partial ? ` in the first ${numberText(answer.counted)} records (indexing)` : ''}`);
       $('find-result').dataset.count = String(answer.count);
     } catch (error) {
       this.handlers.onError(error);
