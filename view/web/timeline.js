@@ -5,7 +5,7 @@
 // a drag with Shift zooms to the stretch swept, a click shows that time in the list.
 
 import { getJson } from './api.js';
-import { HUS_PER_SECOND, numberText } from './timetext.js';
+import { HUS_PER_SECOND, husToText, numberText } from './timetext.js';
 
 const BUSES = ['J1', 'J2', 'J3', 'J4'];
 const LANE_PX = 38;
@@ -33,6 +33,10 @@ export class Timeline {
     canvas.addEventListener('pointerdown', (event) => this.onDown(event));
     canvas.addEventListener('pointermove', (event) => this.onMove(event));
     canvas.addEventListener('pointerup', (event) => this.onUp(event));
+    canvas.addEventListener('pointerleave', () => {
+      this.hoverX = null;
+      this.draw();
+    });
     canvas.addEventListener('dblclick', () => this.setView(...this.whole));
     new ResizeObserver(() => {
       this.draw();
@@ -166,6 +170,7 @@ export class Timeline {
     g.drawImage(this.base, 0, 0);
     g.setTransform(ratio, 0, 0, ratio, 0, 0);
     this.drawBand(g, axisTop);
+    this.drawHover(g, axisTop);
     if (this.drag && this.drag.zoom) {
       const [a, b] = [this.drag.x0, this.drag.x].sort((p, q) => p - q);
       g.fillStyle = 'rgba(40, 90, 200, 0.18)';
@@ -305,6 +310,48 @@ export class Timeline {
     g.fillText(`${+span.toPrecision(3)} s shown`, 4, top + 12);
   }
 
+  // Under the pointer: a line, the time of day there and each lane's words a second in that step.
+  drawHover(g, bottom) {
+    if (this.hoverX === null || this.hoverX === undefined || !this.data || this.drag) return;
+    const x = this.hoverX;
+    const at = this.husAt(x);
+    const tag = this.tagAt(at);
+    const count = (this.data.errors || []).length;
+    const step = Math.floor(((at - this.data.t0) / (this.data.t1 - this.data.t0)) * count);
+    const rates = (this.data.lanes || []).map((lane) => `J${lane.bus} ${numberText(Math.round((lane.mean || [])[step] || 0))}/s`);
+    const text = `${tag === null ? '' : husToText(tag)}  ${rates.join('  ')}  errors ${(this.data.errors || [])[step] ?? 0}`;
+    g.strokeStyle = '#111';
+    g.lineWidth = 1;
+    g.beginPath();
+    g.moveTo(x + 0.5, 0);
+    g.lineTo(x + 0.5, bottom);
+    g.stroke();
+    g.font = '11px system-ui, sans-serif';
+    const width = g.measureText(text).width + 10;
+    const left = Math.min(Math.max(LEFT_PX, x + 8), LEFT_PX + this.plotWidth - width);
+    g.fillStyle = 'rgba(255, 255, 255, 0.92)';
+    g.fillRect(left, 1, width, 16);
+    g.fillStyle = '#111';
+    g.textAlign = 'left';
+    g.fillText(text, left + 5, 9);
+  }
+
+  // The time tag at a point of recorded time, from the answer's tick marks and breaks: the nearest
+  // one before it (or after it, when none is before) within the same stretch between breaks.
+  tagAt(at) {
+    const anchors = [...(this.data.ticks || []).map((tick) => ({ at: tick.at_hus, before: tick.time_hus, after: tick.time_hus })),
+      ...(this.data.breaks || []).map((item) => ({ at: item.at_hus, before: item.from_hus, after: item.to_hus }))];
+    let below = null;
+    let above = null;
+    for (const anchor of anchors) {
+      if (anchor.at <= at && (!below || anchor.at > below.at)) below = anchor;
+      if (anchor.at > at && (!above || anchor.at < above.at)) above = anchor;
+    }
+    if (below) return below.after + (at - below.at);
+    if (above) return above.before - (above.at - at);
+    return null;
+  }
+
   onWheel(event) {
     event.preventDefault();
     const x = event.offsetX;
@@ -322,7 +369,11 @@ export class Timeline {
   }
 
   onMove(event) {
-    if (!this.drag) return;
+    if (!this.drag) {
+      this.hoverX = event.offsetX >= LEFT_PX ? event.offsetX : null;
+      this.draw();
+      return;
+    }
     this.drag.x = event.offsetX;
     if (Math.abs(this.drag.x - this.drag.x0) > 3) this.drag.moved = true;
     if (!this.drag.moved) return;

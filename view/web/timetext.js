@@ -1,7 +1,18 @@
-// Numbers, sizes and durations as the page writes them; lines as a person types them.
+// Times, numbers, sizes and durations as the page writes them; lines as a person types them.
 
 export const HUS_PER_SECOND = 2000000;
+const HUS_PER_DAY = 86400 * HUS_PER_SECOND;
 const pad = (value, width) => String(value).padStart(width, '0');
+
+// A time tag (half microseconds since day 0) as the report writes it: DDD:HH:MM:SS.fffffff.
+export function husToText(hus) {
+  const whole = Math.max(0, Math.round(hus));
+  const day = Math.floor(whole / HUS_PER_DAY);
+  const rest = whole - day * HUS_PER_DAY;
+  const seconds = Math.floor(rest / HUS_PER_SECOND);
+  return `${pad(day, 3)}:${pad(Math.floor(seconds / 3600), 2)}:${pad(Math.floor(seconds / 60) % 60, 2)}:` +
+    `${pad(seconds % 60, 2)}.${pad((rest - seconds * HUS_PER_SECOND) * 5, 7)}`;
+}
 
 // A duration in seconds, short: 0.25 s, 12.5 s, 3 min 20 s, 2 h 05 min.
 export function durationText(seconds) {
