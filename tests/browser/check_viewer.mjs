@@ -131,7 +131,19 @@ try {
   await until(() => document.querySelector('#find-result').dataset.count !== undefined);
   const counted = tool('search', file, ...criteria, '--count');
   check(await attr('#find-result', 'count') === counted, `Count ${await attr('#find-result', 'count')}, qeltool ${counted}`);
-  await until(() => /matches=/.test(location.hash) || document.querySelector('#timeline').dataset.lanes === '4');
+
+  // Take out: the matches as CSV, downloaded; one line a match below the heading.
+  const downloads = fs.mkdtempSync(`${profile}-downloads-`);
+  await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.select('#export-what', 'matches');
+  await page.click('#export');
+  let csv = [];
+  for (let i = 0; i < 100 && !csv.some((f) => f.endsWith('.csv')); i += 1) {
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    csv = fs.readdirSync(downloads);
+  }
+  const csvLines = csv.length ? fs.readFileSync(`${downloads}/${csv[0]}`, 'utf8').trim().split('\n').length - 1 : -1;
+  check(String(csvLines) === counted, `matches taken out as CSV (${csv[0]}): ${csvLines} lines`);
   await page.click(`#list-rows .row:nth-child(4)`);
   await new Promise((resolve) => setTimeout(resolve, 500));
   await page.screenshot({ path: `${shots}/recording.png` });
@@ -150,6 +162,11 @@ try {
   const after = Date.now() - started;
   check(Number(await attr('#title', 'records')) === grown, `appended: ${await attr('#title', 'records')} records on the page after ${after} ms (${grown} in the file)`);
   await page.screenshot({ path: `${shots}/live.png` });
+  await page.goto(url.split('#')[0]);
+  await until((n, text) => [...document.querySelectorAll('#recordings tr[data-name]')].some((row) =>
+    row.dataset.name === n && row.cells[2].textContent === text), name, grown.toLocaleString('en-US')).catch(() => {});
+  check(await page.$eval(`#recordings tr[data-name="${name}"]`, (row) => row.cells[2].textContent) === grown.toLocaleString('en-US'),
+    'the recordings page shows the grown count');
 
   check(messages.length === 0, `no console messages${messages.length ? `: ${messages.join(' | ')}` : ''}`);
   await page.click('#quit');
