@@ -43,9 +43,8 @@ export class FolderPage {
   show(answer) {
     this.el.name.textContent = answer.folder;
     document.title = `${answer.folder} - Varnotek viewer`;
-    const items = [...answer.recordings].sort((a, b) => String(b.modified).localeCompare(String(a.modified)));
-    this.el.empty.hidden = items.length > 0;
-    this.el.body.replaceChildren(...items.map((item) => recordingRow(item)));
+    this.el.empty.hidden = answer.recordings.length > 0;
+    this.el.body.replaceChildren(...answer.recordings.map((item) => recordingRow(item))); // newest first
   }
 }
 
