@@ -151,7 +151,7 @@ try {
   // Live: records appended while the page is open show within a second or two, followed at the end.
   await page.click('#follow');
   const extra = `${path.dirname(file)}/extra.part`;
-  tool('generate', extra, '--records', '5000', '--seed', '11', '--start', '2024-06-01 10:10:00');
+  tool('generate', extra, '--records', '5000', '--seed', '11', '--start', '2024-06-01 10:00:21');
   const started = Date.now();
   fs.appendFileSync(file, fs.readFileSync(extra));
   fs.rmSync(extra);
