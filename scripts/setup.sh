@@ -13,12 +13,16 @@ packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchma
           pandoc weasyprint fonts-dejavu-core dpkg-dev file lintian man-db bash-completion poppler-utils)
 # 32-bit Wine only where the kernel runs 32-bit programs; elsewhere it could not start anyway.
 if "$(dirname "$0")/host_runs_32bit.sh"; then packages+=(wine32:i386); fi
+# The viewer's browser check: Node.js, with Debian's npm where nodejs does not bring its own, and
+# puppeteer-core installed beside the page (view/web/node_modules) from its package-lock.json.
+packages+=(nodejs); command -v npm >/dev/null 2>&1 || packages+=(npm)
+web_modules() { [ -d "$(dirname "$0")/../view/web/node_modules/puppeteer-core" ] || (cd "$(dirname "$0")/../view/web" && npm ci --no-audit --no-fund --loglevel=error); }
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exec "$(dirname "$0")/fetch_httplib.sh"
+[ ${#missing[@]} -eq 0 ] && { web_modules || exit 1; exec "$(dirname "$0")/fetch_httplib.sh"; }
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
@@ -37,4 +41,5 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 fi
 "${as_root[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+web_modules
 "$(dirname "$0")/fetch_httplib.sh"

@@ -22,6 +22,7 @@ step "unit tests" ctest --test-dir build/native --output-on-failure -j "$(nproc)
 step "README examples (every qeltool line of README.md and docs/qeltool.md, as written)" scripts/readme_examples.sh build/native/tools
 step "Debian package, manual page, completion and guide" scripts/package_check.sh build/native
 step "overview page in headless Chromium" tests/browser/check_overview.sh build/native
+step "viewer page in headless Chromium" tests/browser/check_viewer.sh build/native
 step "lossless recording (50 million words through the drain, compared word for word)" \
   build/native/tests/bench/lossless_recording_bench "$top/build"
 step "sanitizer build" scripts/build.sh sanitize
