@@ -99,13 +99,11 @@ bool readRecords(const Recording& r, uint64_t first, uint64_t count, bool withBe
   const uint64_t total = count + (before ? 1 : 0);
   out.resize(static_cast<size_t>(total * kBusRecordBytes));
   SourceWindow window;
-  window.method = ReadMethod::Positioned;
   size_t got = 0;
   // The source is shared by readers; a positioned read leaves nothing behind in it.
   const unsigned char* bytes = viewSourceBytes(const_cast<DataFileSource&>(r.source), window,
                                                start * kBusRecordBytes, out.size(), got);
   if (bytes != nullptr && got > 0) std::copy(bytes, bytes + got, out.begin());
-  releaseSourceWindow(window);
   return got == out.size();
 }
 
