@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(cmake make g++ python3 googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          nsis xvfb xauth x11-utils imagemagick
+          nsis xvfb xauth x11-utils imagemagick curl
           clang libclang-rt-dev clang-tidy cppcheck wine wine64 chromium
           pandoc weasyprint fonts-dejavu-core dpkg-dev file lintian man-db bash-completion poppler-utils)
 # 32-bit Wine only where the kernel runs 32-bit programs; elsewhere it could not start anyway.

@@ -54,6 +54,10 @@ if [ "$edition" = x86 ]; then
   step "end-to-end tests under Wine (x86 edition)" e2e x86
 fi
 step "end-to-end tests under wine64 (x64 edition)" e2e x64
+if [ "$edition" = x86 ]; then
+  step "viewer served by qeltool.exe under Wine (x86 edition)" scripts/view_wine_check.sh x86
+fi
+step "viewer served by qeltool.exe under wine64 (x64 edition)" scripts/view_wine_check.sh x64
 step "installer ($edition edition) under Wine" scripts/installer_check.sh "$edition"
 
 if [ ${#failed[@]} -ne 0 ]; then
