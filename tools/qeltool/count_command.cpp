@@ -11,8 +11,8 @@
 int runCount(const CountOptions& options) {
   const int refused = refuseStandardOutputOverInputs("count", {options.file});
   if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file))
-    return failWithStatus("count", StatusCode::FileOpenError, options.file + " (a directory)");
+  CommandInput input;  // a stream is read through
+  if (const int refusedInput = examineInput("count", options.file, StreamUse::Read, input)) return refusedInput;
   uint64_t records = 0;
   const StatusCode status = countRecords(options.file, records);
   if (!ok(status)) return failWithStatus("count", status, options.file);

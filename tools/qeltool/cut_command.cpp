@@ -18,14 +18,15 @@ int runCut(const CutOptions& options) {
   std::string why;
   StatusCode status = stretchFromOptions(options.stretch, selection, why);
   if (!ok(status)) return failWithStatus(kCommand, status, why);
-  const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  CommandInput input;
+  int refused = examineInput(kCommand, options.file, StreamUse::Read, input);
+  if (refused == ExitSuccess) refused = refuseStreamStretch(kCommand, input, options.stretch);
+  if (refused == ExitSuccess) refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, options.output, options.force);
   if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file)) {
-    return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
-  }
   SafeOutput output;
   status = openSafeOutput(output, options.output, OutputMode::Binary);
-  if (!ok(status)) return failWithStatus(kCommand, status, options.output);
+  if (!ok(status)) return failSafeOutput(kCommand, output, status);
 
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, kCommand);
@@ -37,14 +38,15 @@ int runCut(const CutOptions& options) {
   } else {
     abandonSafeOutput(output);
   }
-  if (status == StatusCode::FileWriteError) return failWithStatus(kCommand, status, options.output);
-  if (!ok(status)) return failWithStatus(kCommand, status, options.file);
-  noteTrailingFragment(kCommand, options.file);
+  if (status == StatusCode::FileWriteError) return failSafeOutput(kCommand, output, status);
+  if (!ok(status) && status != StatusCode::BusWordMissing) return failWithStatus(kCommand, status, options.file);
+  if (!input.stream) noteTrailingFragment(kCommand, options.file);
   if (records == 0) {
     std::fprintf(stderr, "qeltool %s: None Found: no record of %s lies in the window; nothing written\n", kCommand,
                  options.file.c_str());
     return ExitNothingFound;
   }
-  std::printf("%llu records\n", static_cast<unsigned long long>(records));
+  // The count would mix with the records on standard output.
+  if (!isStandardOutputName(options.output)) std::printf("%llu records\n", static_cast<unsigned long long>(records));
   return ExitSuccess;
 }

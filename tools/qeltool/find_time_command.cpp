@@ -26,9 +26,8 @@ int runFindTime(const FindTimeOptions& options) {
   }
   const int refused = refuseStandardOutputOverInputs("find-time", {options.file});
   if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file)) {
-    return failWithStatus("find-time", StatusCode::FileOpenError, options.file + " (a directory)");
-  }
+  CommandInput input;  // the search and the count read the file twice
+  if (const int refusedInput = examineInput("find-time", options.file, StreamUse::Refused, input)) return refusedInput;
   uint64_t line = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "find-time");

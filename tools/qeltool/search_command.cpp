@@ -9,6 +9,7 @@
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/input_file.h"
+#include "tools/qeltool/input_search.h"
 #include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/standard_output.h"
@@ -38,13 +39,13 @@ ScanOptions scanOptions(bool noIndex, const ScanProgress& progress) {
   return scan;
 }
 
-int listMatchingLines(const SearchOptions& options, const SearchSettings& settings) {
+int listMatchingLines(const SearchOptions& options, const CommandInput& input, const SearchSettings& settings) {
   uint64_t matches = 0;
   if (options.json) std::printf("{\"file\": %s, \"lines\": [", jsonQuoted(options.file).c_str());
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
   const ScanOptions scan = scanOptions(options.noIndex, progress);
-  const StatusCode status = forEachMatch(options.file, settings, [&](uint64_t line) {
+  const StatusCode status = forEachInputMatch(input, settings, [&](uint64_t line) {
     if (options.json) {
       std::printf(matches == 0 ? "%llu" : ", %llu", ull(line));
     } else {
@@ -73,14 +74,13 @@ int runSearch(const SearchOptions& options) {
   const int refused = refuseStandardOutputOverInputs("search", {options.file});
   if (refused != ExitSuccess) return refused;
 
-  if (isDirectory(options.file)) {
-    return failWithStatus("search", StatusCode::FileOpenError, options.file + " (a directory)");
-  }
-  if (options.lines) return listMatchingLines(options, settings);
+  CommandInput input;  // a stream is read once, with no index
+  if (const int refusedInput = examineInput("search", options.file, StreamUse::Read, input)) return refusedInput;
+  if (options.lines) return listMatchingLines(options, input, settings);
 
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
-  status = searchPattern(options.file, settings, scanOptions(options.noIndex, progress));
+  status = searchInputPattern(input, settings, scanOptions(options.noIndex, progress));
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("search", status, options.file);
   // A line or a count, a whole number that the search's double holds exactly.

@@ -58,6 +58,8 @@ void printText(const std::string& file, const RecordStatistics& s) {
   } else {
     std::printf("time going back     %llu (first before line %llu)\n", ull(s.backwardSteps), ull(s.firstBackwardLine));
   }
+  std::printf("impossible times    %llu of %llu checked%s\n", ull(s.impossibleTimeTags), ull(s.timeTagsChecked),
+              mostTimeTagsImpossible(s) ? ": this does not look like a data file" : "");
 }
 
 std::string jsonTag(const RecordStatistics& s, const TimeTag& tag) {
@@ -81,6 +83,8 @@ void printJson(const std::string& file, const RecordStatistics& s) {
     std::printf(" \"largest_gap_us\": %s, \"largest_gap_line\": %llu,\n", gapText(s.largestStepHalfMicros).c_str(),
                 ull(s.largestStepLine));
   }
+  std::printf(" \"impossible_time_tags\": %llu, \"time_tags_checked\": %llu, \"looks_like_data_file\": %s,\n",
+              ull(s.impossibleTimeTags), ull(s.timeTagsChecked), mostTimeTagsImpossible(s) ? "false" : "true");
   std::printf(" \"backward_steps\": %llu, \"first_backward_line\": ", ull(s.backwardSteps));
   if (s.backwardSteps == 0) {
     std::printf("null}\n");
@@ -94,10 +98,10 @@ void printJson(const std::string& file, const RecordStatistics& s) {
 int runStats(const StatsOptions& options) {
   const int refused = refuseStandardOutputOverInputs("stats", {options.file});
   if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.file))
-    return failWithStatus("stats", StatusCode::FileOpenError, options.file + " (a directory)");
+  CommandInput input;  // a stream is read once, with no index
+  if (const int refusedInput = examineInput("stats", options.file, StreamUse::Read, input)) return refusedInput;
   uint64_t size = 0;
-  if (FILE* probe = openDataFile(options.file.c_str(), "rb")) {
+  if (FILE* probe = input.stream ? nullptr : openDataFile(options.file.c_str(), "rb")) {
     const int64_t bytes = dataFileSize(probe);
     size = bytes > 0 ? static_cast<uint64_t>(bytes) : 0;
     std::fclose(probe);
@@ -105,7 +109,7 @@ int runStats(const StatsOptions& options) {
   ProgressLine progress = progressOnTerminal();
   RecordStatistics statistics;
   StatusCode status = StatusCode::Success;
-  if (options.noIndex) {
+  if (options.noIndex || input.stream) {
     status = gatherRecordStatistics(options.file, statistics, [&](uint64_t bytesRead) {
       char text[96];
       std::snprintf(text, sizeof text, "stats: %.0f%% of %.1f GiB", size ? 100.0 * bytesRead / size : 0.0,
@@ -118,6 +122,7 @@ int runStats(const StatsOptions& options) {
     IndexRefresh refresh;
     status = refreshDataFileIndex(options.file, refresh, PassOptions{}, &indexProgress, &safeIndexWriter());
     if (ok(status)) statistics = statisticsFromEntries(refresh.entries, refresh.fileBytes);
+    if (ok(status)) status = checkFirstBlockTimeTags(options.file, refresh.entries, statistics);
   }
   finishProgress(progress, false);
   if (!ok(status)) return failWithStatus("stats", status, options.file);
