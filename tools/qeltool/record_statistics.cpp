@@ -30,10 +30,11 @@ void checkTimeTag(RecordStatistics& s, uint32_t longword0, uint32_t longword1) {
   if (impossibleTimeTag(longword0, longword1)) ++s.impossibleTimeTags;
 }
 
-// Line (from 1) is one whose time tag is checked: in the first block, or first of a later one.
-// The last of a later block is caught as the record before the next first, or at the file's end.
-bool checkedBeforeEnd(uint64_t line) {
-  return line <= kIndexBlockRecords || (line - 1) % kIndexBlockRecords == 0 || line % kIndexBlockRecords == 0;
+// Whether the record at this position of its block (from 0) has its time tag checked: every one in
+// the first block, the first and last of a later one (the last of a file's short last block is
+// checked at the end).
+bool checkedInBlock(uint64_t line, uint64_t position) {
+  return line <= kIndexBlockRecords || position == 0 || position == kIndexBlockRecords - 1;
 }
 
 }  // namespace
@@ -55,6 +56,7 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   HalfMicrosClock clock;
   uint64_t previous = 0;
   uint64_t line = 0;
+  uint64_t position = kIndexBlockRecords - 1;  // in its block, of the record last read
   uint64_t bytesRead = 0;
   uint64_t nextProgress = kProgressEveryBytes;
   const unsigned char* const block = buffer.data();
@@ -70,7 +72,8 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
       ++histograms[(i & 3u) * 256 + (recordLongword(record, 2) >> kFlagByteShift)];
       const uint64_t time = recordHalfMicros(clock, record);
       ++line;
-      if (checkedBeforeEnd(line)) checkTimeTag(statistics, recordLongword(record, 0), recordLongword(record, 1));
+      if (++position == kIndexBlockRecords) position = 0;
+      if (checkedInBlock(line, position)) checkTimeTag(statistics, recordLongword(record, 0), recordLongword(record, 1));
       if (time > previous) {
         if (time - previous > statistics.largestStepHalfMicros && line != 1) {  // line 1 has no step
           statistics.largestStepHalfMicros = time - previous;
@@ -104,7 +107,7 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
     }
   }
   // The last record of a later block that is not its first, when no block follows.
-  if (line > kIndexBlockRecords && !checkedBeforeEnd(line)) {
+  if (!checkedInBlock(line, position)) {
     checkTimeTag(statistics, longword0Of(statistics.lastTag), longword1Of(statistics.lastTag));
   }
   statistics.records = line;
