@@ -73,7 +73,9 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
       const uint64_t time = recordHalfMicros(clock, record);
       ++line;
       if (++position == kIndexBlockRecords) position = 0;
-      if (checkedInBlock(line, position)) checkTimeTag(statistics, recordLongword(record, 0), recordLongword(record, 1));
+      if (checkedInBlock(line, position)) {
+        checkTimeTag(statistics, recordLongword(record, 0), recordLongword(record, 1));
+      }
       if (time > previous) {
         if (time - previous > statistics.largestStepHalfMicros && line != 1) {  // line 1 has no step
           statistics.largestStepHalfMicros = time - previous;

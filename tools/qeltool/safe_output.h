@@ -18,8 +18,8 @@
 //        SafeOutput out;
 //        StatusCode status = openSafeOutput(out, output, OutputMode::Binary);
 //        if (!ok(status)) return failSafeOutput("cut", out, status);
-//      "-" is standard output, written in place. The data goes into a new temporary file in the target's folder
-//      (".qeltool-<process>-<n>.tmp"); the target is not touched yet.
+//      The data goes into a new temporary file in the target's folder (".qeltool-<process>-<n>.tmp");
+//      the target is not touched yet. "-" is standard output, written as it comes.
 //   3. Write into out.file with the usual stdio calls. A failed write needs no handling at the
 //      call: the stream's error flag is checked at the commit. (A long task may stop early when
 //      std::ferror(out.file) is set.)
