@@ -32,7 +32,7 @@ std::string dataFileBesideDump(const std::string& dump) {
 int runConvert(const ConvertOptions& options) {
   constexpr const char* kCommand = "convert";
   CommandInput input;
-  int refused = examineInput(kCommand, options.dump, StreamUse::Read, input);
+  int refused = examineInput(kCommand, options.dump, input);
   if (refused != ExitSuccess) return refused;
   if (input.stream && options.output.empty()) {
     return usageError(kCommand, "a dump read from a stream has no name to follow: give the data file with -o");

@@ -12,7 +12,7 @@ int runCount(const CountOptions& options) {
   const int refused = refuseStandardOutputOverInputs("count", {options.file});
   if (refused != ExitSuccess) return refused;
   CommandInput input;  // a stream is read through
-  if (const int refusedInput = examineInput("count", options.file, StreamUse::Read, input)) return refusedInput;
+  if (const int refusedInput = examineInput("count", options.file, input)) return refusedInput;
   uint64_t records = 0;
   const StatusCode status = countRecords(options.file, records);
   if (!ok(status)) return failWithStatus("count", status, options.file);

@@ -19,7 +19,7 @@ int runCut(const CutOptions& options) {
   StatusCode status = stretchFromOptions(options.stretch, selection, why);
   if (!ok(status)) return failWithStatus(kCommand, status, why);
   CommandInput input;
-  int refused = examineInput(kCommand, options.file, StreamUse::Read, input);
+  int refused = examineInput(kCommand, options.file, input);
   if (refused == ExitSuccess) refused = refuseStreamStretch(kCommand, input, options.stretch);
   if (refused == ExitSuccess) refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
   if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, options.output, options.force);

@@ -70,7 +70,7 @@ int runExport(const ExportOptions& options) {
   const std::string outputName = options.output.empty() ? "-" : options.output;
   const bool toFile = !isStandardOutputName(outputName);
   CommandInput input;
-  int refused = examineInput(kCommand, options.file, StreamUse::Read, input);
+  int refused = examineInput(kCommand, options.file, input);
   if (refused == ExitSuccess) refused = refuseStreamStretch(kCommand, input, options.stretch);
   if (refused == ExitSuccess) refused = refuseOutputOverInputs(kCommand, outputName, {options.file});
   if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, outputName, options.force);

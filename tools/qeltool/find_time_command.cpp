@@ -2,12 +2,12 @@
 #include <cstdio>
 #include <string>
 
-#include "files/record_count.h"
 #include "search/time_search.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
+#include "tools/qeltool/input_search.h"
 #include "frontend/json_text.h"
 #include "tools/qeltool/safe_output.h"
 #include "frontend/time_text.h"
@@ -26,8 +26,9 @@ int runFindTime(const FindTimeOptions& options) {
   }
   const int refused = refuseStandardOutputOverInputs("find-time", {options.file});
   if (refused != ExitSuccess) return refused;
-  CommandInput input;  // the search and the count read the file twice
-  if (const int refusedInput = examineInput("find-time", options.file, StreamUse::Refused, input)) return refusedInput;
+  CommandInput input;  // a stream is read once, with no index
+  if (const int refusedInput = examineInput("find-time", options.file, input)) return refusedInput;
+  uint64_t records = 0;
   uint64_t line = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "find-time");
@@ -35,11 +36,8 @@ int runFindTime(const FindTimeOptions& options) {
   scan.progress = &progress;
   scan.useIndex = !options.noIndex;  // --no-index: the whole read, no index left
   scan.indexWriter = &safeIndexWriter();
-  status = findTimeTag(options.file, target, line, scan);
+  status = findInputTime(input, target, line, records, scan);
   finishProgress(progressLine, false);
-  if (!ok(status)) return failWithStatus("find-time", status, options.file);
-  uint64_t records = 0;
-  status = countRecords(options.file, records);
   if (!ok(status)) return failWithStatus("find-time", status, options.file);
 
   // Past the last record the line is the number of records plus one, as the dialog shows it.

@@ -30,15 +30,11 @@ void noteTrailingFragment(const char* command, const std::string& path) {
   }
 }
 
-int examineInput(const char* command, const std::string& name, StreamUse use, CommandInput& input) {
+int examineInput(const char* command, const std::string& name, CommandInput& input) {
   input = CommandInput{name, false};
   const FileFacts facts = name == "-" ? examineStandardStream(StandardStream::Input) : examineFile(name);
   if (facts.kind == FileKind::Directory) return usageError(command, name + " is a folder, not a data file");
   input.stream = name == "-" || facts.kind == FileKind::Other;
-  if (input.stream && use == StreamUse::Refused) {
-    return usageError(command, name + " is a stream (standard input, a pipe or a device) and " + command +
-                                   " reads a data file at will; save it to a file first");
-  }
   return ExitSuccess;
 }
 

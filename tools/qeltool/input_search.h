@@ -14,6 +14,11 @@
 StatusCode forEachInputMatch(const CommandInput& input, const SearchSettings& settings,
                              const std::function<bool(uint64_t line)>& onMatch, const ScanOptions& scan);
 
+// find-time for the input: line as findTimeTag gives it, and the number of whole records. A
+// stream is read once, to its end, for both.
+StatusCode findInputTime(const CommandInput& input, double target, uint64_t& line, uint64_t& records,
+                         const ScanOptions& scan);
+
 // searchPattern for the input: searchResult is the line of the occurrence-th match (mode 0) or the
 // number of matches (mode 1), 0 for none.
 StatusCode searchInputPattern(const CommandInput& input, SearchSettings& settings, const ScanOptions& scan);

@@ -25,7 +25,7 @@ int runReport(const ReportOptions& options) {
   const std::string outputName = options.output.empty() ? "-" : options.output;
   // A stream is read through to From.
   CommandInput input;
-  int refused = examineInput(kCommand, options.file, StreamUse::Read, input);
+  int refused = examineInput(kCommand, options.file, input);
   if (refused == ExitSuccess) refused = refuseOutputOverInputs(kCommand, outputName, {options.file});
   if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, outputName, options.force);
   if (refused != ExitSuccess) return refused;

@@ -75,7 +75,7 @@ int runSearch(const SearchOptions& options) {
   if (refused != ExitSuccess) return refused;
 
   CommandInput input;  // a stream is read once, with no index
-  if (const int refusedInput = examineInput("search", options.file, StreamUse::Read, input)) return refusedInput;
+  if (const int refusedInput = examineInput("search", options.file, input)) return refusedInput;
   if (options.lines) return listMatchingLines(options, input, settings);
 
   ProgressLine progressLine = progressOnTerminal();

@@ -99,7 +99,7 @@ int runStats(const StatsOptions& options) {
   const int refused = refuseStandardOutputOverInputs("stats", {options.file});
   if (refused != ExitSuccess) return refused;
   CommandInput input;  // a stream is read once, with no index
-  if (const int refusedInput = examineInput("stats", options.file, StreamUse::Read, input)) return refusedInput;
+  if (const int refusedInput = examineInput("stats", options.file, input)) return refusedInput;
   uint64_t size = 0;
   if (FILE* probe = input.stream ? nullptr : openDataFile(options.file.c_str(), "rb")) {
     const int64_t bytes = dataFileSize(probe);
