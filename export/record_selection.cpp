@@ -72,7 +72,8 @@ StatusCode forEachSelectedRun(const std::string& path, const RecordSelection& se
   // The criteria look at the record before the stretch too (the gap before its first record).
   const bool criteria = selection.criteriaGiven;
   const uint64_t readFrom = criteria && stretch.first > 1 ? stretch.first - 1 : stretch.first;
-  if (!seekDataFile(reader.file, static_cast<int64_t>((readFrom - 1) * kBusRecordBytes), SEEK_SET)) {
+  // From the first record no seek is needed, so that a stream (a pipe, standard input) is read too.
+  if (readFrom > 1 && !seekDataFile(reader.file, static_cast<int64_t>((readFrom - 1) * kBusRecordBytes), SEEK_SET)) {
     closeRecordBlocks(reader);
     return StatusCode::FileReadError;
   }

@@ -2,14 +2,40 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
+
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 
+namespace {
+
+// Standard input as a stream of its own, in binary mode, that the caller may close.
+FILE* openStandardInput() {
+#ifdef _WIN32
+  const int descriptor = _dup(_fileno(stdin));
+  if (descriptor < 0) return nullptr;
+  _setmode(descriptor, _O_BINARY);
+  FILE* file = _fdopen(descriptor, "rb");
+  if (file == nullptr) _close(descriptor);
+#else
+  const int descriptor = dup(fileno(stdin));
+  if (descriptor < 0) return nullptr;
+  FILE* file = fdopen(descriptor, "rb");
+  if (file == nullptr) close(descriptor);
+#endif
+  return file;
+}
+
+}  // namespace
+
 FILE* openDataFile(const char* path, const char* mode) {
+  if (std::strcmp(path, "-") == 0 && mode[0] == 'r') return openStandardInput();
   // A folder is no data file: on Linux fopen would open it and its "size" is nonsense.
   struct stat info;
   if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;

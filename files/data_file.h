@@ -1,5 +1,6 @@
 // Opening and positioning data files with 64-bit offsets on every platform.
-// openDataFile refuses a folder (null, as for a file that cannot be opened).
+// openDataFile refuses a folder (null, as for a file that cannot be opened); "-" opened for
+// reading is standard input.
 #pragma once
 #include <cstddef>
 #include <cstdint>

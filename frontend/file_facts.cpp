@@ -44,8 +44,8 @@ FileFacts examineFile(const std::string& path) {
   return facts;
 }
 
-FileFacts examineStandardOutput() {
-  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+FileFacts examineStandardStream(StandardStream stream) {
+  HANDLE handle = GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return FileFacts{};
   return factsFromHandle(handle);
 }
@@ -89,9 +89,9 @@ FileFacts examineFile(const std::string& path) {
   return facts;
 }
 
-FileFacts examineStandardOutput() {
+FileFacts examineStandardStream(StandardStream stream) {
   struct stat info;
-  if (fstat(STDOUT_FILENO, &info) != 0) return FileFacts{};
+  if (fstat(stream == StandardStream::Input ? STDIN_FILENO : STDOUT_FILENO, &info) != 0) return FileFacts{};
   FileFacts facts = factsFromStat(info);
   facts.writable = true;
   return facts;

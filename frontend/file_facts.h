@@ -32,8 +32,11 @@ struct FileFacts {
 // examined.
 FileFacts examineFile(const std::string& path);
 
-// Facts of the file standard output is (kind Other for a terminal or pipe, Missing when closed).
-FileFacts examineStandardOutput();
+enum class StandardStream { Input, Output };
+
+// Facts of the file standard input or output is (kind Other for a terminal or pipe, Missing when
+// closed).
+FileFacts examineStandardStream(StandardStream stream);
 
 // Both are known and are one and the same file.
 bool sameFile(const FileFacts& a, const FileFacts& b);

@@ -42,8 +42,9 @@ void readFractionField(const char* text, StatusCode& status, double& micros) {
   micros = sum * 0.1;
 }
 
-// The smallest half-microsecond time whose microsecond form is at or after target:
-// t / 2 >= target  <=>  t >= ceil(2 target) for a whole t. Beyond every time tag for a NaN target.
+}  // namespace
+
+// t / 2 >= target  <=>  t >= ceil(2 target) for a whole t.
 uint64_t firstHalfMicrosAtOrAfter(double target) {
   if (std::isnan(target)) return UINT64_MAX;
   const double twice = std::ceil(2.0 * target);
@@ -51,8 +52,6 @@ uint64_t firstHalfMicrosAtOrAfter(double target) {
   if (twice >= 9223372036854775808.0) return UINT64_MAX;
   return static_cast<uint64_t>(twice);
 }
-
-}  // namespace
 
 StatusCode parseTimeTagFields(const char* day, const char* hours, const char* minutes, const char* seconds,
                               const char* fraction, double& target) {

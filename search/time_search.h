@@ -11,6 +11,10 @@
 StatusCode parseTimeTagFields(const char* day, const char* hours, const char* minutes, const char* seconds,
                               const char* fraction, double& target);
 
+// The smallest half-microsecond time whose microsecond form is at or after target; beyond every
+// time tag for a NaN target.
+uint64_t firstHalfMicrosAtOrAfter(double target);
+
 // The line (from 1) of the first record in file order whose time tag in microseconds is at or
 // after target; the number of records plus one when none is. line is 0 first. FileOpenError when
 // the file cannot be opened. A trailing fragment of fewer than 16 bytes is ignored. With the saved index only the

@@ -12,7 +12,8 @@ struct ReportOptions {
   uint64_t from = 1;
   uint64_t lines = kAllLines;
   std::string format = "binary";  // binary, mdm, ldb, mec, eiu, 1553
-  std::string output;             // empty: standard output
+  std::string output;             // empty or "-": standard output
+  bool force = false;             // replace an existing output that holds data
 };
 
 // The search criteria, taken by search and export.
@@ -52,7 +53,8 @@ struct CountOptions {
 
 struct ConvertOptions {
   std::string dump;
-  std::string output;  // empty: beside the dump, its file name up to the first "." with ".QEL"
+  std::string output;  // empty: beside the dump, its file name up to the first "." with ".QEL"; "-": standard output
+  bool force = false;  // replace an existing output that holds data
 };
 
 struct StatsOptions {
@@ -100,7 +102,8 @@ struct ExportOptions {
   std::string file;
   bool ch10 = false;
   bool csv = false;
-  std::string output;             // empty: standard output (CSV only)
+  std::string output;             // empty or "-": standard output (CSV; Chapter 10 only when "-" is given)
+  bool force = false;             // replace an existing output that holds data
   std::string format = "binary";  // the CSV's binary and fields columns: binary, mdm, ldb, mec, eiu, 1553
   StretchOptions stretch;
   CriteriaOptions criteria;
@@ -108,7 +111,8 @@ struct ExportOptions {
 
 struct CutOptions {
   std::string file;
-  std::string output;
+  std::string output;  // "-": standard output
+  bool force = false;  // replace an existing output that holds data
   StretchOptions stretch;
 };
 

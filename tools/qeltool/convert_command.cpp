@@ -30,26 +30,33 @@ std::string dataFileBesideDump(const std::string& dump) {
 }  // namespace
 
 int runConvert(const ConvertOptions& options) {
-  const std::string output = options.output.empty() ? dataFileBesideDump(options.dump) : options.output;
-  const int refused = refuseOutputOverInputs("convert", output, {options.dump});
+  constexpr const char* kCommand = "convert";
+  CommandInput input;
+  int refused = examineInput(kCommand, options.dump, input);
   if (refused != ExitSuccess) return refused;
-  if (isDirectory(options.dump))
-    return failWithStatus("convert", StatusCode::FileOpenError, options.dump + " (a directory)");
+  if (input.stream && options.output.empty()) {
+    return usageError(kCommand, "a dump read from a stream has no name to follow: give the data file with -o");
+  }
+  const std::string output = options.output.empty() ? dataFileBesideDump(options.dump) : options.output;
+  refused = refuseOutputOverInputs(kCommand, output, {options.dump});
+  if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, output, options.force);
+  if (refused != ExitSuccess) return refused;
 
   // The whole dump is read before the output is made.
   std::vector<unsigned char> records;
   StatusCode status = convertDumpToRecords(options.dump, records);
-  if (!ok(status)) return failWithStatus("convert", status, options.dump);
+  if (!ok(status)) return failWithStatus(kCommand, status, options.dump);
   SafeOutput out;
   status = openSafeOutput(out, output, OutputMode::Binary);
-  if (!ok(status)) return failWithStatus("convert", status, output);
+  if (!ok(status)) return failSafeOutput(kCommand, out, status);
   if (std::fwrite(records.data(), 1, records.size(), out.file) == records.size()) {
     status = commitSafeOutput(out);
   } else {
     abandonSafeOutput(out);
     status = StatusCode::FileWriteError;
   }
-  if (!ok(status)) return failWithStatus("convert", status, output);
+  if (!ok(status)) return failSafeOutput(kCommand, out, status);
+  if (isStandardOutputName(output)) return ExitSuccess;
   // The index beside it; one that cannot be written leaves the data file as good as it is.
   std::vector<BlockEntry> entries;
   addRecordsToEntries(entries, records.data(), records.size() / kBusRecordBytes);

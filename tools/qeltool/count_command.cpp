@@ -10,7 +10,8 @@ namespace {
 
 // {"file", "records"} of one file, printed; the file's exit code.
 int countFile(const std::string& file, bool json, bool several) {
-  if (isDirectory(file)) return failWithStatus("count", StatusCode::FileOpenError, file + " (a directory)");
+  CommandInput input;  // a stream is read through
+  if (const int refusedInput = examineInput("count", file, input)) return refusedInput;
   uint64_t records = 0;
   const StatusCode status = countRecords(file, records);
   if (!ok(status)) return failWithStatus("count", status, file);

@@ -15,19 +15,22 @@ constexpr const char* kCommand = "cut";
 }  // namespace
 
 int runCut(const CutOptions& options) {
+  // A stream is refused a stretch before the stretch's times are looked up in it.
+  CommandInput input;
+  int refused = examineInput(kCommand, options.file, input);
+  if (refused == ExitSuccess) refused = refuseStreamStretch(kCommand, input, options.stretch);
+  if (refused != ExitSuccess) return refused;
   RecordSelection selection;
   std::string why;
   StatusCode status = stretchFromOptions(options.stretch, options.file, selection, why);
   if (!ok(status)) return failWithStatus(kCommand, status, why);
-  const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  if (refused == ExitSuccess) refused = refuseOutputAtIndex(kCommand, options.output, {options.file});
+  if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, options.output, options.force);
   if (refused != ExitSuccess) return refused;
-  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
-  if (isDirectory(options.file)) {
-    return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
-  }
   SafeOutput output;
   status = openSafeOutput(output, options.output, OutputMode::Binary);
-  if (!ok(status)) return failWithStatus(kCommand, status, options.output);
+  if (!ok(status)) return failSafeOutput(kCommand, output, status);
 
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, kCommand);
@@ -39,14 +42,15 @@ int runCut(const CutOptions& options) {
   } else {
     abandonSafeOutput(output);
   }
-  if (status == StatusCode::FileWriteError) return failWithStatus(kCommand, status, options.output);
-  if (!ok(status)) return failWithStatus(kCommand, status, options.file);
-  noteTrailingFragment(kCommand, options.file);
+  if (status == StatusCode::FileWriteError) return failSafeOutput(kCommand, output, status);
+  if (!ok(status) && status != StatusCode::BusWordMissing) return failWithStatus(kCommand, status, options.file);
+  if (!input.stream) noteTrailingFragment(kCommand, options.file);
   if (records == 0) {
     std::fprintf(stderr, "qeltool %s: None Found: no record of %s lies in the window; nothing written\n", kCommand,
                  options.file.c_str());
     return ExitNothingFound;
   }
-  std::printf("%llu records\n", static_cast<unsigned long long>(records));
+  // The count would mix with the records on standard output.
+  if (!isStandardOutputName(options.output)) std::printf("%llu records\n", static_cast<unsigned long long>(records));
   return ExitSuccess;
 }

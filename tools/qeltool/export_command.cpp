@@ -1,11 +1,7 @@
 // qeltool export: the chosen records as an IRIG 106 Chapter 10 file or as CSV.
 #include <cstdio>
 #include <string>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
+#include <vector>
 
 #include "export/chapter10_writer.h"
 #include "export/csv_export.h"
@@ -16,7 +12,6 @@
 #include "tools/qeltool/input_file.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
-#include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/stretch_options.h"
 #include "tools/qeltool/tool_exit.h"
 
@@ -32,15 +27,45 @@ std::string fileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Standard output cannot be taken back. The exporters hand their bytes over in large blocks, the
+// first before the end only when it is full of chosen records: that first block (the CSV header,
+// the Chapter 10 setup) is held, so that nothing chosen prints nothing.
+struct HeldStart {
+  ByteSink sink;
+  std::vector<unsigned char> held;
+  bool holding = true;
+
+  bool release() {
+    holding = false;
+    return held.empty() || sink.write(held.data(), held.size());
+  }
+};
+
+ByteSink heldStartSink(HeldStart& start) {
+  return ByteSink{[&start](const unsigned char* bytes, size_t count) {
+    if (start.holding && start.held.empty()) {
+      start.held.assign(bytes, bytes + count);
+      return true;
+    }
+    if (start.holding && !start.release()) return false;
+    return start.sink.write(bytes, count);
+  }};
+}
+
 }  // namespace
 
 int runExport(const ExportOptions& options) {
   if (options.ch10 == options.csv) return usageError(kCommand, "give one of --ch10 and --csv");
   if (options.ch10 && options.output.empty()) {
-    return usageError(kCommand, "--ch10 writes a binary file: give it with -o");
+    return usageError(kCommand, "--ch10 writes a binary file: give it with -o (-o - for standard output)");
   }
   StackFormat format = StackFormat::BinaryHex;
   if (!stackFormatNamed(options.format, format)) return usageError(kCommand, "unknown --format " + options.format);
+  // A stream is refused a stretch before the stretch's times are looked up in it.
+  CommandInput input;
+  int refused = examineInput(kCommand, options.file, input);
+  if (refused == ExitSuccess) refused = refuseStreamStretch(kCommand, input, options.stretch);
+  if (refused != ExitSuccess) return refused;
   RecordSelection selection;
   std::string why;
   StatusCode status = stretchFromOptions(options.stretch, options.file, selection, why);
@@ -48,25 +73,19 @@ int runExport(const ExportOptions& options) {
   if (!ok(status)) return failWithStatus(kCommand, status, why);
   selection.criteriaGiven = !criteriaTakeEverything(selection.criteria);
 
-  const bool toFile = !options.output.empty();
-  const int refused = toFile ? refuseOutputOverInputs(kCommand, options.output, {options.file})
-                             : refuseStandardOutputOverInputs(kCommand, {options.file});
+  const std::string outputName = options.output.empty() ? "-" : options.output;
+  const bool toFile = !isStandardOutputName(outputName);
+  refused = refuseOutputOverInputs(kCommand, outputName, {options.file});
+  if (refused == ExitSuccess) refused = refuseOutputAtIndex(kCommand, options.output, {options.file});
+  if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, outputName, options.force);
   if (refused != ExitSuccess) return refused;
-  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
-  if (isDirectory(options.file)) {
-    return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
-  }
+  // CSV rows end in CR LF already: binary either way.
   SafeOutput output;
-  if (toFile) {
-    status = openSafeOutput(output, options.output, OutputMode::Binary);
-    if (!ok(status)) return failWithStatus(kCommand, status, options.output);
-  } else {
-#ifdef _WIN32
-    // The rows end in CR LF already.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  }
-  const ByteSink sink = fileByteSink(toFile ? output.file : stdout);
+  status = openSafeOutput(output, outputName, OutputMode::Binary);
+  if (!ok(status)) return failSafeOutput(kCommand, output, status);
+  HeldStart start;
+  start.sink = fileByteSink(output.file);
+  const ByteSink sink = toFile ? fileByteSink(output.file) : heldStartSink(start);
 
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, kCommand);
@@ -79,20 +98,21 @@ int runExport(const ExportOptions& options) {
     status = exportCsv(options.file, selection, format, sink, records, &progress);
   }
   finishProgress(progressLine, false);
+  if (ok(status) && records != 0 && !toFile && start.holding && !start.release()) status = StatusCode::FileWriteError;
 
-  // Nothing chosen: no file, as a search that finds nothing.
-  if (toFile && (!ok(status) || records == 0)) {
+  // Nothing chosen: nothing written, as a search that finds nothing.
+  if (!ok(status) || records == 0) {
     abandonSafeOutput(output);
-  } else if (toFile) {
+  } else {
     status = commitSafeOutput(output);
   }
   // A failed write to standard output is reported once, by main's finishStandardOutput.
-  if (status == StatusCode::FileWriteError) return toFile ? failWithStatus(kCommand, status, options.output) : ExitFailure;
-  if (!ok(status)) return failWithStatus(kCommand, status, options.file);
-  noteTrailingFragment(kCommand, options.file);
+  if (status == StatusCode::FileWriteError) return toFile ? failSafeOutput(kCommand, output, status) : ExitFailure;
+  if (!ok(status) && status != StatusCode::BusWordMissing) return failWithStatus(kCommand, status, options.file);
+  if (!input.stream) noteTrailingFragment(kCommand, options.file);
   if (records == 0) {
-    std::fprintf(stderr, "qeltool %s: None Found: no record of %s was chosen%s\n", kCommand, options.file.c_str(),
-                 toFile ? "; nothing written" : "");
+    std::fprintf(stderr, "qeltool %s: None Found: no record of %s was chosen; nothing written\n", kCommand,
+                 options.file.c_str());
     return ExitNothingFound;
   }
   if (counts.daysOutOfRange != 0) {
@@ -101,9 +121,11 @@ int runExport(const ExportOptions& options) {
                  "and carry the day less 400\n",
                  kCommand, ull(counts.daysOutOfRange));
   }
+  // The counts go to standard error when the export itself is on standard output.
+  FILE* summary = toFile ? stdout : stderr;
   if (options.ch10) {
-    std::printf("%llu records in %llu data packets, %llu time packets (time started anew %llu times)\n",
-                ull(records), ull(counts.dataPackets), ull(counts.timePackets), ull(counts.timeRestarts));
+    std::fprintf(summary, "%llu records in %llu data packets, %llu time packets (time started anew %llu times)\n",
+                 ull(records), ull(counts.dataPackets), ull(counts.timePackets), ull(counts.timeRestarts));
   } else if (toFile) {
     std::printf("%llu rows\n", ull(records));
   }

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <string>
 
-#include "files/record_count.h"
 #include "frontend/time_text.h"
 #include "search/time_search.h"
 #include "tools/qeltool/commands.h"
 #include "tools/qeltool/file_results.h"
 #include "tools/qeltool/index_output.h"
 #include "tools/qeltool/input_file.h"
+#include "tools/qeltool/input_search.h"
 #include "tools/qeltool/progress_line.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/tool_exit.h"
@@ -21,10 +21,16 @@ constexpr uint64_t kFoundLineContext = 10;
 
 // The time found in one file, printed; the file's exit code.
 int findTimeInFile(const FindTimeOptions& options, const TypedTime& time, const std::string& file, bool several) {
-  if (isDirectory(file)) return failWithStatus("find-time", StatusCode::FileOpenError, file + " (a directory)");
+  CommandInput input;  // a stream is read once, with no index
+  if (const int refusedInput = examineInput("find-time", file, input)) return refusedInput;
   double first = 0.0;
-  StatusCode status = time.base == TimeBase::FirstRecord ? firstRecordMicros(file, first) : StatusCode::Success;
+  StatusCode status = StatusCode::Success;
+  if (time.base == TimeBase::FirstRecord) {
+    if (input.stream) return usageError("find-time", file + " is a stream; a time after the first record needs a data file");
+    status = firstRecordMicros(file, first);
+  }
   if (!ok(status)) return failWithStatus("find-time", status, file);
+  uint64_t records = 0;
   uint64_t line = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "find-time");
@@ -32,11 +38,8 @@ int findTimeInFile(const FindTimeOptions& options, const TypedTime& time, const 
   scan.progress = &progress;
   scan.useIndex = !options.noIndex;  // --no-index: the whole read, no index left
   scan.indexWriter = &safeIndexWriter();
-  status = findTimeTag(file, resolveTypedTime(time, first), line, scan);
+  status = findInputTime(input, resolveTypedTime(time, first), line, records, scan);
   finishProgress(progressLine, false);
-  if (!ok(status)) return failWithStatus("find-time", status, file);
-  uint64_t records = 0;
-  status = countRecords(file, records);
   if (!ok(status)) return failWithStatus("find-time", status, file);
 
   // Past the last record the line is the number of records plus one, as the dialog shows it.

@@ -31,6 +31,11 @@
 
 namespace {
 
+// An output named "" is a slip, not standard output ("-" is that).
+const CLI::Validator kOutputName(
+    [](const std::string& name) { return name.empty() ? std::string("an empty name; - is standard output") : ""; },
+    "NAME");
+
 void addReport(CLI::App& app, ReportOptions& o) {
   CLI::App* c = app.add_subcommand("report", "The text report of View (\"QEL.TMP\"), to standard output or a file");
   c->add_option("FILE", o.file, "Data file")->required();
@@ -41,7 +46,9 @@ void addReport(CLI::App& app, ReportOptions& o) {
   addWholeNumberOption(c, "--lines", o.lines, 1, UINT64_MAX, "Number of records to show (default: all to the end)");
   addFormatOption(c, o.format, "Bus format: binary, mdm, ldb, mec, eiu, 1553");
   c->add_option("-o,--output", o.output,
-                "Write the report into this file instead (text mode, as \"QEL.TMP\"); never the data file");
+                "Write the report into this file instead (text mode, as \"QEL.TMP\"); never the data file")
+      ->check(kOutputName);
+  c->add_flag("--force", o.force, "Replace the output even if it holds data");
 }
 
 void addSearch(CLI::App& app, SearchOptions& o) {
@@ -88,7 +95,9 @@ void addConvert(CLI::App& app, ConvertOptions& o) {
   c->add_option("DUMP", o.dump, "Dump file")->required();
   c->add_option("-o,--output", o.output,
                 "Data file to write (default: beside the dump, its file name up to the first \".\" with "
-                "\".QEL\"); never the dump");
+                "\".QEL\"); never the dump")
+      ->check(kOutputName);
+  c->add_flag("--force", o.force, "Replace the output even if it holds data");
 }
 
 void addStats(CLI::App& app, StatsOptions& o) {
@@ -152,7 +161,9 @@ void addExport(CLI::App& app, ExportOptions& o) {
   CLI::Option* ch10 = c->add_flag("--ch10", o.ch10, "Write an IRIG 106 Chapter 10 file (needs -o)");
   CLI::Option* csv = c->add_flag("--csv", o.csv, "Write CSV: a header row and one row a record");
   ch10->excludes(csv);
-  c->add_option("-o,--output", o.output, "Write into this file (default for CSV: standard output); never FILE");
+  c->add_option("-o,--output", o.output, "Write into this file (default for CSV: standard output); never FILE")
+      ->check(kOutputName);
+  c->add_flag("--force", o.force, "Replace the output even if it holds data");
   addFormatOption(c, o.format,
                   "Bus format of the CSV's binary, fields and command columns: binary, mdm, ldb, mec, eiu, 1553");
   addStretchOptions(c, o.stretch);
@@ -163,7 +174,8 @@ void addCut(CLI::App& app, CutOptions& o) {
   CLI::App* c = app.add_subcommand(
       "cut", "A new data file of the records of a time window or a line range, byte for byte");
   c->add_option("FILE", o.file, "Data file")->required();
-  c->add_option("-o,--output", o.output, "Data file to write; never FILE")->required();
+  c->add_option("-o,--output", o.output, "Data file to write; never FILE")->required()->check(kOutputName);
+  c->add_flag("--force", o.force, "Replace the output even if it holds data");
   addStretchOptions(c, o.stretch);
 }
 
@@ -171,7 +183,7 @@ void addOverview(CLI::App& app, OverviewOptions& o) {
   CLI::App* c = app.add_subcommand(
       "overview", "A recording at a glance: one self-contained HTML page of counts and plots");
   c->add_option("FILE", o.file, "Data file")->required();
-  c->add_option("-o,--output", o.output, "The page to write (FILE.html); never FILE")->required();
+  c->add_option("-o,--output", o.output, "The page to write (FILE.html); never FILE")->required()->check(kOutputName);
 }
 
 // The command named on the command line when it is none of qeltool's: "unknown command 'serach';

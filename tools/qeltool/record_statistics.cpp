@@ -14,6 +14,29 @@ constexpr uint64_t kProgressEveryBytes = 64u << 20;
 
 TimeTag timeTagAt(const unsigned char* record) { return timeTagOf(busRecordFromBytes(record)); }
 
+// A field beyond what a clock counts to: the day (or its part below the hundreds) out of range,
+// an hour, minute, second, millisecond or half microsecond too many.
+bool impossibleTimeTag(uint32_t longword0, uint32_t longword1) {
+  const unsigned dayLow = fieldValue(longword0, tagfield::kDayLow);
+  const unsigned day = 100u * fieldValue(longword0, tagfield::kDayHundreds) + dayLow;
+  return day == 0 || day > 366 || dayLow >= 100 || fieldValue(longword0, tagfield::kHours) >= 24 ||
+         fieldValue(longword0, tagfield::kMinutes) >= 60 || fieldValue(longword0, tagfield::kSeconds) >= 60 ||
+         fieldValue(longword1, tagfield::kMilliseconds) >= 1000 ||
+         fieldValue(longword1, tagfield::kHalfMicros) >= 2 * 1000;
+}
+
+void checkTimeTag(RecordStatistics& s, uint32_t longword0, uint32_t longword1) {
+  ++s.timeTagsChecked;
+  if (impossibleTimeTag(longword0, longword1)) ++s.impossibleTimeTags;
+}
+
+// Whether the record at this position of its block (from 0) has its time tag checked: every one in
+// the first block, the first and last of a later one (the last of a file's short last block is
+// checked at the end).
+bool checkedInBlock(uint64_t line, uint64_t position) {
+  return line <= kIndexBlockRecords || position == 0 || position == kIndexBlockRecords - 1;
+}
+
 }  // namespace
 
 StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
@@ -33,10 +56,13 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   HalfMicrosClock clock;
   uint64_t previous = 0;
   uint64_t line = 0;
+  uint64_t position = kIndexBlockRecords - 1;  // in its block, of the record last read
+  uint64_t bytesRead = 0;
   uint64_t nextProgress = kProgressEveryBytes;
   const unsigned char* const block = buffer.data();
   for (;;) {
     const size_t got = readDataFileFully(file, buffer.data() + held, buffer.size() - held);
+    bytesRead += got;
     const size_t bytes = held + got;
     const size_t count = bytes / kBusRecordBytes;
     if (count == 0) break;
@@ -46,6 +72,10 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
       ++histograms[(i & 3u) * 256 + (recordLongword(record, 2) >> kFlagByteShift)];
       const uint64_t time = recordHalfMicros(clock, record);
       ++line;
+      if (++position == kIndexBlockRecords) position = 0;
+      if (checkedInBlock(line, position)) {
+        checkTimeTag(statistics, recordLongword(record, 0), recordLongword(record, 1));
+      }
       if (time > previous) {
         if (time - previous > statistics.largestStepHalfMicros && line != 1) {  // line 1 has no step
           statistics.largestStepHalfMicros = time - previous;
@@ -78,8 +108,13 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
       if ((flags >> flag) & 1u) statistics.flagWords[flag] += words;
     }
   }
+  // The last record of a later block that is not its first, when no block follows.
+  if (!checkedInBlock(line, position)) {
+    checkTimeTag(statistics, longword0Of(statistics.lastTag), longword1Of(statistics.lastTag));
+  }
   statistics.records = line;
-  statistics.bytes = size >= 0 ? static_cast<uint64_t>(size) : line * kBusRecordBytes;
+  // A stream has no size but the bytes it gave.
+  statistics.bytes = size >= 0 ? static_cast<uint64_t>(size) : bytesRead;
   statistics.dataWords = line - statistics.commandWords;
   return StatusCode::Success;
 }
@@ -117,6 +152,10 @@ RecordStatistics statisticsFromEntries(const std::vector<BlockEntry>& entries, u
       s.largestStepLine = line + e.maxStepAt + 1;
     }
     if (e.backwardSteps > 0 && s.backwardSteps == 0) s.firstBackwardLine = line + e.firstBackwardAt + 1;
+    if (b > 0) {
+      checkTimeTag(s, e.first[0], e.first[1]);
+      if (e.records > 1) checkTimeTag(s, e.last[0], e.last[1]);
+    }
     s.backwardSteps += e.backwardSteps;
     line += e.records;
   }
@@ -127,6 +166,21 @@ RecordStatistics statisticsFromEntries(const std::vector<BlockEntry>& entries, u
     s.lastTag = tagOfLongwords(entries.back().last);
   }
   return s;
+}
+
+StatusCode checkFirstBlockTimeTags(const std::string& path, const std::vector<BlockEntry>& entries,
+                                   RecordStatistics& statistics) {
+  if (entries.empty()) return StatusCode::Success;
+  FILE* file = openDataFile(path.c_str(), "rb");
+  if (file == nullptr) return StatusCode::FileOpenError;
+  std::vector<unsigned char> block(size_t{entries.front().records} * kBusRecordBytes);
+  const size_t got = readDataFileFully(file, block.data(), block.size());
+  std::fclose(file);
+  if (got != block.size()) return StatusCode::FileReadError;
+  for (size_t at = 0; at < got; at += kBusRecordBytes) {
+    checkTimeTag(statistics, recordLongword(block.data() + at, 0), recordLongword(block.data() + at, 1));
+  }
+  return StatusCode::Success;
 }
 
 std::string formatTimeTag(const TimeTag& tag) {

@@ -26,7 +26,16 @@ struct RecordStatistics {
   // How many records have a time tag earlier than the record before them.
   uint64_t backwardSteps = 0;
   uint64_t firstBackwardLine = 0;
+  // Of the time tags checked, those no clock can give: minute or second 60 or more, hour 24 or
+  // more, milliseconds 1000 or more, day 0 or above 366. Checked are every record of the first
+  // index block and the first and last record of every later one, the same records whether the
+  // figures come from a full read or from the saved index.
+  uint64_t timeTagsChecked = 0;
+  uint64_t impossibleTimeTags = 0;
 };
+
+// Most time tags checked are impossible: "this does not look like a data file".
+inline bool mostTimeTagsImpossible(const RecordStatistics& s) { return 2 * s.impossibleTimeTags > s.timeTagsChecked; }
 
 // Reads the file once, front to back, in large blocks. onProgress (when set) is called now and
 // then with the bytes read so far. FileOpenError when the file cannot be opened.
@@ -34,8 +43,11 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
                                   const std::function<void(uint64_t bytesRead)>& onProgress);
 
 // The same figures from the entries of the file's whole saved index (every block from the first),
-// read nowhere else; bytes is the file's size.
+// read nowhere else; bytes is the file's size. The time tags of the first block are then checked
+// by checkFirstBlockTimeTags, which reads that block of the file (FileOpenError, FileReadError).
 RecordStatistics statisticsFromEntries(const std::vector<BlockEntry>& entries, uint64_t bytes);
+StatusCode checkFirstBlockTimeTags(const std::string& path, const std::vector<BlockEntry>& entries,
+                                   RecordStatistics& statistics);
 
 // A time tag as the report's TIME column shows it: DDD:HH:MM:SS.fffffff.
 std::string formatTimeTag(const TimeTag& tag);

@@ -1,6 +1,8 @@
 #include "tools/qeltool/safe_output.h"
 
 #include <cerrno>
+#include <csignal>
+#include <utility>
 
 #include "frontend/file_facts.h"
 #include "tools/qeltool/interrupt_cleanup.h"
@@ -110,40 +112,49 @@ void dropTemporary(SafeOutput& output) {
   output.temporary.clear();
 }
 
-// Only a regular file can be destroyed by writing: a terminal, pipe or device read and written
-// at once is the user's plan.
-bool overwrites(const FileFacts& written, const std::string& input) {
-  return written.kind == FileKind::Regular && sameFile(written, examineFile(input));
+// The command's inputs as they were examined, by the names the user gave.
+std::vector<std::pair<std::string, FileFacts>> heldInputs;
+
+FileFacts examineInputNamed(const std::string& name) {
+  return name == "-" ? examineStandardStream(StandardStream::Input) : examineFile(name);
+}
+
+// The held input the written file is, or null. Only a regular file can be destroyed by writing: a
+// terminal, pipe or device read and written at once is the user's plan.
+const std::string* inputWritten(const FileFacts& written) {
+  if (written.kind != FileKind::Regular) return nullptr;
+  for (const auto& input : heldInputs) {
+    if (sameFile(written, input.second)) return &input.first;
+  }
+  return nullptr;
 }
 
 int refuseAsSameFile(const char* command, const std::string& output, const std::string& input) {
   return usageError(command, output + " is the same file as the input " + input + "; nothing written");
 }
 
+int refuseWrittenOverInputs(const char* command, const std::string& output, const FileFacts& written,
+                            const std::vector<std::string>& inputs) {
+  for (const std::string& input : inputs) heldInputs.emplace_back(input, examineInputNamed(input));
+  const std::string* input = inputWritten(written);
+  return input != nullptr ? refuseAsSameFile(command, output, *input) : ExitSuccess;
+}
+
 }  // namespace
 
+bool isStandardOutputName(const std::string& name) { return name == "-"; }
+
 int refuseOutputOverInputs(const char* command, const std::string& output, const std::vector<std::string>& inputs) {
-  const FileFacts written = examineFile(output);
-  for (const std::string& input : inputs) {
-    if (overwrites(written, input)) {
-      return refuseAsSameFile(command, output, input);
-    }
-  }
-  return ExitSuccess;
+  if (isStandardOutputName(output)) return refuseStandardOutputOverInputs(command, inputs);
+  return refuseWrittenOverInputs(command, output, examineFile(output), inputs);
 }
 
 int refuseStandardOutputOverInputs(const char* command, const std::vector<std::string>& inputs) {
-  const FileFacts written = examineStandardOutput();
-  for (const std::string& input : inputs) {
-    if (overwrites(written, input)) {
-      return refuseAsSameFile(command, kStandardOutputName, input);
-    }
-  }
-  return ExitSuccess;
+  return refuseWrittenOverInputs(command, kStandardOutputName, examineStandardStream(StandardStream::Output), inputs);
 }
 
 int refuseToReplaceData(const char* command, const std::string& path, bool force) {
-  if (force) return ExitSuccess;
+  if (force || isStandardOutputName(path)) return ExitSuccess;
   const FileFacts facts = examineFile(path);
   if (facts.kind == FileKind::Regular && facts.size > 0) {
     return usageError(command, path + " exists and is not empty; --force replaces it");
@@ -153,7 +164,24 @@ int refuseToReplaceData(const char* command, const std::string& path, bool force
 
 StatusCode openSafeOutput(SafeOutput& output, const std::string& target, OutputMode mode) {
   output = SafeOutput{};
+  output.name = target;
+#ifdef SIGXFSZ
+  // A write beyond the file size limit (ulimit -f) then fails as a write, and the temporary goes.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+  if (isStandardOutputName(target)) {
+    output.target = target;
+    output.file = stdout;
+#ifdef _WIN32
+    if (mode == OutputMode::Binary) _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    return StatusCode::Success;
+  }
   const FileFacts facts = examineFile(target);
+  if (const std::string* input = inputWritten(facts)) {
+    output.sameAsInput = *input;
+    return StatusCode::FileOpenError;
+  }
   if (facts.kind == FileKind::Directory) return StatusCode::FileOpenError;
   if (facts.kind != FileKind::Missing && !facts.writable) return StatusCode::FileOpenError;
   if (facts.kind == FileKind::Other) {
@@ -181,12 +209,24 @@ StatusCode openSafeOutput(SafeOutput& output, const std::string& target, OutputM
 
 StatusCode commitSafeOutput(SafeOutput& output) {
   if (output.file == nullptr) return StatusCode::FileWriteError;
+  // Standard output stays open: main's finishStandardOutput checks, reports and closes it.
+  if (output.file == stdout) {
+    output.file = nullptr;
+    return StatusCode::Success;
+  }
   bool good = std::ferror(output.file) == 0;
   good = std::fflush(output.file) == 0 && good;
   // A device or pipe has nothing to sync; a file is on the disk before its name is.
   if (good && !output.temporary.empty()) good = syncToDisk(output.file);
   good = std::fclose(output.file) == 0 && good;
   output.file = nullptr;
+  if (good && !output.temporary.empty()) {
+    // The target as it is now, however it was named, must still be none of the inputs.
+    if (const std::string* input = inputWritten(examineFile(output.target))) {
+      output.sameAsInput = *input;
+      good = false;
+    }
+  }
   if (good && !output.temporary.empty()) {
     good = replaceTarget(output.temporary, output.target);
     if (good) {
@@ -199,7 +239,13 @@ StatusCode commitSafeOutput(SafeOutput& output) {
 }
 
 void abandonSafeOutput(SafeOutput& output) {
-  if (output.file != nullptr) std::fclose(output.file);
+  if (output.file != nullptr && output.file != stdout) std::fclose(output.file);
   output.file = nullptr;
   dropTemporary(output);
+}
+
+int failSafeOutput(const char* command, const SafeOutput& output, StatusCode status) {
+  const std::string name = isStandardOutputName(output.name) ? kStandardOutputName : output.name;
+  if (!output.sameAsInput.empty()) return refuseAsSameFile(command, name, output.sameAsInput);
+  return failWithStatus(command, status, name);
 }

@@ -10,6 +10,7 @@
 #include "tools/qeltool/criteria_options.h"
 #include "tools/qeltool/file_results.h"
 #include "tools/qeltool/input_file.h"
+#include "tools/qeltool/input_search.h"
 #include "tools/qeltool/safe_output.h"
 #include "tools/qeltool/standard_output.h"
 #include "tools/qeltool/tool_exit.h"
@@ -38,8 +39,9 @@ ScanOptions scanOptions(bool noIndex, const ScanProgress& progress) {
   return scan;
 }
 
-// Every matching line of one file: printed as it is found, or with --json gathered into one object.
-int listMatchingLines(const SearchOptions& options, const std::string& file, const SearchSettings& settings) {
+// Every matching line of one input: printed as it is found, or with --json gathered into one object.
+int listMatchingLines(const SearchOptions& options, const CommandInput& input, const SearchSettings& settings) {
+  const std::string& file = input.name;
   // With --json the lines gather in the result (16 bytes a match) and are printed with it.
   JsonValue result = {{"file", file}, {"lines", JsonValue::array()}, {"count", 0}};
   JsonValue& lines = result["lines"];
@@ -47,7 +49,7 @@ int listMatchingLines(const SearchOptions& options, const std::string& file, con
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
   const ScanOptions scan = scanOptions(options.noIndex, progress);
-  const StatusCode status = forEachMatch(file, settings, [&](uint64_t line) {
+  const StatusCode status = forEachInputMatch(input, settings, [&](uint64_t line) {
     ++matches;
     if (options.json) {
       lines.push_back(line);
@@ -72,10 +74,11 @@ int listMatchingLines(const SearchOptions& options, const std::string& file, con
 
 // The N-th match or the number of matches in one file, printed.
 int searchFile(const SearchOptions& options, const std::string& file, SearchSettings settings, bool several) {
-  if (isDirectory(file)) return failWithStatus("search", StatusCode::FileOpenError, file + " (a directory)");
+  CommandInput input;  // a stream is read once, with no index
+  if (const int refusedInput = examineInput("search", file, input)) return refusedInput;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
-  const StatusCode status = searchPattern(file, settings, scanOptions(options.noIndex, progress));
+  const StatusCode status = searchInputPattern(input, settings, scanOptions(options.noIndex, progress));
   finishProgress(progressLine, false);
   if (!ok(status)) return failWithStatus("search", status, file);
   // A line or a count, a whole number that the search's double holds exactly.
@@ -109,9 +112,9 @@ int runSearch(const SearchOptions& options) {
   const int refused = refuseStandardOutputOverInputs("search", options.files);
   if (refused != ExitSuccess) return refused;
   if (options.lines) {
-    const std::string& file = options.files.front();
-    if (isDirectory(file)) return failWithStatus("search", StatusCode::FileOpenError, file + " (a directory)");
-    return listMatchingLines(options, file, settings);
+    CommandInput input;  // a stream is read once, with no index
+    if (const int refusedInput = examineInput("search", options.files.front(), input)) return refusedInput;
+    return listMatchingLines(options, input, settings);
   }
   int exitCode = ExitNothingFound;
   for (const std::string& file : options.files) {

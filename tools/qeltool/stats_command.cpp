@@ -41,7 +41,10 @@ JsonValue statisticsResult(const std::string& file, const RecordStatistics& s) {
           {"largest_gap_us", orNull(gap, gapMicros(s.largestStepHalfMicros))},
           {"largest_gap_line", orNull(gap, s.largestStepLine)},
           {"backward_steps", s.backwardSteps},
-          {"first_backward_line", orNull(back, s.firstBackwardLine)}};
+          {"first_backward_line", orNull(back, s.firstBackwardLine)},
+          {"impossible_time_tags", s.impossibleTimeTags},
+          {"time_tags_checked", s.timeTagsChecked},
+          {"looks_like_data_file", !mostTimeTagsImpossible(s)}};
 }
 
 // The text lines of the figures: a label in 20 columns, then its value.
@@ -70,14 +73,17 @@ std::string statisticsText(const JsonValue& r) {
                                                               ? ""
                                                               : " (first before line " +
                                                                     number(r["first_backward_line"]) + ")"));
+  line("impossible times", number(r["impossible_time_tags"]) + " of " + number(r["time_tags_checked"]) + " checked" +
+                               (r["looks_like_data_file"].get<bool>() ? "" : ": this does not look like a data file"));
   return text;
 }
 
 // The figures of one file, printed; the file's exit code.
 int statisticsOfFile(const StatsOptions& options, const std::string& file, bool afterAnother) {
-  if (isDirectory(file)) return failWithStatus("stats", StatusCode::FileOpenError, file + " (a directory)");
+  CommandInput input;  // a stream is read once, with no index
+  if (const int refusedInput = examineInput("stats", file, input)) return refusedInput;
   uint64_t size = 0;
-  if (FILE* probe = openDataFile(file.c_str(), "rb")) {
+  if (FILE* probe = input.stream ? nullptr : openDataFile(file.c_str(), "rb")) {
     const int64_t bytes = dataFileSize(probe);
     size = bytes > 0 ? static_cast<uint64_t>(bytes) : 0;
     std::fclose(probe);
@@ -85,7 +91,7 @@ int statisticsOfFile(const StatsOptions& options, const std::string& file, bool 
   ProgressLine progress = progressOnTerminal();
   RecordStatistics statistics;
   StatusCode status = StatusCode::Success;
-  if (options.noIndex) {
+  if (options.noIndex || input.stream) {
     status = gatherRecordStatistics(file, statistics, [&](uint64_t bytesRead) {
       char text[96];
       std::snprintf(text, sizeof text, "stats: %.0f%% of %.1f GiB", size ? 100.0 * bytesRead / size : 0.0,
@@ -98,6 +104,7 @@ int statisticsOfFile(const StatsOptions& options, const std::string& file, bool 
     IndexRefresh refresh;
     status = refreshDataFileIndex(file, refresh, PassOptions{}, &indexProgress, &safeIndexWriter());
     if (ok(status)) statistics = statisticsFromEntries(refresh.entries, refresh.fileBytes);
+    if (ok(status)) status = checkFirstBlockTimeTags(file, refresh.entries, statistics);
   }
   finishProgress(progress, false);
   if (!ok(status)) return failWithStatus("stats", status, file);

@@ -2,6 +2,8 @@
 // not at all, checks every write, standard output included, and refuses what it cannot use.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tool_fixtures.h"
 
 namespace {
@@ -12,8 +14,11 @@ constexpr size_t kDumpBytes = 2 + 2 * 393216;
 
 // Each refusal and each failure exits 2 (usage) or 3 (a file), or 1 for nothing found, with a
 // message that starts "qeltool SUB:", and leaves every file exactly as it was and no temporary file.
-// An output that is an input (by the same name, through a symbolic link or a hard link, and as
-// standard output appended to) is refused before anything is written, both names given. The late
+// An output that is an input (by the same name, through a symbolic link, a hard link or a
+// descriptor path that names the input once the command has it open, and as standard output
+// appended to) is refused before anything is written, both names given; so is an output that holds
+// data, without --force, and an empty output name. Nothing chosen writes nothing, standard output
+// included, and exits 1. The late
 // failures: a record past the end, a write that fails (the file size limit, a full device), a short
 // dump, an argument checked late, a data file that is not to be replaced, Ctrl-C while the output
 // is half written; results lost on standard output are a failure too, named by the output that
@@ -39,7 +44,7 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
   const std::string same = " is the same file as the input ", refused = "; nothing written\n";
   const std::string all64 = " is not a whole number from 0 to 18446744073709551615";
   const std::string open = "ERROR: Could not open file: ";
-  const std::string sizeLimit = "trap '' XFSZ; ulimit -f 8; ";  // no file beyond 8 KiB
+  const std::string sizeLimit = "ulimit -f 8; ";  // no file beyond 8 KiB
   // A data file that never delivers: the report is under way, its output open, when Ctrl-C comes.
   const std::string stalledInput = "mkfifo slow.qel && (sleep 5 >slow.qel 2>&- &) && timeout -s INT 0.5 ";
   const struct {
@@ -60,17 +65,28 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
       {"", "cut data.qel --lines 100 -o ./data.qix", 2,
        "cut: ./data.qix is where the index of data.qel is kept" + refused},
       {"", "export RUN7.QEL --csv", 2, "export: standard output" + same + "RUN7.QEL" + refused, ">>RUN7.QEL"},
+      // Descriptor 3 is the input once the report has opened it, or from the start.
+      {"", "report RUN7.QEL -o /proc/self/fd/3 3<&-", 2, "report: /proc/self/fd/3" + same + "RUN7.QEL" + refused},
+      {"", "export RUN7.QEL --csv -o /dev/fd/3 --force 3<RUN7.QEL", 2,
+       "export: /dev/fd/3" + same + "RUN7.QEL" + refused},
+      {"", "cut RUN7.QEL -o - --force 3<>RUN7.QEL", 2, "cut: standard output" + same + "RUN7.QEL" + refused,
+       ">&3"},
+      {"", "report data.qel -o old.txt", 2, "report: old.txt exists and is not empty; --force replaces it"},
+      {"", "convert D.SUP -o old.txt", 2, "convert: old.txt exists and is not empty; --force replaces it"},
+      {"", "report data.qel -o ''", 2, "report: --output: an empty name; - is standard output"},
       // The largest number is taken, not refused.
-      {"", "report data.qel --from 18446744073709551615 -o old.txt", 3,
-       "report: ERROR: Bus word does not exist: data.qel"},
-      {sizeLimit, "report data.qel -o old.txt", 3, "report: ERROR: File write error: old.txt"},
-      {sizeLimit, "convert D.SUP -o old.txt", 3, "convert: ERROR: File write error: old.txt"},
-      {"", "convert SHORT.SUP -o old.txt", 3, "convert: ERROR: File read error: SHORT.SUP"},
+      {"", "report data.qel --from 18446744073709551615 -o old.txt --force", 1, "report: None Found"},
+      {"", "report data.qel --from 1002", 1, "report: None Found"},
+      {sizeLimit, "report data.qel -o old.txt --force", 3, "report: ERROR: File write error: old.txt"},
+      {sizeLimit, "convert D.SUP -o old.txt --force", 3, "convert: ERROR: File write error: old.txt"},
+      {"", "convert SHORT.SUP -o old.txt --force", 3, "convert: ERROR: File read error: SHORT.SUP"},
       {"", "generate old.txt --records 9", 2, "generate: old.txt exists and is not empty; --force replaces it"},
-      {stalledInput, "report slow.qel -o old.txt", 124, ""},
-      {"", "cut data.qel --from 1002 -o old.txt", 3, "cut: ERROR: Bus word does not exist: data.qel"},
-      {"", "export data.qel --ch10 --bus j1 --sync cmd --errors with -o old.txt", 1, "export: None Found"},
-      {sizeLimit, "export data.qel --csv -o old.txt", 3, "export: ERROR: File write error: old.txt"},
+      {stalledInput, "report slow.qel -o old.txt --force", 124, ""},
+      {"", "cut data.qel --from 1002 -o old.txt --force", 1, "cut: None Found"},
+      {"", "export data.qel --ch10 --bus j1 --sync cmd --errors with -o old.txt --force", 1, "export: None Found"},
+      {"", "export data.qel --ch10 --bus j1 --sync cmd --errors with -o -", 1, "export: None Found"},
+      {"", "export data.qel --csv --bus j1 --sync cmd --errors with", 1, "export: None Found"},
+      {sizeLimit, "export data.qel --csv -o old.txt --force", 3, "export: ERROR: File write error: old.txt"},
       {"", "report data.qel -o /dev/full", 3, "report: ERROR: File write error: /dev/full"},
       {"", "report data.qel", 3, "report: ERROR: File write error: standard output", ">/dev/full"},
       {"", "count data.qel", 3, "count: ERROR: File write error: standard output", ">/dev/full"},
@@ -92,14 +108,13 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
       // Only the tool splits the fields; their values are checked by the time search.
       {"", "find-time data.qel 000:00:00", 2, "find-time: ERROR: Syntax error: "},
       {"", "find-time data.qel +24:60:00", 2, "find-time: ERROR: Syntax error: +24:60:00 ("},
-      {"", "cut data.qel --from-time +00:00:01 -o old.txt", 1, "cut: None Found"},
+      {"", "cut data.qel --from-time +00:00:01 -o old.txt --force", 1, "cut: None Found"},
       {"", "search data.qel RUN7.QEL", 2, "search: several files are searched with --count only\n"},
       // A mistyped command: the nearest by edit distance, or none when nothing is near.
       {"", "serach data.qel", 2, ": unknown command 'serach'; did you mean 'search'?\n"},
       {"", "sarch2x data.qel", 2, ": unknown command 'sarch2x' (qeltool --help lists them)\n"},
-      {"", "report missing.qel -o old.txt", 3, "report: " + open + "missing.qel"},
+      {"", "report missing.qel -o old.txt --force", 3, "report: " + open + "missing.qel"},
       {"", "convert missing.SUP", 3, "convert: " + open + "missing.SUP"},
-      {"", "count folder.qel", 3, "count: " + open + "folder.qel"},
       {"", "report data.qel -o no/such/r.txt", 3, "report: " + open + "no/such/r.txt"},
   };
   for (const auto& c : cases) {
@@ -124,4 +139,61 @@ TEST(SafetyTool, RefusalsAndFailuresLeaveEveryFileAsItWas) {
   // A target that did not exist does not appear.
   EXPECT_EQ(runQeltool("convert SHORT.SUP", folder.path).exitCode, 3);
   EXPECT_FALSE(std::filesystem::exists(folder.file("SHORT.QEL")));
+}
+
+// Every command reads a stream (a pipe as /dev/stdin or "-", a FIFO, a device) once, front to
+// back, with the answer it gives for the same bytes in a file (the data file, or an empty one for
+// /dev/null); a folder is refused by all. stats counts the time tags no
+// clock gives: a recording of day 0 does not look like a data file.
+TEST(SafetyTool, EveryInputFormReadRightOrRefused) {
+  TempFolder folder;
+  ASSERT_EQ(runQeltool("generate data.qel --records 40000 --start '2024-03-01 10:00:00'", folder.path).exitCode, 0);
+  writeBytes(folder.file("empty.qel"), Bytes{});
+  writeDataFile(folder.file("day0.qel"), std::vector<BusRecord>(5, recordAtMicros(7)));
+  ASSERT_EQ(std::system(("mkfifo " + shellQuoted(folder.file("f.fifo"))).c_str()), 0);
+  const std::string fifoWriter = "(timeout 5 dd if=data.qel of=f.fifo status=none >/dev/null 2>&1 &) && ";
+  const struct {
+    const char* name;  // in place of FILE
+    std::string prefix;
+    const char* sameAs;  // the file that gives the same answer; null for a refusal
+  } forms[] = {{"data.qel", "", "data.qel"},       {"/dev/stdin", "cat data.qel | ", "data.qel"},
+               {"-", "cat data.qel | ", "data.qel"}, {"f.fifo", fifoWriter, "data.qel"},
+               {"/dev/null", "", "empty.qel"},      {".", "", nullptr}};
+  // FILE where the input goes.
+  const std::string commands[] = {"count FILE",
+                                  "search FILE --bus j2 --count",
+                                  "search FILE --gap-min 900 --gap after --lines",
+                                  "stats FILE",
+                                  "report FILE --lines 30 --format mdm",
+                                  "export FILE --csv --sync cmd",
+                                  "cut FILE --lines 7 -o -",
+                                  "find-time FILE 061:10:00:01 --json",
+                                  "find-time FILE 366:00:00:00"};
+  for (const std::string& command : commands) {
+    const auto withInput = [&](const std::string& name) {
+      std::string arguments = command;
+      return arguments.replace(arguments.find("FILE"), 4, name);
+    };
+    for (const auto& form : forms) {
+      SCOPED_TRACE(form.prefix + withInput(form.name));
+      const ToolRun run = runQeltool(withInput(form.name), folder.path, form.prefix);
+      if (form.sameAs != nullptr) {
+        ToolRun expected = runQeltool(withInput(form.sameAs), folder.path);
+        // stats names its file.
+        const size_t named = expected.out.find(form.sameAs);
+        if (named != std::string::npos) expected.out.replace(named, std::strlen(form.sameAs), form.name);
+        EXPECT_EQ(run.exitCode, expected.exitCode) << run.err;
+        EXPECT_EQ(run.out, expected.out);
+      } else {
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(" is a folder, not a data file"), std::string::npos) << run.err;
+      }
+    }
+  }
+  EXPECT_NE(runQeltool("stats data.qel", folder.path).out.find("impossible times    0 of 16388 checked\n"),
+            std::string::npos);
+  EXPECT_NE(runQeltool("stats day0.qel", folder.path)
+                .out.find("impossible times    5 of 5 checked: this does not look like a data file\n"),
+            std::string::npos);
 }
