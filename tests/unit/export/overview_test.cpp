@@ -67,9 +67,8 @@ TEST(Overview, SummaryOfOnePass) {
   EXPECT_NEAR(covered, s.recordedHalfMicros / 2e6, 1e-9);
 }
 
-// Bins of 1 s joined into drawn steps: a partial last bin divided by the time it covers, a silence
-// at 0 on the least line, a sliver of a last bin joined to the step before, few words, long steps;
-// steps of a fixed number of bins, the short last one kept.
+// Bins of 1 s joined into drawn steps: a partial last bin divided by the time it covers, a silence at 0 on the
+// least line, a sliver of a last bin joined to the step before, few words, long steps, fixed steps (none joined).
 TEST(Overview, RateStepsOfBins) {
   struct Case {
     std::vector<double> j1;  // J1 words a bin; the last bin covers lastCovered
@@ -92,9 +91,7 @@ TEST(Overview, RateStepsOfBins) {
     }
     std::vector<double> drawn;
     for (const RateStep& step : rateSteps(bins, 1.0, StepRules{c.maxSteps, 20, 50, c.binsPerStep}).steps) {
-      for (const double value : {step.mean[0], step.least[0], step.widthSeconds}) {
-        drawn.push_back(std::round(value * 1e6) / 1e6);
-      }
+      for (const double value : {step.mean[0], step.least[0], step.widthSeconds}) drawn.push_back(std::round(value * 1e6) / 1e6);
     }
     EXPECT_EQ(drawn, c.meanLeastWidth) << c.j1.size() << " bins";
   }
