@@ -5,18 +5,18 @@
 namespace {
 
 // The fewest bins, a power of two, whose groups hold `wanted` of `total` counts on average.
-unsigned binsHolding(uint64_t total, size_t binCount, double wanted) {
+unsigned binsHolding(double total, size_t binCount, double wanted) {
   unsigned bins = 1;
   while (bins < binCount) {
     const size_t groups = (binCount + bins - 1) / bins;
-    if (static_cast<double>(total) >= wanted * static_cast<double>(groups)) break;
+    if (total >= wanted * static_cast<double>(groups)) break;
     bins *= 2;
   }
   return bins;
 }
 
 struct Span {
-  uint64_t counts[kStepSeries] = {};
+  double counts[kStepSeries] = {};
   double covered = 0;
 };
 
@@ -42,7 +42,7 @@ double leastRate(const std::vector<CountBin>& bins, size_t from, size_t to, int 
   double least = -1;
   for (const Span& g : groups) {
     if (g.covered <= 0) continue;
-    const double rate = static_cast<double>(g.counts[s]) / g.covered;
+    const double rate = g.counts[s] / g.covered;
     least = least < 0 ? rate : std::min(least, rate);
   }
   return std::max(least, 0.0);
@@ -54,14 +54,15 @@ RateSteps rateSteps(const std::vector<CountBin>& bins, double binSeconds, const 
   RateSteps out;
   out.binSeconds = binSeconds;
   if (bins.empty() || !(binSeconds > 0)) return out;
-  uint64_t totals[kStepSeries] = {}, busiest = 0;
+  double totals[kStepSeries] = {}, busiest = 0;
   for (const CountBin& bin : bins) {
     for (int s = 0; s < kStepSeries; ++s) totals[s] += bin.counts[s];
   }
-  for (const uint64_t total : totals) busiest = std::max(busiest, total);
+  for (const double total : totals) busiest = std::max(busiest, total);
   const size_t n = bins.size();
-  unsigned perStep = binsHolding(busiest, n, rules.countsPerStep);
-  while ((n + perStep - 1) / perStep > std::max(1u, rules.maxSteps)) perStep *= 2;
+  const bool fixed = rules.binsPerStep > 0;
+  unsigned perStep = fixed ? rules.binsPerStep : binsHolding(busiest, n, rules.countsPerStep);
+  while (!fixed && (n + perStep - 1) / perStep > std::max(1u, rules.maxSteps)) perStep *= 2;
   out.binsPerStep = perStep;
   out.stepSeconds = binSeconds * perStep;
   for (int s = 0; s < kStepSeries; ++s) {
@@ -70,7 +71,7 @@ RateSteps rateSteps(const std::vector<CountBin>& bins, double binSeconds, const 
 
   std::vector<size_t> starts;
   for (size_t at = 0; at < n; at += perStep) starts.push_back(at);
-  if (starts.size() > 1 && spanOf(bins, starts.back(), n).covered < out.stepSeconds / 2) starts.pop_back();
+  if (!fixed && starts.size() > 1 && spanOf(bins, starts.back(), n).covered < out.stepSeconds / 2) starts.pop_back();
   for (size_t k = 0; k < starts.size(); ++k) {
     const size_t from = starts[k], to = k + 1 < starts.size() ? starts[k + 1] : n;
     const Span span = spanOf(bins, from, to);
@@ -78,7 +79,7 @@ RateSteps rateSteps(const std::vector<CountBin>& bins, double binSeconds, const 
     step.startSeconds = static_cast<double>(from) * binSeconds;
     step.widthSeconds = span.covered;
     for (int s = 0; s < kStepSeries; ++s) {
-      step.mean[s] = span.covered > 0 ? static_cast<double>(span.counts[s]) / span.covered : 0.0;
+      step.mean[s] = span.covered > 0 ? span.counts[s] / span.covered : 0.0;
       const unsigned group = out.binsPerGroup[s];
       step.least[s] = leastRate(bins, from, to, s, group, binSeconds * group);
     }

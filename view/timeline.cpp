@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/record_layout.h"
+#include "export/rate_steps.h"
 #include "files/bus_record.h"
 #include "files/record_clock.h"
 #include "search/block_decisions.h"
@@ -11,24 +12,24 @@
 
 namespace {
 
-constexpr unsigned kSubSteps = 8;
-constexpr double kCountsPerGroup = 50;
+constexpr unsigned kSubSteps = 8;  // bins of each drawn step: its least is taken over them
+constexpr int kErrorSeries = 4;    // the rate steps' series: J1 to J4, then the error words
 
 struct FineBins {
   double t0 = 0;
-  double width = 1;  // half microseconds of one sub-step
-  std::vector<double> words[4];
-  std::vector<double> errors;
+  double width = 1;  // half microseconds of one bin
+  std::vector<CountBin> bins;
   std::vector<double> matches;
 };
 
-// Adds amount over recorded time [a, b) (a point when b <= a), spread evenly.
-void spread(FineBins& fine, std::vector<double>& into, double a, double b, double amount) {
-  const double n = static_cast<double>(into.size());
+// Adds amount over recorded time [a, b) (a point when b <= a), spread evenly: add(bin, share).
+template <typename Add>
+void spread(const FineBins& fine, double a, double b, double amount, Add add) {
+  const double n = static_cast<double>(fine.bins.size());
   if (amount == 0) return;
   if (b <= a) {
     const double s = std::floor((a - fine.t0) / fine.width);
-    if (s >= 0 && s < n) into[static_cast<size_t>(s)] += amount;
+    if (s >= 0 && s < n) add(static_cast<size_t>(s), amount);
     return;
   }
   const double density = amount / (b - a);
@@ -38,8 +39,16 @@ void spread(FineBins& fine, std::vector<double>& into, double a, double b, doubl
   for (auto s = static_cast<size_t>(first); s <= static_cast<size_t>(last); ++s) {
     const double lo = std::max(a, fine.t0 + static_cast<double>(s) * fine.width);
     const double hi = std::min(b, fine.t0 + static_cast<double>(s + 1) * fine.width);
-    if (hi > lo) into[s] += density * (hi - lo);
+    if (hi > lo) add(s, density * (hi - lo));
   }
+}
+
+void spreadCount(FineBins& fine, int series, double a, double b, double amount) {
+  spread(fine, a, b, amount, [&fine, series](size_t s, double share) { fine.bins[s].counts[series] += share; });
+}
+
+void spreadMatches(FineBins& fine, double a, double b, double amount) {
+  spread(fine, a, b, amount, [&fine](size_t s, double share) { fine.matches[s] += share; });
 }
 
 void fromSummaries(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, const MatchPlan* plan,
@@ -54,13 +63,13 @@ void fromSummaries(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, 
       const uint64_t n = uint64_t{e.classCounts[4 * bus]} + e.classCounts[4 * bus + 1] + e.classCounts[4 * bus + 2] +
                          e.classCounts[4 * bus + 3];
       errors += uint64_t{e.classCounts[4 * bus + 1]} + e.classCounts[4 * bus + 3];
-      spread(fine, fine.words[bus], a, end, static_cast<double>(n));
+      spreadCount(fine, static_cast<int>(bus), a, end, static_cast<double>(n));
     }
-    spread(fine, fine.errors, a, end, static_cast<double>(errors));
+    spreadCount(fine, kErrorSeries, a, end, static_cast<double>(errors));
     if (plan != nullptr) {
       const int64_t known = matchesFromSummary(*plan, b > 0 ? &r.entries[b - 1] : nullptr, e);
       const double n = known >= 0 ? static_cast<double>(known) : static_cast<double>(blockMatchLines(r, *plan, b).size());
-      spread(fine, fine.matches, a, end, n);
+      spreadMatches(fine, a, end, n);
     }
   }
 }
@@ -88,10 +97,10 @@ bool fromRecords(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, co
     previous = t;
     const uint32_t lw2 = recordLongword(record, 2);
     const double x = static_cast<double>(at);
-    spread(fine, fine.words[fieldValue(lw2, busfield::kBusChannel)], x, x, 1.0);
-    if (fieldValue(lw2, busfield::kErrorFlags) != 0) spread(fine, fine.errors, x, x, 1.0);
+    spreadCount(fine, static_cast<int>(fieldValue(lw2, busfield::kBusChannel)), x, x, 1.0);
+    if (fieldValue(lw2, busfield::kErrorFlags) != 0) spreadCount(fine, kErrorSeries, x, x, 1.0);
     while (nextMatch < matched.size() && matched[nextMatch] < first + i + 1) ++nextMatch;
-    if (nextMatch < matched.size() && matched[nextMatch] == first + i + 1) spread(fine, fine.matches, x, x, 1.0);
+    if (nextMatch < matched.size() && matched[nextMatch] == first + i + 1) spreadMatches(fine, x, x, 1.0);
   }
   return true;
 }
@@ -147,8 +156,7 @@ ViewAnswer timelineAnswer(ViewFolder& folder, const QueryParams& params) {
   FineBins fine;
   fine.t0 = static_cast<double>(t0);
   fine.width = static_cast<double>(t1 - t0) / static_cast<double>(bins * kSubSteps);
-  for (auto& lane : fine.words) lane.assign(bins * kSubSteps, 0.0);
-  fine.errors.assign(bins * kSubSteps, 0.0);
+  fine.bins.resize(bins * kSubSteps);
   fine.matches.assign(bins * kSubSteps, 0.0);
   const MatchPlan plan = makeMatchPlan(settings);
   const char* source = "index";
@@ -165,62 +173,45 @@ ViewAnswer timelineAnswer(ViewFolder& folder, const QueryParams& params) {
   }
   answer.body = nlohmann::json{{"t0", t0}, {"t1", t1}, {"recorded_hus", end - 1}, {"source", source},
                                {"step_s", static_cast<double>(t1 - t0) / static_cast<double>(bins) / kHalfMicrosPerSecond}};
-  nlohmann::json lanes = nlohmann::json::array();
-  std::vector<double> covered(bins * kSubSteps);
-  for (size_t s = 0; s < covered.size(); ++s) {
-    const double lo = fine.t0 + static_cast<double>(s) * fine.width;
-    covered[s] = std::max(0.0, std::min(lo + fine.width, static_cast<double>(end)) - lo) / kHalfMicrosPerSecond;
+  // The bins up to the recording's end, the last one covering only its part: drawn steps of
+  // kSubSteps bins each, by the overview's rules for the least; steps beyond the end are null.
+  std::vector<CountBin> within;
+  for (const CountBin& bin : fine.bins) {
+    const double lo = fine.t0 + static_cast<double>(within.size()) * fine.width;
+    if (lo >= static_cast<double>(end)) break;
+    within.push_back(bin);
+    within.back().coveredSeconds = (std::min(lo + fine.width, static_cast<double>(end)) - lo) / kHalfMicrosPerSecond;
   }
-  for (unsigned bus = 0; bus < 4; ++bus) {
-    // The least is taken over groups of sub-steps that hold kCountsPerGroup words on average (as
-    // the overview's rate steps do), so that a few words a sub-step do not read as silences.
-    double total = 0;
-    for (const double n : fine.words[bus]) total += n;
-    const double perSubStep = total / static_cast<double>(bins * kSubSteps);
-    unsigned group = 1;
-    while (group < kSubSteps && perSubStep * group < kCountsPerGroup) group *= 2;
+  StepRules rules;
+  rules.binsPerStep = kSubSteps;
+  const RateSteps steps = rateSteps(within, fine.width / kHalfMicrosPerSecond, rules);
+  auto rate = [](double perSecond) { return nlohmann::json(std::round(perSecond * 10) / 10); };
+  nlohmann::json lanes = nlohmann::json::array();
+  for (int bus = 0; bus < 4; ++bus) {
     nlohmann::json mean = nlohmann::json::array();
     nlohmann::json least = nlohmann::json::array();
-    for (uint64_t i = 0; i < bins; ++i) {
-      double words = 0;
-      double time = 0;
-      double lowest = -1;
-      for (unsigned k = 0; k < kSubSteps; k += group) {
-        double groupWords = 0;
-        double groupTime = 0;
-        for (unsigned j = k; j < k + group; ++j) {
-          groupWords += fine.words[bus][i * kSubSteps + j];
-          groupTime += covered[i * kSubSteps + j];
-        }
-        words += groupWords;
-        time += groupTime;
-        // A last group covering less than half its width counts with the group before it.
-        if (groupTime > 0 && (groupTime * kHalfMicrosPerSecond >= fine.width * group / 2 || lowest < 0)) {
-          const double rate = groupWords / groupTime;
-          if (lowest < 0 || rate < lowest) lowest = rate;
-        }
-      }
-      mean.push_back(time > 0 ? nlohmann::json(std::round(words / time * 10) / 10) : nlohmann::json(nullptr));
-      least.push_back(lowest >= 0 ? nlohmann::json(std::round(lowest * 10) / 10) : nlohmann::json(nullptr));
+    for (size_t i = 0; i < bins; ++i) {
+      mean.push_back(i < steps.steps.size() ? rate(steps.steps[i].mean[bus]) : nlohmann::json(nullptr));
+      least.push_back(i < steps.steps.size() ? rate(steps.steps[i].least[bus]) : nlohmann::json(nullptr));
     }
     lanes.push_back({{"bus", bus + 1}, {"mean", mean}, {"least", least}});
   }
   answer.body["lanes"] = lanes;
-  auto perStep = [&](const std::vector<double>& values) {
+  auto perStep = [&](auto valueAt) {
     // Whole counts from the running sum, so that the steps add up to the window's count.
     nlohmann::json out = nlohmann::json::array();
     double sum = 0;
     int64_t given = 0;
     for (uint64_t i = 0; i < bins; ++i) {
-      for (unsigned k = 0; k < kSubSteps; ++k) sum += values[i * kSubSteps + k];
+      for (unsigned k = 0; k < kSubSteps; ++k) sum += valueAt(i * kSubSteps + k);
       const int64_t upTo = std::llround(sum);
       out.push_back(std::max<int64_t>(0, upTo - given));
       given = std::max(given, upTo);
     }
     return out;
   };
-  answer.body["errors"] = perStep(fine.errors);
-  if (criteria) answer.body["matches"] = perStep(fine.matches);
+  answer.body["errors"] = perStep([&fine](size_t s) { return fine.bins[s].counts[kErrorSeries]; });
+  if (criteria) answer.body["matches"] = perStep([&fine](size_t s) { return fine.matches[s]; });
   nlohmann::json breaks = nlohmann::json::array();
   for (const RecordingBreak& b : r->breaks) {
     if (b.atHalfMicros < t0 || b.atHalfMicros >= t1) continue;

@@ -2,11 +2,11 @@
 // window of recorded time, from the block summaries alone when the window spans many blocks and
 // from the records themselves when it spans few.
 //
-// Each step's mean is the words it holds divided by the time it covers (a step partly beyond the
-// recording's end is divided by the part within it); its least is the lowest such rate of its
-// eight sub-steps, or of groups of them that hold 50 words on average (the overview's rule, so
-// that a few words a sub-step do not read as silences). From the summaries a block's words are spread evenly over the time from its
-// first record to the next block's first record.
+// Each drawn step is eight bins; its mean and least words/s are the overview's rate steps of
+// those bins (export/rate_steps: a step partly beyond the recording's end divided by the part
+// within it, the least taken over groups of bins that hold 50 words on average). From the
+// summaries a block's words are spread evenly over the time from its first record to the next
+// block's first record.
 #pragma once
 #include "view/recording_list.h"
 

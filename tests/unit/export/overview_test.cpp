@@ -67,20 +67,21 @@ TEST(Overview, SummaryOfOnePass) {
   EXPECT_NEAR(covered, s.recordedHalfMicros / 2e6, 1e-9);
 }
 
-// Bins of 1 s joined into drawn steps: a partial last bin divided by the time it covers, a silence
-// at 0 on the least line, a sliver of a last bin joined to the step before, few words, long steps.
+// Bins of 1 s joined into drawn steps: a partial last bin divided by the time it covers, a silence at 0 on the
+// least line, a sliver of a last bin joined to the step before, few words, long steps, fixed steps (none joined).
 TEST(Overview, RateStepsOfBins) {
   struct Case {
-    std::vector<uint64_t> j1;  // J1 words a bin; the last bin covers lastCovered
+    std::vector<double> j1;  // J1 words a bin; the last bin covers lastCovered
     double lastCovered;
-    unsigned maxSteps;
+    unsigned maxSteps, binsPerStep;
     std::vector<double> meanLeastWidth;  // of each step
   };
   const Case cases[] = {
-      {{100, 100, 100, 60}, 0.6, 8, {100, 100, 1, 100, 100, 1, 100, 100, 1, 100, 100, 0.6}},
-      {{100, 100, 100, 100, 100, 0, 100, 100}, 1, 2, {100, 100, 4, 75, 0, 4}},
-      {{100, 100, 10}, 0.1, 8, {100, 100, 1, 100, 100, 1.1}},
-      {std::vector<uint64_t>(8, 5), 1, 8, {5, 5, 4, 5, 5, 4}},
+      {{100, 100, 100, 60}, 0.6, 8, 0, {100, 100, 1, 100, 100, 1, 100, 100, 1, 100, 100, 0.6}},
+      {{100, 100, 100, 100, 100, 0, 100, 100}, 1, 2, 0, {100, 100, 4, 75, 0, 4}},
+      {{100, 100, 10}, 0.1, 8, 0, {100, 100, 1, 100, 100, 1.1}},
+      {std::vector<double>(8, 5), 1, 8, 0, {5, 5, 4, 5, 5, 4}},
+      {{5, 5, 5, 5, 1}, 0.2, 8, 2, {5, 5, 2, 5, 5, 2, 5, 5, 0.2}},
   };
   for (const Case& c : cases) {
     std::vector<CountBin> bins(c.j1.size());
@@ -89,10 +90,8 @@ TEST(Overview, RateStepsOfBins) {
       bins[i].coveredSeconds = i + 1 < bins.size() ? 1.0 : c.lastCovered;
     }
     std::vector<double> drawn;
-    for (const RateStep& step : rateSteps(bins, 1.0, StepRules{c.maxSteps, 20, 50}).steps) {
-      for (const double value : {step.mean[0], step.least[0], step.widthSeconds}) {
-        drawn.push_back(std::round(value * 1e6) / 1e6);
-      }
+    for (const RateStep& step : rateSteps(bins, 1.0, StepRules{c.maxSteps, 20, 50, c.binsPerStep}).steps) {
+      for (const double value : {step.mean[0], step.least[0], step.widthSeconds}) drawn.push_back(std::round(value * 1e6) / 1e6);
     }
     EXPECT_EQ(drawn, c.meanLeastWidth) << c.j1.size() << " bins";
   }
