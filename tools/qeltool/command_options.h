@@ -119,4 +119,5 @@ struct CutOptions {
 struct OverviewOptions {
   std::string file;
   std::string output;
+  bool force = false;
 };

@@ -184,6 +184,7 @@ void addOverview(CLI::App& app, OverviewOptions& o) {
       "overview", "A recording at a glance: one self-contained HTML page of counts and plots");
   c->add_option("FILE", o.file, "Data file")->required();
   c->add_option("-o,--output", o.output, "The page to write (FILE.html); never FILE")->required()->check(kOutputName);
+  c->add_flag("--force", o.force, "Replace the output even if it holds data");
 }
 
 // The command named on the command line when it is none of qeltool's: "unknown command 'serach';

@@ -14,12 +14,12 @@ constexpr const char* kCommand = "overview";
 }  // namespace
 
 int runOverview(const OverviewOptions& options) {
-  const int refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  CommandInput input;  // a stream is read once, from the front
+  int refused = examineInput(kCommand, options.file, input);
+  if (refused == ExitSuccess) refused = refuseOutputOverInputs(kCommand, options.output, {options.file});
+  if (refused == ExitSuccess) refused = refuseOutputAtIndex(kCommand, options.output, {options.file});
+  if (refused == ExitSuccess) refused = refuseToReplaceData(kCommand, options.output, options.force);
   if (refused != ExitSuccess) return refused;
-  if (const int atIndex = refuseOutputAtIndex(kCommand, options.output, {options.file})) return atIndex;
-  if (isDirectory(options.file)) {
-    return failWithStatus(kCommand, StatusCode::FileOpenError, options.file + " (a directory)");
-  }
   SafeOutput output;
   StatusCode status = openSafeOutput(output, options.output, OutputMode::Binary);
   if (!ok(status)) return failWithStatus(kCommand, status, options.output);
