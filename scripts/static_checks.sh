@@ -13,7 +13,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-folders=(common files index search card sim record export view app tools)
+folders=(common files index search card sim record export frontend view app tools)
 mingw=i686-w64-mingw32-g++-posix
 
 die() { echo "static_checks.sh: $*" >&2; exit 2; }
