@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build, the programs and the tests need on a Debian machine, when missing:
-# the native toolchain and test libraries, mingw-w64 for i686 and x86_64, NSIS (the installers),
-# Wine (64-bit always; 32-bit too where this host runs 32-bit programs), Xvfb, clang (fuzzing),
-# cppcheck and clang-tidy (static checks).
+# the native toolchain and test libraries, CLI11 and nlohmann-json, mingw-w64 for i686 and x86_64,
+# NSIS (the installers), Wine (64-bit always; 32-bit too where this host runs 32-bit programs),
+# Xvfb, clang (fuzzing), cppcheck and clang-tidy (static checks), Chromium and puppeteer-core (the
+# browser checks), pandoc, WeasyPrint and lintian (the guide and the Debian package), and
+# cpp-httplib's header from Debian's source package (the viewer's server).
 # As root directly, otherwise through sudo; without either it says what to install.
 set -euo pipefail
 
