@@ -8,13 +8,13 @@
 
 namespace {
 
-// The size of a file that cannot seek, by reading it through.
-uint64_t sizeByReading(FILE* file) {
+// The size of a file that cannot seek, by reading it through; false when a read fails.
+bool sizeByReading(FILE* file, uint64_t& size) {
   std::vector<unsigned char> block(64 * 1024);
-  uint64_t size = 0;
+  size = 0;
   size_t got;
   while ((got = std::fread(block.data(), 1, block.size(), file)) != 0) size += got;
-  return size;
+  return std::ferror(file) == 0;
 }
 
 }  // namespace
@@ -23,8 +23,10 @@ StatusCode countRecords(const std::string& path, uint64_t& count) {
   FILE* file = openDataFile(path.c_str(), "rb");
   if (!file) return StatusCode::FileOpenError;
   const int64_t size = dataFileSize(file);
-  const uint64_t bytes = size >= 0 ? static_cast<uint64_t>(size) : sizeByReading(file);
+  uint64_t bytes = static_cast<uint64_t>(size);
+  const bool read = size >= 0 || sizeByReading(file, bytes);
   std::fclose(file);
+  if (!read) return StatusCode::FileReadError;
   // A trailing fragment of fewer than 16 bytes is no record.
   count = bytes / kBusRecordBytes;
   return StatusCode::Success;

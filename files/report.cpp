@@ -7,6 +7,7 @@
 // fragment ends the data.
 #include "files/report.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -87,14 +88,13 @@ void writeHeader(ReportWriter& writer, StackFormat format) {
   writer.endLine(line + kRuleLength);
 }
 
-// The records a report from the current position will show: Lines, or fewer when the file ends
-// first (Lines itself when the size cannot be known, as for a pipe).
-uint64_t recordsToShow(FILE* data, int64_t lines) {
+// The bytes from the current position to the file's end, or UINT64_MAX for a stream (a pipe),
+// whose end is wherever it ends.
+uint64_t bytesLeft(FILE* data) {
   const int64_t here = tellDataFile(data);
   const int64_t size = dataFileSize(data);
-  const uint64_t left = here >= 0 && size >= here ? static_cast<uint64_t>(size - here) / kBusRecordBytes : UINT64_MAX;
-  if (lines < 0) return left;
-  return static_cast<uint64_t>(lines) < left ? static_cast<uint64_t>(lines) : left;
+  if (here < 0 || size < 0) return UINT64_MAX;
+  return size > here ? static_cast<uint64_t>(size - here) : 0;
 }
 
 }  // namespace
@@ -105,7 +105,14 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
   const uint64_t skip = from > 1 ? static_cast<uint64_t>(from) - 1 : 0;
   if (!skipRecords(data, skip)) return StatusCode::BusWordMissing;
   if (progress != nullptr && !*progress) progress = nullptr;
-  const uint64_t toShow = progress != nullptr ? recordsToShow(data, lines) : 0;
+  // A file is read to its size now (what it grows by is left out); ending before that size means
+  // it was cut short under the report, or a read failed.
+  uint64_t unread = bytesLeft(data);
+  const bool sized = unread != UINT64_MAX;
+  bool cutShort = false;
+  // The records the report will show: Lines, or fewer when the file ends first.
+  const uint64_t recordsLeft = sized ? unread / kBusRecordBytes : UINT64_MAX;
+  const uint64_t toShow = lines >= 0 ? std::min(static_cast<uint64_t>(lines), recordsLeft) : recordsLeft;
 
   ReportWriter writer(out);
   writeHeader(writer, format);
@@ -129,11 +136,17 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
         const uint64_t stillWanted = static_cast<uint64_t>(lines - i);
         if (stillWanted < want / kBusRecordBytes) want = static_cast<size_t>(stillWanted) * kBusRecordBytes - held;
       }
+      if (want > unread) want = static_cast<size_t>(unread);
       const size_t got = readDataFileFully(data, input.data() + held, want);
       held += got;
-      if (got < want) fileEnded = true;
+      if (sized) unread -= got;
+      if (got < want) {
+        fileEnded = true;
+        cutShort = sized || std::ferror(data) != 0;
+      }
       if (progress != nullptr) (*progress)(shown, toShow);
     }
+    if (cutShort) break;
     char* line = writer.lineStart();
     if (held - position < kBusRecordBytes) {
       writer.endLine(appendLiteral(line, kEndOfData));
@@ -147,7 +160,8 @@ StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t 
   }
   if (progress != nullptr) (*progress)(shown, toShow);
   writer.flush();
-  return writer.failed ? StatusCode::FileWriteError : StatusCode::Success;
+  if (writer.failed) return StatusCode::FileWriteError;
+  return cutShort ? StatusCode::FileReadError : StatusCode::Success;
 }
 
 StatusCode writeReport(const std::string& dataPath, const std::string& reportPath, StackFormat format,

@@ -33,15 +33,16 @@ size_t formatDataColumns(uint32_t busWord, int layout, char* out);
 
 // Writes the report of `lines` records from record `from` (counted from 1) of the open data file
 // into `out`. BusWordMissing when the file holds fewer than (from - 1) records; nothing is then
-// written. A trailing fragment of fewer than 16 bytes counts as the end. FileWriteError when
-// `out` cannot be written.
+// written. A trailing fragment of fewer than 16 bytes counts as the end. A file is read to its
+// size at the start (a stream to its end): FileReadError when it ends before that (cut short under
+// the report) or a read fails, FileWriteError when `out` cannot be written.
 // progress, when given, hears the records written of those the report will show, once per block.
 StatusCode writeReportStream(FILE* data, FILE* out, StackFormat format, int64_t from, int64_t lines,
                              const ScanProgress* progress = nullptr);
 
 // The dialog's View: opens dataPath ("rb") and creates reportPath ("w+t"), then writes the report.
 // FileOpenError when either cannot be opened (reportPath untouched when the data file fails),
-// BusWordMissing as above with reportPath left empty, FileWriteError when the report cannot be
-// written. Launching the editor is the caller's.
+// BusWordMissing as above with reportPath left empty, FileReadError and FileWriteError as above.
+// Launching the editor is the caller's.
 StatusCode writeReport(const std::string& dataPath, const std::string& reportPath, StackFormat format,
                        int64_t from, int64_t lines, const ScanProgress* progress = nullptr);

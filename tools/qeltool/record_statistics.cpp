@@ -1,15 +1,14 @@
 #include "tools/qeltool/record_statistics.h"
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "files/data_file.h"
+#include "files/record_blocks.h"
 #include "files/record_clock.h"
 
 namespace {
 
-constexpr size_t kStatisticsBlockBytes = 1u << 20;
 constexpr uint64_t kProgressEveryBytes = 64u << 20;
 
 TimeTag timeTagAt(const unsigned char* record) { return timeTagOf(busRecordFromBytes(record)); }
@@ -42,13 +41,16 @@ bool checkedInBlock(uint64_t line, uint64_t position) {
 StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
                                   const std::function<void(uint64_t bytesRead)>& onProgress) {
   statistics = RecordStatistics{};
-  FILE* file = openDataFile(path.c_str(), "rb");
-  if (file == nullptr) return StatusCode::FileOpenError;
-  // The blocks are large: read straight into them rather than through the stream's own buffer.
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  const int64_t size = dataFileSize(file);
-  std::vector<unsigned char> buffer(kStatisticsBlockBytes);
-  size_t held = 0;  // bytes of a cut-off record kept at the front of buffer
+  uint64_t nextProgress = kProgressEveryBytes;
+  const ScanProgress progress = [&](uint64_t bytesRead, uint64_t) {
+    if (onProgress && bytesRead >= nextProgress) {
+      onProgress(bytesRead);
+      nextProgress += kProgressEveryBytes;
+    }
+  };
+  // Read to the file's size at opening; a file cut short under the pass ends it with FileReadError.
+  RecordBlockReader reader;
+  if (!openRecordBlocks(reader, path, kRecordBlockBytes, &progress)) return StatusCode::FileOpenError;
   // Longword 2 bits 31-24 hold the channel, the sync and the error flags: one histogram of that
   // byte gives every word count. Four histograms in turn keep runs of equal bytes from waiting
   // on each other's increments.
@@ -57,15 +59,9 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   uint64_t previous = 0;
   uint64_t line = 0;
   uint64_t position = kIndexBlockRecords - 1;  // in its block, of the record last read
-  uint64_t bytesRead = 0;
-  uint64_t nextProgress = kProgressEveryBytes;
-  const unsigned char* const block = buffer.data();
-  for (;;) {
-    const size_t got = readDataFileFully(file, buffer.data() + held, buffer.size() - held);
-    bytesRead += got;
-    const size_t bytes = held + got;
-    const size_t count = bytes / kBusRecordBytes;
-    if (count == 0) break;
+  const unsigned char* block = nullptr;
+  size_t count;
+  while ((count = nextRecordBlock(reader, block)) > 0) {
     if (line == 0) statistics.firstTag = timeTagAt(block);
     for (size_t i = 0; i < count; ++i) {
       const unsigned char* record = block + i * kBusRecordBytes;
@@ -87,15 +83,12 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
       previous = time;
     }
     statistics.lastTag = timeTagAt(block + (count - 1) * kBusRecordBytes);
-    if (onProgress && line * kBusRecordBytes >= nextProgress) {
-      onProgress(line * kBusRecordBytes);
-      nextProgress += kProgressEveryBytes;
-    }
-    held = bytes - count * kBusRecordBytes;
-    std::memmove(buffer.data(), buffer.data() + count * kBusRecordBytes, held);
-    if (got == 0) break;
   }
-  std::fclose(file);
+  const StatusCode read = closeRecordBlocks(reader);
+  if (!ok(read)) {
+    statistics = RecordStatistics{};
+    return read;
+  }
 
   for (unsigned byte = 0; byte < 256; ++byte) {
     const uint64_t words = histograms[byte] + histograms[256 + byte] + histograms[512 + byte] + histograms[768 + byte];
@@ -114,7 +107,7 @@ StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& sta
   }
   statistics.records = line;
   // A stream has no size but the bytes it gave.
-  statistics.bytes = size >= 0 ? static_cast<uint64_t>(size) : bytesRead;
+  statistics.bytes = reader.sizeAtOpen >= 0 ? static_cast<uint64_t>(reader.sizeAtOpen) : reader.bytesRead;
   statistics.dataWords = line - statistics.commandWords;
   return StatusCode::Success;
 }

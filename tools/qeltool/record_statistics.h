@@ -37,8 +37,9 @@ struct RecordStatistics {
 // Most time tags checked are impossible: "this does not look like a data file".
 inline bool mostTimeTagsImpossible(const RecordStatistics& s) { return 2 * s.impossibleTimeTags > s.timeTagsChecked; }
 
-// Reads the file once, front to back, in large blocks. onProgress (when set) is called now and
-// then with the bytes read so far. FileOpenError when the file cannot be opened.
+// Reads the file once, front to back, in large blocks, to its size at opening (a stream to its
+// end). onProgress (when set) is called now and then with the bytes read so far. FileOpenError
+// when the file cannot be opened, FileReadError (no figures) when it is cut short or a read fails.
 StatusCode gatherRecordStatistics(const std::string& path, RecordStatistics& statistics,
                                   const std::function<void(uint64_t bytesRead)>& onProgress);
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "files/record_blocks.h"
+#include "files/report.h"
 #include "index/index_build.h"
 #include "index/index_file.h"
 #include "search/block_decisions.h"
@@ -279,6 +280,7 @@ TEST(ShrinkingFile, EveryPassReportsTheCut) {
         }
         return closeRecordBlocks(reader);
       },
+      [&] { return writeReport(path, folder.file("report.txt"), StackFormat::BinaryHex, 1, -1, &cutOnce); },
   };
   for (const auto& pass : passes) {
     writeDataFile(path, variedRecords(5, 3 * kIndexBlockRecords));
