@@ -34,12 +34,13 @@ run_cppcheck() {
   echo "--- cppcheck $(cppcheck --version | awk '{print $2}') over ${folders[*]}"
   cppcheck --enable=warning,performance,portability --inline-suppr --error-exitcode=1 --std=c++17 \
     --language=c++ -I "$top" --suppressions-list="$top/.cppcheck-suppressions" -q \
-    --template='{file}:{line}:{column}: {severity}: {message} [{id}]' "${folders[@]}"
+    --template='{file}:{line}:{column}: {severity}: {message} [{id}]' -i view/web "${folders[@]}"
 }
 
-# The project's .cpp files under the folders, those of win32/ subfolders apart.
+# The project's .cpp files under the folders, those of win32/ subfolders apart (and not the
+# page's folder, whose node_modules hold other projects' sources).
 sources() {
-  find "${folders[@]}" -name '*.cpp' | sort | if [ "$1" = win32 ]; then grep '/win32/'; else grep -v '/win32/'; fi
+  find "${folders[@]}" -path view/web -prune -o -name '*.cpp' -print | sort | if [ "$1" = win32 ]; then grep '/win32/'; else grep -v '/win32/'; fi
 }
 
 # Runs clang-tidy over the files on stdin with the given extra arguments; prints only findings.
