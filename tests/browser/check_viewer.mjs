@@ -60,6 +60,12 @@ try {
   });
   check(inked.every((count) => count > 100), `timeline: four bus lanes drawn (coloured pixels ${inked.join(', ')})`);
   check(Number(await attr('#title', 'records')) === records, `record count ${records} as qeltool count`);
+  const offsets = await page.evaluate(() => {
+    const lefts = (row) => [...row.children].map((cell) => cell.getBoundingClientRect().left);
+    const row = lefts(document.querySelector('#list-rows .row:not([hidden])'));
+    return lefts(document.querySelector('#list-head')).map((x, i) => Math.round(Math.abs(x - row[i])));
+  });
+  check(offsets.length > 5 && Math.max(...offsets) <= 1, `each column's heading over its column (${offsets.join(' ')} px apart)`);
 
   // Scrolling: the wheel through the list, then the scrollbar to the end; the longest frame.
   await page.evaluate(() => {

@@ -300,9 +300,10 @@ export class Timeline {
       g.lineTo(x, top + 4);
       const text = String(tick.text).replace(/\.?0+$/, '');
       const width = g.measureText(text).width;
-      if (x - width / 2 < free) continue;
-      g.fillText(text, x, top + 12);
-      free = x + width / 2 + 12;
+      const at = Math.min(x, LEFT_PX + this.plotWidth - width / 2); // the last label kept whole
+      if (at - width / 2 < free) continue;
+      g.fillText(text, at, top + 12);
+      free = at + width / 2 + 12;
     }
     g.stroke();
     g.textAlign = 'left';

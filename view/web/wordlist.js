@@ -210,19 +210,23 @@ export class WordList {
     const key = `${this.cache.generation}:${columns.join('|')}`;
     if (!this.cache.row(this.first) || this.columnsKey === key) return;
     this.columnsKey = key;
-    const widths = columns.map((name) => Math.max(name.length, 3) + 2);
+    // ERRORS is as wide as its widest text ("Py Mn Lg Sh"), whichever rows are in sight.
+    const widths = columns.map((name) => Math.max(name.length, name === 'ERRORS' ? 12 : 3) + 2);
     for (let line = this.first; line <= this.last; line += 1) {
       const row = this.cache.row(line);
-      if (row) row.cells.forEach((text, i) => { widths[i] = Math.max(widths[i] || 0, text.length + 2); });
+      if (row) row.cells.forEach((text, i) => { widths[i] = Math.max(widths[i] || 0, text.trimEnd().length + 2); });
     }
     widths[widths.length - 1] = Math.max(widths[widths.length - 1], 28);
-    this.el.list.style.setProperty('--columns', widths.map((width) => `${width}ch`).join(' '));
+    // The last column gives way on a narrow page, its text cut with an ellipsis.
+    const tracks = widths.map((width, i) => (i === widths.length - 1 ? `minmax(6ch, ${width}ch)` : `${width}ch`));
+    this.el.list.style.setProperty('--columns', tracks.join(' '));
     this.el.head.replaceChildren(...columns.map((name) => cell(name)));
   }
 }
 
+// A cell without the report's trailing padding, which would only be cut off.
 function cell(text) {
   const span = document.createElement('span');
-  span.textContent = text;
+  span.textContent = text.trimEnd();
   return span;
 }
