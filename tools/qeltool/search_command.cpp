@@ -39,33 +39,33 @@ ScanOptions scanOptions(bool noIndex, const ScanProgress& progress) {
   return scan;
 }
 
-// Every matching line of one input: printed as it is found, or with --json gathered into one object.
+// Every matching line of one input, printed as it is found: a line each, or with --json one
+// object {"file","lines","count"} written as it grows, so that memory stays the same however many
+// lines match. A search that fails part way leaves the object unclosed: no reader takes it whole.
 int listMatchingLines(const SearchOptions& options, const CommandInput& input, const SearchSettings& settings) {
   const std::string& file = input.name;
-  // With --json the lines gather in the result (16 bytes a match) and are printed with it.
-  JsonValue result = {{"file", file}, {"lines", JsonValue::array()}, {"count", 0}};
-  JsonValue& lines = result["lines"];
   uint64_t matches = 0;
   ProgressLine progressLine = progressOnTerminal();
   const ScanProgress progress = percentProgress(progressLine, "search");
   const ScanOptions scan = scanOptions(options.noIndex, progress);
+  const std::string opening = "{\"file\":" + jsonQuoted(file) + ",\"lines\":[";
   const StatusCode status = forEachInputMatch(input, settings, [&](uint64_t line) {
-    ++matches;
     if (options.json) {
-      lines.push_back(line);
-      return true;
+      std::printf("%s%llu", matches == 0 ? opening.c_str() : ",", ull(line));
+    } else {
+      std::printf("%llu\n", ull(line));
     }
-    std::printf("%llu\n", ull(line));
+    ++matches;
     return !standardOutputFailed();  // the rest could not be printed either
   }, scan);
   finishProgress(progressLine, false);
   if (!ok(status)) {
+    if (options.json && matches > 0) std::putchar('\n');
     std::fflush(stdout);
     return failWithStatus("search", status, file);
   }
   if (options.json) {
-    result["count"] = matches;
-    printFileResult(result, true, false, "");
+    std::printf("%s],\"count\":%llu}\n", matches == 0 ? opening.c_str() : "", ull(matches));
   } else if (matches == 0) {
     std::fprintf(stderr, "qeltool search: %s\n", kNoneFound);
   }
