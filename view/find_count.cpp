@@ -1,6 +1,8 @@
 #include "view/find_count.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "files/bus_record.h"
 #include "files/record_clock.h"
@@ -32,6 +34,48 @@ bool chooseValue(const QueryParams& params, const char* key, const Choice (&choi
 int64_t summaryDecision(const Recording& r, const MatchPlan& plan, uint64_t b) {
   return matchesFromSummary(plan, b > 0 ? &r.entries[b - 1] : nullptr, r.entries[b]);
 }
+
+// The criteria as the memo names them: every field of the plan that decides a match.
+std::string memoName(const MatchPlan& p) {
+  return std::to_string(p.care) + ' ' + std::to_string(p.want) + ' ' + std::to_string(p.withErrors) + ' ' +
+         std::to_string(p.gap) + ' ' + std::to_string(p.gapAfter) + ' ' + std::to_string(p.lowest) + ' ' +
+         std::to_string(p.highest);
+}
+
+// The memo's counts of these criteria, one a block (-1 where not known).
+std::vector<int64_t> rememberedCounts(const Recording& r, const std::string& name) {
+  std::vector<int64_t> counts(r.entries.size(), -1);
+  std::lock_guard<std::mutex> hold(r.memoLock);
+  for (const BlockMatchMemo& memo : r.memos) {
+    if (memo.criteria != name) continue;
+    std::copy_n(memo.counts.begin(), std::min(memo.counts.size(), counts.size()), counts.begin());
+    break;
+  }
+  return counts;
+}
+
+// Adds counts (block, matches) of whole blocks to the memo of these criteria, which goes first;
+// the least recently used beyond kBlockMatchMemos is dropped. A block's count depends on its own
+// records and the last of the block before, so a whole block's holds while the file grows.
+void remember(const Recording& r, const std::string& name, const std::vector<std::pair<uint64_t, uint64_t>>& found) {
+  if (found.empty()) return;
+  std::lock_guard<std::mutex> hold(r.memoLock);
+  auto same = std::find_if(r.memos.begin(), r.memos.end(), [&name](const BlockMatchMemo& m) { return m.criteria == name; });
+  BlockMatchMemo memo;
+  memo.criteria = name;
+  if (same != r.memos.end()) {
+    memo = std::move(*same);
+    r.memos.erase(same);
+  }
+  for (const auto& [block, matches] : found) {
+    if (memo.counts.size() <= block) memo.counts.resize(block + 1, -1);
+    memo.counts[block] = static_cast<int64_t>(matches);
+  }
+  r.memos.insert(r.memos.begin(), std::move(memo));
+  if (r.memos.size() > kBlockMatchMemos) r.memos.resize(kBlockMatchMemos);
+}
+
+bool wholeBlock(const Recording& r, uint64_t b) { return r.entries[b].records == kIndexBlockRecords; }
 
 }  // namespace
 
@@ -92,11 +136,11 @@ bool queryCriteria(const QueryParams& params, SearchSettings& settings, bool& gi
   return true;
 }
 
-std::vector<uint64_t> blockMatchLines(const Recording& r, const MatchPlan& plan, uint64_t b) {
-  std::vector<uint64_t> lines;
+bool blockMatchLines(const Recording& r, const MatchPlan& plan, uint64_t b, std::vector<uint64_t>& lines) {
+  lines.clear();
   std::vector<unsigned char> bytes;
   const uint64_t first = b * kIndexBlockRecords;
-  if (!readRecords(r, first, r.entries[b].records, true, bytes)) return lines;
+  if (!readRecords(r, first, r.entries[b].records, true, bytes)) return false;
   // The scan state a scan of the whole file has after the record before the block.
   MatchScanState state;
   state.line = first;
@@ -110,16 +154,31 @@ std::vector<uint64_t> blockMatchLines(const Recording& r, const MatchPlan& plan,
     lines.push_back(line);
     return true;
   });
-  return lines;
+  return true;
 }
 
-std::vector<uint64_t> blockMatchCounts(const Recording& r, const MatchPlan& plan) {
-  std::vector<uint64_t> counts(r.entries.size());
-  for (uint64_t b = 0; b < r.entries.size(); ++b) {
-    const int64_t known = summaryDecision(r, plan, b);
-    counts[b] = known >= 0 ? static_cast<uint64_t>(known) : blockMatchLines(r, plan, b).size();
+bool blockMatchCounts(const Recording& r, const MatchPlan& plan, uint64_t first, uint64_t end,
+                      std::vector<uint64_t>& counts) {
+  end = std::min<uint64_t>(end, r.entries.size());
+  counts.assign(end > first ? end - first : 0, 0);
+  const std::string name = memoName(plan);
+  const std::vector<int64_t> known = rememberedCounts(r, name);
+  std::vector<std::pair<uint64_t, uint64_t>> found;
+  std::vector<uint64_t> lines;
+  bool read = true;
+  for (uint64_t b = first; b < end; ++b) {
+    const int64_t decided = summaryDecision(r, plan, b);
+    if (decided >= 0 || known[b] >= 0) {
+      counts[b - first] = static_cast<uint64_t>(decided >= 0 ? decided : known[b]);
+    } else if (blockMatchLines(r, plan, b, lines)) {
+      counts[b - first] = lines.size();
+      if (wholeBlock(r, b)) found.emplace_back(b, lines.size());
+    } else {
+      read = false;
+    }
   }
-  return counts;
+  remember(r, name, found);
+  return read;
 }
 
 ViewAnswer countAnswer(ViewFolder& folder, const QueryParams& params) {
@@ -131,8 +190,12 @@ ViewAnswer countAnswer(ViewFolder& folder, const QueryParams& params) {
   std::string why;
   if (!queryCriteria(params, settings, given, why)) return errorAnswer(400, why);
   std::shared_lock<std::shared_mutex> reading(r->lock);
+  std::vector<uint64_t> counts;
+  if (!blockMatchCounts(*r, makeMatchPlan(settings), 0, r->entries.size(), counts)) {
+    return errorAnswer(500, "the data file could not be read");
+  }
   uint64_t count = 0;
-  for (const uint64_t n : blockMatchCounts(*r, makeMatchPlan(settings))) count += n;
+  for (const uint64_t n : counts) count += n;
   answer.body = nlohmann::json{{"count", count}, {"records", r->records}, {"counted", r->summarised}};
   return answer;
 }
@@ -154,29 +217,35 @@ ViewAnswer findAnswer(ViewFolder& folder, const QueryParams& params) {
   std::shared_lock<std::shared_mutex> reading(r->lock);
   const MatchPlan plan = makeMatchPlan(settings);
   const uint64_t blocks = r->entries.size();
+  const std::string name = memoName(plan);
+  const std::vector<int64_t> known = rememberedCounts(*r, name);
+  std::vector<std::pair<uint64_t, uint64_t>> found;
+  std::vector<uint64_t> lines;
+  // The lines of block b, unless the summaries or the memo say it holds none; its count remembered.
+  auto linesOf = [&](uint64_t b) {
+    lines.clear();
+    if (summaryDecision(*r, plan, b) == 0 || known[b] == 0) return true;
+    if (!blockMatchLines(*r, plan, b, lines)) return false;
+    if (wholeBlock(*r, b)) found.emplace_back(b, lines.size());
+    return true;
+  };
   answer.body = nlohmann::json{{"line", nullptr}};
+  bool read = true;
   // With the gap after, a block decides the last record of the block before it too.
   if (direction == "next") {
-    for (uint64_t b = from / kIndexBlockRecords; b < blocks; ++b) {
-      if (summaryDecision(*r, plan, b) == 0) continue;
-      for (const uint64_t line : blockMatchLines(*r, plan, b)) {
-        if (line > from) {
-          answer.body["line"] = line;
-          return answer;
-        }
-      }
+    for (uint64_t b = from / kIndexBlockRecords; read && b < blocks && answer.body["line"].is_null(); ++b) {
+      read = linesOf(b);
+      const auto after = std::upper_bound(lines.begin(), lines.end(), from);
+      if (after != lines.end()) answer.body["line"] = *after;
     }
   } else if (from > 1 && blocks > 0) {
-    for (uint64_t b = std::min((from - 1) / kIndexBlockRecords, blocks - 1) + 1; b-- > 0;) {
-      if (summaryDecision(*r, plan, b) == 0) continue;
-      const std::vector<uint64_t> lines = blockMatchLines(*r, plan, b);
-      for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (*it < from) {
-          answer.body["line"] = *it;
-          return answer;
-        }
-      }
+    for (uint64_t b = std::min((from - 1) / kIndexBlockRecords, blocks - 1) + 1; read && b-- > 0 && answer.body["line"].is_null();) {
+      read = linesOf(b);
+      const auto before = std::lower_bound(lines.begin(), lines.end(), from);
+      if (before != lines.begin()) answer.body["line"] = *std::prev(before);
     }
   }
+  remember(*r, name, found);
+  if (!read) return errorAnswer(500, "the data file could not be read");
   return answer;
 }

@@ -32,6 +32,8 @@ void resetRecording(Recording& r) {
   r.blockStart.clear();
   r.blockEnd.clear();
   r.breaks.clear();
+  std::lock_guard<std::mutex> memo(r.memoLock);
+  r.memos.clear();
 }
 
 // Recomputes the recorded-time map from block fromBlock on.

@@ -25,6 +25,15 @@ struct RecordingBreak {
   uint64_t toHalfMicros = 0;
 };
 
+// The matches of one set of criteria in each whole block, kept so that a count, a find or a
+// timeline with the same criteria reads no block twice.
+struct BlockMatchMemo {
+  std::string criteria;         // the match plan as text
+  std::vector<int64_t> counts;  // per block; -1 while not known
+};
+
+constexpr size_t kBlockMatchMemos = 4;  // the criteria most recently used
+
 struct Recording {
   std::string name;  // relative to the opened folder, '/' between parts
   std::string path;
@@ -45,6 +54,9 @@ struct Recording {
   std::vector<RecordingBreak> breaks;   // in file order
   int64_t lastGrowthNanos = 0;          // steady-clock time the file last grew, 0 never seen
   std::atomic<uint64_t> generation{0};  // counts every change of the entries
+  // Filled by readers (under the shared lock and this mutex), cleared when the file is read anew.
+  mutable std::mutex memoLock;
+  mutable std::vector<BlockMatchMemo> memos;  // most recently used first
 };
 
 constexpr uint64_t kBreakHalfMicros = 3600ull * 2000000ull;  // a step ahead of more than an hour

@@ -7,7 +7,6 @@
 #include "export/rate_steps.h"
 #include "files/bus_record.h"
 #include "files/record_clock.h"
-#include "search/block_decisions.h"
 #include "view/find_count.h"
 
 namespace {
@@ -51,8 +50,10 @@ void spreadMatches(FineBins& fine, double a, double b, double amount) {
   spread(fine, a, b, amount, [&fine](size_t s, double share) { fine.matches[s] += share; });
 }
 
-void fromSummaries(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, const MatchPlan* plan,
+bool fromSummaries(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, const MatchPlan* plan,
                    FineBins& fine) {
+  std::vector<uint64_t> matches;
+  if (plan != nullptr && !blockMatchCounts(r, *plan, firstBlock, lastBlock + 1, matches)) return false;
   for (uint64_t b = firstBlock; b <= lastBlock; ++b) {
     const BlockEntry& e = r.entries[b];
     const double a = static_cast<double>(r.blockStart[b]);
@@ -66,19 +67,17 @@ void fromSummaries(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, 
       spreadCount(fine, static_cast<int>(bus), a, end, static_cast<double>(n));
     }
     spreadCount(fine, kErrorSeries, a, end, static_cast<double>(errors));
-    if (plan != nullptr) {
-      const int64_t known = matchesFromSummary(*plan, b > 0 ? &r.entries[b - 1] : nullptr, e);
-      const double n = known >= 0 ? static_cast<double>(known) : static_cast<double>(blockMatchLines(r, *plan, b).size());
-      spreadMatches(fine, a, end, n);
-    }
+    if (plan != nullptr) spreadMatches(fine, a, end, static_cast<double>(matches[b - firstBlock]));
   }
+  return true;
 }
 
 bool fromRecords(const Recording& r, uint64_t firstBlock, uint64_t lastBlock, const MatchPlan* plan, FineBins& fine) {
   std::vector<uint64_t> matched;
+  std::vector<uint64_t> lines;
   if (plan != nullptr) {
     for (uint64_t b = firstBlock; b <= lastBlock; ++b) {
-      const std::vector<uint64_t> lines = blockMatchLines(r, *plan, b);
+      if (!blockMatchLines(r, *plan, b, lines)) return false;
       matched.insert(matched.end(), lines.begin(), lines.end());
     }
   }
@@ -167,8 +166,8 @@ ViewAnswer timelineAnswer(ViewFolder& folder, const QueryParams& params) {
         std::lower_bound(r->blockStart.begin(), r->blockStart.end(), t1) - r->blockStart.begin() - 1;
     if (lastBlock - firstBlock < kTimelineDataBlocks && fromRecords(*r, firstBlock, lastBlock, criteria ? &plan : nullptr, fine)) {
       source = "data";
-    } else {
-      fromSummaries(*r, firstBlock, lastBlock, criteria ? &plan : nullptr, fine);
+    } else if (!fromSummaries(*r, firstBlock, lastBlock, criteria ? &plan : nullptr, fine)) {
+      return errorAnswer(500, "the data file could not be read");
     }
   }
   answer.body = nlohmann::json{{"t0", t0}, {"t1", t1}, {"recorded_hus", end - 1}, {"source", source},
