@@ -60,7 +60,8 @@ std::vector<int64_t> rememberedCounts(const Recording& r, const std::string& nam
 void remember(const Recording& r, const std::string& name, const std::vector<std::pair<uint64_t, uint64_t>>& found) {
   if (found.empty()) return;
   std::lock_guard<std::mutex> hold(r.memoLock);
-  auto same = std::find_if(r.memos.begin(), r.memos.end(), [&name](const BlockMatchMemo& m) { return m.criteria == name; });
+  auto same = std::find_if(r.memos.begin(), r.memos.end(),
+                           [&name](const BlockMatchMemo& m) { return m.criteria == name; });
   BlockMatchMemo memo;
   memo.criteria = name;
   if (same != r.memos.end()) {
@@ -239,7 +240,8 @@ ViewAnswer findAnswer(ViewFolder& folder, const QueryParams& params) {
       if (after != lines.end()) answer.body["line"] = *after;
     }
   } else if (from > 1 && blocks > 0) {
-    for (uint64_t b = std::min((from - 1) / kIndexBlockRecords, blocks - 1) + 1; read && b-- > 0 && answer.body["line"].is_null();) {
+    const uint64_t last = std::min((from - 1) / kIndexBlockRecords, blocks - 1);
+    for (uint64_t b = last + 1; read && b-- > 0 && answer.body["line"].is_null();) {
       read = linesOf(b);
       const auto before = std::lower_bound(lines.begin(), lines.end(), from);
       if (before != lines.begin()) answer.body["line"] = *std::prev(before);
