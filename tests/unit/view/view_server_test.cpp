@@ -97,9 +97,10 @@ TEST_F(ViewServerTest, RefusesWhatItMustAndServesTheRest) {
   };
   const std::string tail = "Connection: close\r\n\r\n";
   const std::string good = "Host: " + host + "\r\nX-Varnotek-Token: " + token + "\r\n";
+  const std::string wrong = (token[0] == '0' ? "1" : "0") + token.substr(1);  // one digit off
   const Case cases[] = {
       {"no token", "GET /api/recordings HTTP/1.1\r\nHost: " + host + "\r\n" + tail, 403},
-      {"wrong token", "GET /api/recordings HTTP/1.1\r\nHost: " + host + "\r\nX-Varnotek-Token: 0" + token.substr(1) +
+      {"wrong token", "GET /api/recordings HTTP/1.1\r\nHost: " + host + "\r\nX-Varnotek-Token: " + wrong +
                           "\r\n" + tail, 403},
       {"wrong cookie", "GET /api/recordings HTTP/1.1\r\nHost: " + host + "\r\nCookie: vk_token=x\r\n" + tail, 403},
       {"wrong Host", "GET /api/recordings HTTP/1.1\r\nHost: evil.example:" + host.substr(10) +
