@@ -60,7 +60,7 @@ StatusCode forEachSelectedRun(const std::string& path, const RecordSelection& se
                               const SelectedRecords& onRun, const ScanProgress* progress) {
   RecordBlockReader reader;
   if (!openRecordBlocks(reader, path, kRecordBlockBytes, progress)) return StatusCode::FileOpenError;
-  const int64_t size = dataFileSize(reader.file);
+  const int64_t size = dataFileBytesLeft(reader.file);
   const uint64_t recordsInFile = size > 0 ? static_cast<uint64_t>(size) / kBusRecordBytes : 0;
   Stretch stretch;
   const StatusCode status = findStretch(path, selection, recordsInFile, stretch, progress);

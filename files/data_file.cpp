@@ -94,6 +94,12 @@ size_t readDataFileFully(FILE* file, unsigned char* into, size_t count) {
   return got;
 }
 
+int64_t dataFileBytesLeft(FILE* file) {
+  const int64_t here = tellDataFile(file);
+  const int64_t size = here < 0 ? -1 : dataFileSize(file);
+  return size < 0 ? -1 : size > here ? size - here : 0;
+}
+
 int64_t dataFileSize(FILE* file) {
   const int64_t here = tellDataFile(file);
   if (here < 0 || !seekDataFile(file, 0, SEEK_END)) return -1;

@@ -21,3 +21,6 @@ size_t readDataFileFully(FILE* file, unsigned char* into, size_t count);
 
 // The size in bytes of an open file, or -1; the position is kept.
 int64_t dataFileSize(FILE* file);
+// The bytes from the current position to the end, or -1 for a file that cannot seek. Standard
+// input may be a file that someone else has read partly: it is read from where it stands.
+int64_t dataFileBytesLeft(FILE* file);

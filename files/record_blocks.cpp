@@ -14,7 +14,7 @@ bool openRecordBlocks(RecordBlockReader& reader, const std::string& path, size_t
   std::setvbuf(reader.file, nullptr, _IONBF, 0);
   if (blockBytes < kBusRecordBytes) blockBytes = kBusRecordBytes;
   reader.buffer.resize(blockBytes - blockBytes % kBusRecordBytes);
-  reader.sizeAtOpen = dataFileSize(reader.file);
+  reader.sizeAtOpen = dataFileBytesLeft(reader.file);
   if (progress != nullptr && *progress) {
     reader.progress = progress;
     reader.totalBytes = reader.sizeAtOpen > 0 ? static_cast<uint64_t>(reader.sizeAtOpen) : 0;

@@ -22,7 +22,7 @@ bool sizeByReading(FILE* file, uint64_t& size) {
 StatusCode countRecords(const std::string& path, uint64_t& count) {
   FILE* file = openDataFile(path.c_str(), "rb");
   if (!file) return StatusCode::FileOpenError;
-  const int64_t size = dataFileSize(file);
+  const int64_t size = dataFileBytesLeft(file);
   uint64_t bytes = static_cast<uint64_t>(size);
   const bool read = size >= 0 || sizeByReading(file, bytes);
   std::fclose(file);

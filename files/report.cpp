@@ -29,10 +29,10 @@ const char kEndOfData[] = "END OF DATA";
 // fewer than skipRecords whole records. A file that cannot seek is read through from where
 // it stands.
 bool skipRecords(FILE* data, uint64_t skipRecords) {
-  const int64_t size = dataFileSize(data);
+  const int64_t size = dataFileBytesLeft(data);
   if (size >= 0) {
     if (skipRecords > static_cast<uint64_t>(size) / kBusRecordBytes) return false;
-    return seekDataFile(data, static_cast<int64_t>(skipRecords * kBusRecordBytes), SEEK_SET);
+    return seekDataFile(data, static_cast<int64_t>(skipRecords * kBusRecordBytes), SEEK_CUR);
   }
   std::vector<unsigned char> discard(kReadBlockBytes);
   uint64_t remaining = skipRecords * kBusRecordBytes;
@@ -91,10 +91,8 @@ void writeHeader(ReportWriter& writer, StackFormat format) {
 // The bytes from the current position to the file's end, or UINT64_MAX for a stream (a pipe),
 // whose end is wherever it ends.
 uint64_t bytesLeft(FILE* data) {
-  const int64_t here = tellDataFile(data);
-  const int64_t size = dataFileSize(data);
-  if (here < 0 || size < 0) return UINT64_MAX;
-  return size > here ? static_cast<uint64_t>(size - here) : 0;
+  const int64_t left = dataFileBytesLeft(data);
+  return left < 0 ? UINT64_MAX : static_cast<uint64_t>(left);
 }
 
 }  // namespace

@@ -152,13 +152,17 @@ TEST(SafetyTool, EveryInputFormReadRightOrRefused) {
   writeDataFile(folder.file("day0.qel"), std::vector<BusRecord>(5, recordAtMicros(7)));
   ASSERT_EQ(std::system(("mkfifo " + shellQuoted(folder.file("f.fifo"))).c_str()), 0);
   const std::string fifoWriter = "(timeout 5 dd if=data.qel of=f.fifo status=none >/dev/null 2>&1 &) && ";
+  // Standard input a file of which 100 records were read before: read from where it stands.
+  ASSERT_EQ(std::system(("cd " + shellQuoted(folder.path) + " && tail -c +1601 data.qel >rest.qel").c_str()), 0);
+  const std::string partlyRead = "exec 0<data.qel && dd bs=1600 count=1 status=none of=/dev/null && ";
   const struct {
     const char* name;  // in place of FILE
     std::string prefix;
     const char* sameAs;  // the file that gives the same answer; null for a refusal
   } forms[] = {{"data.qel", "", "data.qel"},       {"/dev/stdin", "cat data.qel | ", "data.qel"},
                {"-", "cat data.qel | ", "data.qel"}, {"f.fifo", fifoWriter, "data.qel"},
-               {"/dev/null", "", "empty.qel"},      {".", "", nullptr}};
+               {"/dev/null", "", "empty.qel"},      {".", "", nullptr},
+               {"-", "exec 0<data.qel && ", "data.qel"}, {"-", partlyRead, "rest.qel"}};
   // FILE where the input goes.
   const std::string commands[] = {"count FILE",
                                   "search FILE --bus j2 --count",
