@@ -163,7 +163,14 @@ bool blockMatchCounts(const Recording& r, const MatchPlan& plan, uint64_t first,
   end = std::min<uint64_t>(end, r.entries.size());
   counts.assign(end > first ? end - first : 0, 0);
   const std::string name = memoName(plan);
-  const std::vector<int64_t> known = rememberedCounts(r, name);
+  std::vector<int64_t> known = rememberedCounts(r, name);
+  std::unique_lock<std::mutex> filling(r.memoFilling, std::defer_lock);
+  for (uint64_t b = first; b < end && !filling.owns_lock(); ++b) {
+    if (known[b] < 0 && summaryDecision(r, plan, b) < 0) {
+      filling.lock();
+      known = rememberedCounts(r, name);  // as the request that held it left the memo
+    }
+  }
   std::vector<std::pair<uint64_t, uint64_t>> found;
   std::vector<uint64_t> lines;
   bool read = true;

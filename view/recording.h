@@ -57,6 +57,9 @@ struct Recording {
   // Filled by readers (under the shared lock and this mutex), cleared when the file is read anew.
   mutable std::mutex memoLock;
   mutable std::vector<BlockMatchMemo> memos;  // most recently used first
+  // Held while blocks are read for the memo: a second request waits and then finds them there,
+  // rather than reading the same blocks at the same time.
+  mutable std::mutex memoFilling;
 };
 
 constexpr uint64_t kBreakHalfMicros = 3600ull * 2000000ull;  // a step ahead of more than an hour
