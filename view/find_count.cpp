@@ -200,7 +200,7 @@ ViewAnswer countAnswer(ViewFolder& folder, const QueryParams& params) {
   std::shared_lock<std::shared_mutex> reading(r->lock);
   std::vector<uint64_t> counts;
   if (!blockMatchCounts(*r, makeMatchPlan(settings), 0, r->entries.size(), counts)) {
-    return errorAnswer(500, "the data file could not be read");
+    return readFailedAnswer();
   }
   uint64_t count = 0;
   for (const uint64_t n : counts) count += n;
@@ -255,6 +255,6 @@ ViewAnswer findAnswer(ViewFolder& folder, const QueryParams& params) {
     }
   }
   remember(*r, name, found);
-  if (!read) return errorAnswer(500, "the data file could not be read");
+  if (!read) return readFailedAnswer();
   return answer;
 }

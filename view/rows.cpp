@@ -82,7 +82,7 @@ ViewAnswer rowsAnswer(ViewFolder& folder, const QueryParams& params) {
   if (from > records) return answer;
   count = std::min(count, records - from + 1);
   std::vector<unsigned char> bytes;
-  if (!readRecords(*r, from - 1, count, true, bytes)) return errorAnswer(500, "the data file could not be read");
+  if (!readRecords(*r, from - 1, count, true, bytes)) return readFailedAnswer();
   const unsigned char* at = bytes.data();
   HalfMicrosClock clock;
   uint64_t previous = 0;
@@ -122,7 +122,7 @@ ViewAnswer wordAnswer(ViewFolder& folder, const QueryParams& params) {
     return errorAnswer(400, "line= is a line of the recording, format= a bus format");
   }
   std::vector<unsigned char> bytes;
-  if (!readRecords(*r, line - 1, 1, false, bytes)) return errorAnswer(500, "the data file could not be read");
+  if (!readRecords(*r, line - 1, 1, false, bytes)) return readFailedAnswer();
   const BusRecord record = busRecordFromBytes(bytes.data());
   const TimeTag tag = timeTagOf(record);
   const uint32_t word = busWord(record);
@@ -169,7 +169,7 @@ ViewAnswer lineTimeAnswer(ViewFolder& folder, const QueryParams& params) {
   if (!queryLine(params, "line", r->records, line)) return errorAnswer(400, "line= is a line of the recording");
   std::vector<unsigned char> bytes;
   uint64_t recorded = 0;
-  if (!readRecords(*r, line - 1, 1, false, bytes)) return errorAnswer(500, "the data file could not be read");
+  if (!readRecords(*r, line - 1, 1, false, bytes)) return readFailedAnswer();
   HalfMicrosClock clock;
   const uint64_t time = recordHalfMicros(clock, bytes.data());
   answer.body = nlohmann::json{{"line", line}, {"time_hus", time}, {"time", timeTagText(time)}};

@@ -167,7 +167,7 @@ ViewAnswer timelineAnswer(ViewFolder& folder, const QueryParams& params) {
     if (lastBlock - firstBlock < kTimelineDataBlocks && fromRecords(*r, firstBlock, lastBlock, criteria ? &plan : nullptr, fine)) {
       source = "data";
     } else if (!fromSummaries(*r, firstBlock, lastBlock, criteria ? &plan : nullptr, fine)) {
-      return errorAnswer(500, "the data file could not be read");
+      return readFailedAnswer();
     }
   }
   answer.body = nlohmann::json{{"t0", t0}, {"t1", t1}, {"recorded_hus", end - 1}, {"source", source},

@@ -7,6 +7,8 @@ ViewAnswer errorAnswer(int status, const std::string& why) {
   return answer;
 }
 
+ViewAnswer readFailedAnswer() { return errorAnswer(500, "the data file could not be read"); }
+
 bool queryText(const QueryParams& params, const std::string& key, std::string& value) {
   const auto found = params.find(key);
   if (found == params.end()) return false;

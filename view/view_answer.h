@@ -15,6 +15,8 @@ struct ViewAnswer {
 
 // {"error": why} with the status.
 ViewAnswer errorAnswer(int status, const std::string& why);
+// 500: the data file could not be read (cut short under the viewer, or a read failed).
+ViewAnswer readFailedAnswer();
 
 // The value of key; false when it is absent.
 bool queryText(const QueryParams& params, const std::string& key, std::string& value);

@@ -1,5 +1,8 @@
 // The 1 GiB data file (67,108,864 records) the benchmarks share, made once and reused.
 #pragma once
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +16,16 @@
 #include "tests/support/test_records.h"
 
 constexpr uint64_t kBenchRecords = 67108864;  // 1 GiB
+
+// Drops the file's pages from the page cache (written ones first flushed), so that the next read
+// comes from the disk.
+inline void dropPages(const std::string& path) {
+  const int descriptor = open(path.c_str(), O_RDONLY);
+  if (descriptor < 0) return;
+  fdatasync(descriptor);
+  if (posix_fadvise(descriptor, 0, 0, POSIX_FADV_DONTNEED) != 0) std::printf("posix_fadvise failed\n");
+  close(descriptor);
+}
 
 // Traffic of the kind a recording holds: a command word and a few data words per message, about
 // 20 us apart, on the four channels, with an occasional error flag.

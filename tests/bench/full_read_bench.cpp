@@ -44,14 +44,6 @@ double secondsOf(const std::function<void()>& run, int rounds = kRounds, const s
   return best;
 }
 
-// Drops the file's pages from the page cache, so that the next read comes from the disk.
-void dropPages(const std::string& path) {
-  const int descriptor = open(path.c_str(), O_RDONLY);
-  if (descriptor < 0) return;
-  if (posix_fadvise(descriptor, 0, 0, POSIX_FADV_DONTNEED) != 0) std::printf("posix_fadvise failed\n");
-  close(descriptor);
-}
-
 uint64_t sumWords(const unsigned char* bytes, uint64_t size) {
   uint64_t sum = 0;
   for (uint64_t at = 0; at + 8 <= size; at += 8) {

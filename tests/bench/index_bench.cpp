@@ -27,17 +27,10 @@
 #include "search/pattern_search.h"
 #include "search/time_search.h"
 #include "sim/generated_data_file.h"
+#include "tests/bench/bench_data_file.h"
 #include "tests/support/sim_support.h"
 
 namespace {
-
-void dropPages(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY);
-  if (fd < 0) return;
-  fdatasync(fd);
-  posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-  close(fd);
-}
 
 double timed(const std::function<void()>& run) {
   const auto start = std::chrono::steady_clock::now();

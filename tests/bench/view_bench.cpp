@@ -25,14 +25,6 @@
 
 namespace {
 
-void dropPages(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY);
-  if (fd < 0) return;
-  fdatasync(fd);
-  posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-  close(fd);
-}
-
 double msSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
